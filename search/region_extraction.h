@@ -1,0 +1,68 @@
+#pragma once
+
+#include "color.h"
+#include "pending_queue.h"
+#include "pixel_image.h"
+#include "string_list.h"
+
+#include <cstddef>
+#include <utility>
+
+namespace iconfinder {
+
+// How one region is taken out of the working copy.
+//
+// FindOneRegion finds the first foreground pixel in raster order (the seed), takes every
+// foreground pixel 8-connected to it, turns them into background, erases the region's box
+// and records it as one result line "minX , minY , maxX , maxY ".
+//
+// Why the seed scan may resume after the previous seed: everything before that seed was
+// background when it was found, and a search only ever turns pixels into background.
+//
+// Why each pixel is visited once: pixels are taken a whole horizontal run at a time.
+// AddPendingPixel extends a foreground pixel to the maximal run of foreground pixels of its
+// row, turns the run into background at once and queues it. A queued run then offers the
+// rows above and below, from one column left of it to one column right of it: exactly the
+// 8-neighbours of its pixels outside its own row (inside its row, the run is maximal). A pixel
+// already taken reads as background and is never offered again, so every foreground pixel
+// 8-connected to the seed is taken exactly once, and the work is linear in the region's size.
+// The order in which pixels are taken does not change the result: the box depends only on
+// the seed and the set of pixels connected to it.
+//
+// Why the erase leaves the last column and row: the box is erased as the rectangle
+// (minX, minY, maxX, maxY) with right and bottom excluded, so it covers columns minX .. maxX-1
+// of rows minY .. maxY-1. Other foreground there is swallowed unreported; foreground in column
+// maxX or row maxY survives and is found by a later call.
+class RegionExtraction {
+public:
+    // Pixels queued by AddPendingPixel: the run x .. lastX of row y, already background.
+    struct PendingPixel {
+        int x;
+        int y;
+        int lastX;
+    };
+
+    // The extraction works on `work` in place; it must outlive this object.
+    RegionExtraction(PixelImage& work, ColorValue backColor);
+
+    // Extracts one region and appends its line; false when no foreground is left.
+    bool FindOneRegion();
+
+    const StringList& ResultLines() const { return resultLines_; }
+    StringList takeResultLines() { return std::move(resultLines_); }
+    ColorValue BackColor() const { return backColor_; }
+
+private:
+    int AddPendingPixel(int x, int y);
+    void offerRow(int y, int fromX, int toX);
+
+    PixelImage& work_;
+    ColorValue backColor_;
+    Pixel background_;
+    StringList resultLines_;
+    PendingQueue<PendingPixel> pendingPixels_;
+    std::size_t nextSeed_ = 0;
+    int minX_ = 0, minY_ = 0, maxX_ = 0, maxY_ = 0;
+};
+
+} // namespace iconfinder

@@ -1,0 +1,246 @@
+// The worked example and the edge cases a reader of the search should see.
+#include "canvas.h"
+#include "color_table.h"
+#include "icon_search.h"
+#include "region_extraction.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace iconfinder;
+
+namespace {
+
+constexpr Pixel kWhitePixel = makePixel(255, 255, 255);
+constexpr Pixel kBlackPixel = makePixel(0, 0, 0);
+constexpr Pixel kRedPixel = makePixel(255, 0, 0);
+
+PixelImage pictureWith(int width, int height, const std::vector<std::pair<int, int>>& black, Pixel back = kWhitePixel)
+{
+    PixelImage picture(width, height, back);
+    for (auto [x, y] : black)
+        picture.at(x, y) = kBlackPixel;
+    return picture;
+}
+
+std::vector<std::string> linesOf(const StringList& list)
+{
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < list.count(); ++i)
+        lines.emplace_back(list[i]);
+    return lines;
+}
+
+std::vector<std::pair<int, int>> workedExample()
+{
+    std::vector<std::pair<int, int>> black;
+    for (int i = 1; i <= 6; ++i) {
+        black.emplace_back(i, 1);
+        black.emplace_back(1, i);
+    }
+    black.emplace_back(3, 4); // dot A
+    black.emplace_back(6, 4); // dot B
+    return black;
+}
+
+TEST(RegionExtraction, WorkedExample)
+{
+    PixelImage work = pictureWith(8, 8, workedExample());
+    RegionExtraction extraction(work, kWhite);
+    ASSERT_TRUE(extraction.FindOneRegion());
+    EXPECT_EQ(extraction.ResultLines()[0], "1 , 1 , 6 , 6 ");
+    EXPECT_EQ(work.at(3, 4), kWhitePixel) << "dot A is swallowed by the erased box";
+    EXPECT_EQ(work.at(6, 4), kBlackPixel) << "dot B lies in the box's last column";
+    ASSERT_TRUE(extraction.FindOneRegion());
+    EXPECT_EQ(extraction.ResultLines()[1], "6 , 4 , 6 , 4 ");
+    EXPECT_FALSE(extraction.FindOneRegion());
+    EXPECT_FALSE(extraction.FindOneRegion()) << "stays false";
+    EXPECT_EQ(extraction.ResultLines().count(), 2u);
+}
+
+TEST(IconSearch, WorkedExampleFrames)
+{
+    PixelImage displayed = pictureWith(8, 8, workedExample());
+    const PixelImage before = displayed;
+    findIcons(displayed, kWhite);
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            const bool onFrame = ((x == 1 || x == 6) && y >= 1 && y <= 6) || ((y == 1 || y == 6) && x >= 1 && x <= 6);
+            EXPECT_EQ(displayed.at(x, y), onFrame ? kRedPixel : before.at(x, y)) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(displayed.at(3, 4), kBlackPixel) << "dot A stays black inside the first frame";
+}
+
+struct Case {
+    const char* name;
+    int width, height;
+    std::vector<std::pair<int, int>> black;
+    std::vector<std::string> lines;
+};
+
+TEST(RegionExtraction, EdgeCases)
+{
+    std::vector<std::pair<int, int>> ring, uShape;
+    for (int i = 2; i <= 8; ++i) {
+        for (auto p : {std::pair{i, 2}, {i, 8}, {2, i}, {8, i}}) {
+            ring.push_back(p);
+        }
+    }
+    ring.emplace_back(5, 5);
+    for (int y = 1; y <= 6; ++y) {
+        uShape.emplace_back(1, y);
+        uShape.emplace_back(5, y);
+    }
+    for (int x = 1; x <= 5; ++x)
+        uShape.emplace_back(x, 7);
+
+    const std::vector<Case> cases = {
+        {"empty 0 x 0", 0, 0, {}, {}},
+        {"width 0", 0, 5, {}, {}},
+        {"height 0", 5, 0, {}, {}},
+        {"all background", 9, 4, {}, {}},
+        {"single pixel", 10, 10, {{7, 3}}, {"7 , 3 , 7 , 3 "}},
+        {"corner touch joins", 6, 6, {{2, 2}, {3, 3}}, {"2 , 2 , 3 , 3 "}},
+        {"anti-diagonal touch joins", 6, 6, {{3, 2}, {2, 3}}, {"2 , 2 , 3 , 3 "}},
+        {"no wrap between rows", 5, 3, {{4, 0}, {0, 1}}, {"4 , 0 , 4 , 0 ", "0 , 1 , 0 , 1 "}},
+        {"dot inside a ring is swallowed", 12, 12, ring, {"2 , 2 , 8 , 8 "}},
+        {"raster order of first pixels", 10, 10, {{6, 1}, {2, 4}, {8, 4}, {1, 1}}, {"1 , 1 , 1 , 1 ", "6 , 1 , 6 , 1 ", "2 , 4 , 2 , 4 ", "8 , 4 , 8 , 4 "}},
+        {"U joined at the bottom", 8, 9, uShape, {"1 , 1 , 5 , 7 "}},
+        {"region on the right and bottom edges", 6, 5, {{5, 4}, {4, 4}, {5, 3}}, {"4 , 3 , 5 , 4 "}},
+        {"a dot in the box's last row survives", 10, 10, {{1, 1}, {2, 1}, {3, 2}, {3, 3}, {1, 3}},
+         {"1 , 1 , 3 , 3 ", "1 , 3 , 1 , 3 "}},
+    };
+    for (const Case& c : cases) {
+        PixelImage work = pictureWith(c.width, c.height, c.black);
+        RegionExtraction extraction(work, kWhite);
+        while (extraction.FindOneRegion()) {
+        }
+        EXPECT_EQ(linesOf(extraction.ResultLines()), c.lines) << c.name;
+        EXPECT_TRUE(work == PixelImage(c.width, c.height, kWhitePixel)) << c.name << ": work is all background afterwards";
+    }
+}
+
+TEST(RegionExtraction, AnyBackgroundColourGivesTheSameBoxes)
+{
+    const std::vector<std::pair<int, int>> black = workedExample();
+    const std::vector<std::string> onWhite = linesOf(extractRegions(pictureWith(8, 8, black), kWhite));
+    for (const NamedColor& colour : namedColors()) {
+        if (toPixel(colour.value) == kBlackPixel)
+            continue;
+        // The fourth byte never counts: background pixels carry a stray one here.
+        const PixelImage picture = pictureWith(8, 8, black, toPixel(colour.value) | 0x7F000000u);
+        EXPECT_EQ(linesOf(extractRegions(picture, colour.value)), onWhite) << colour.name;
+    }
+}
+
+TEST(IconSearch, SecondSearchRedrawsTheSameFrames)
+{
+    PixelImage displayed = pictureWith(20, 12, {{2, 2}, {3, 3}, {4, 2}, {10, 5}, {14, 6}, {15, 7}, {19, 11}});
+    const std::vector<std::string> first = linesOf(findIcons(displayed, kWhite));
+    const PixelImage framed = displayed;
+    EXPECT_EQ(linesOf(findIcons(displayed, kWhite)), first);
+    EXPECT_TRUE(displayed == framed);
+    EXPECT_EQ(displayed.at(19, 11), kRedPixel) << "a frame on the last column and row stays inside";
+
+}
+
+TEST(IconSearch, FramesAreBackgroundWhenRedIsChosen)
+{
+    PixelImage displayed = pictureWith(5, 1, {{2, 0}});
+    findIcons(displayed, kWhite);
+    ASSERT_EQ(displayed.at(2, 0), kRedPixel);
+    // The white is foreground now, cut in two by the frame.
+    EXPECT_EQ(linesOf(findIcons(displayed, kRed)), (std::vector<std::string>{"0 , 0 , 1 , 0 ", "3 , 0 , 4 , 0 "}));
+}
+
+TEST(IconSearch, FramesCountEqualsLines)
+{
+    PixelImage displayed = pictureWith(9, 9, {{0, 0}, {8, 8}, {4, 4}});
+    const StringList lines = findIcons(displayed, kWhite);
+    EXPECT_EQ(lines.count(), 3u);
+    int red = 0;
+    for (Pixel p : displayed.pixels())
+        red += p == kRedPixel;
+    EXPECT_EQ(red, 3);
+}
+
+TEST(Canvas, RectangleCoversRightAndBottomExclusive)
+{
+    PixelImage picture(10, 10, kWhitePixel);
+    Canvas canvas(picture);
+    canvas.penColor = kRed;
+    canvas.brushColor = rgbColor(0, 0, 0);
+    canvas.rectangle({5, 5, 6, 6});
+    canvas.rectangle({5, 5, 5, 9});
+    canvas.rectangle({7, 7, 6, 9});
+    int changed = 0;
+    for (Pixel p : picture.pixels())
+        changed += p != kWhitePixel;
+    EXPECT_EQ(changed, 1);
+    EXPECT_EQ(picture.at(5, 5), kRedPixel);
+
+    canvas.rectangle({0, 0, 4, 4});
+    EXPECT_EQ(picture.at(1, 1), kBlackPixel) << "solid brush fills the inside";
+    EXPECT_EQ(picture.at(3, 3), kRedPixel) << "pen on the last covered column and row";
+    EXPECT_EQ(picture.at(4, 4), kWhitePixel);
+    canvas.brushStyle = BrushStyle::Clear;
+    canvas.penColor = kWhite;
+    canvas.rectangle({0, 0, 4, 4});
+    EXPECT_EQ(picture.at(1, 1), kBlackPixel) << "clear brush leaves the inside";
+    EXPECT_EQ(picture.at(0, 3), kWhitePixel);
+}
+
+TEST(Colours, Resolution)
+{
+    EXPECT_EQ(resolve(kWhite), (Rgb{255, 255, 255}));
+    EXPECT_EQ(resolve(255), (Rgb{255, 0, 0})) << "255 is pure red";
+    EXPECT_EQ(resolve(*colorByName("btnface")), (Rgb{212, 208, 200}));
+    EXPECT_EQ(resolve(*colorByName("InfoBk")), (Rgb{255, 255, 225}));
+    EXPECT_EQ(resolve(systemColor(200)), (Rgb{0, 0, 0}));
+    EXPECT_EQ(toPixel(rgbColor(1, 2, 3)), makePixel(1, 2, 3, 0));
+    EXPECT_EQ(namedColors().size(), 45u);
+    EXPECT_EQ(namedColors()[15].name, "White");
+    EXPECT_FALSE(colorByName("Whiter"));
+}
+
+TEST(Colours, BackgroundWrittenEitherWayReadsAsBackground)
+{
+    for (const NamedColor& colour : namedColors()) {
+        PixelImage picture(3, 3, kBlackPixel ^ 0x010101u);
+        Canvas canvas(picture);
+        canvas.penColor = canvas.brushColor = colour.value;
+        canvas.rectangle({0, 0, 2, 3});
+        picture.at(2, 0) = toPixel(colour.value);
+        PixelImage work = picture;
+        RegionExtraction extraction(work, colour.value);
+        ASSERT_TRUE(extraction.FindOneRegion()) << colour.name;
+        EXPECT_EQ(extraction.ResultLines()[0], "2 , 1 , 2 , 2 ") << colour.name;
+        EXPECT_FALSE(extraction.FindOneRegion()) << colour.name;
+    }
+}
+
+TEST(PixelImage, CopiesAreIndependent)
+{
+    PixelImage displayed(4, 4, kWhitePixel);
+    PixelImage work = displayed;
+    Canvas(work).rectangle({0, 0, 4, 4});
+    EXPECT_TRUE(displayed == PixelImage(4, 4, kWhitePixel));
+    EXPECT_THROW(PixelImage(-1, 4, 0), std::invalid_argument);
+    EXPECT_THROW(PixelImage(1 << 16, 1 << 15, 0), std::length_error);
+}
+
+TEST(ResultLines, SplitBackIntoFourNumbers)
+{
+    StringList Fields;
+    EXPECT_EQ(parseResultLine("18 , 11 , 49 , 42 ", Fields), (RegionBox{18, 11, 49, 42}));
+    EXPECT_EQ(Fields.count(), 4u);
+    EXPECT_THROW(parseResultLine("18 , 11 , 49 ", Fields), std::invalid_argument);
+    EXPECT_THROW(parseResultLine("18 , x1 , 49 , 4 ", Fields), std::invalid_argument);
+    EXPECT_THROW(strToInt("99999999999"), std::invalid_argument);
+}
+
+} // namespace

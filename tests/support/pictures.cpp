@@ -1,0 +1,108 @@
+#include "pictures.h"
+
+#include <algorithm>
+
+namespace iconfinder::pictures {
+namespace {
+
+constexpr Pixel kInk[] = {makePixel(0, 0, 0), makePixel(200, 30, 30), makePixel(30, 140, 40), makePixel(20, 60, 200),
+                          makePixel(240, 200, 20), makePixel(120, 40, 160)};
+
+Pixel ink(Random& random) { return kInk[random.below(6)]; }
+
+} // namespace
+
+std::uint64_t Random::next()
+{
+    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+PixelImage iconSheet(int width, int height, std::uint64_t seed, int cell)
+{
+    Random random(seed);
+    PixelImage image(width, height, kWhite);
+    for (int top = 0; top + cell <= height; top += cell) {
+        for (int left = 0; left + cell <= width; left += cell) {
+            const int size = random.between(cell / 2, cell - 4);
+            const int x0 = left + random.between(1, cell - size - 1);
+            const int y0 = top + random.between(1, cell - size - 1);
+            const int r = size / 2;
+            const int cx = x0 + r, cy = y0 + r;
+            const int kind = random.below(4);
+            const Pixel colour = ink(random);
+            for (int y = y0; y < y0 + size; ++y) {
+                for (int x = x0; x < x0 + size; ++x) {
+                    const int d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
+                    bool on = false;
+                    switch (kind) {
+                    case 0: on = d2 <= r * r; break;                                // disc
+                    case 1: on = d2 <= r * r && d2 >= (r - 3) * (r - 3); break;     // ring
+                    case 2: on = (d2 <= r * r && d2 >= (r - 3) * (r - 3)) || d2 <= 4; break; // ring with a dot
+                    case 3: on = std::abs(x - cx) + std::abs(y - cy) <= r && (x - cx) % 5 != 0; break; // striped diamond
+                    }
+                    if (on)
+                        image.at(x, y) = (x + y) % 7 == 0 ? ink(random) : colour;
+                }
+            }
+        }
+    }
+    return image;
+}
+
+PixelImage noise(int width, int height, int percent, std::uint64_t seed)
+{
+    Random random(seed);
+    PixelImage image(width, height, kWhite);
+    for (Pixel& p : image.pixels())
+        if (random.chance(percent))
+            p = ink(random);
+    return image;
+}
+
+namespace {
+
+template <class Rule>
+PixelImage pattern(int width, int height, Rule on)
+{
+    PixelImage image(width, height, kWhite);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (on(x, y))
+                image.at(x, y) = kInk[0];
+    return image;
+}
+
+} // namespace
+
+PixelImage chessboard(int width, int height)
+{
+    return pattern(width, height, [](int x, int y) { return (x + y) % 2 == 0; });
+}
+
+PixelImage antiDiagonalStripes(int width, int height)
+{
+    return pattern(width, height, [](int x, int y) { return (x + y) % 3 == 0; });
+}
+
+PixelImage nestedRings(int width, int height)
+{
+    return pattern(width, height, [=](int x, int y) {
+        const int ring = std::min({x, y, width - 1 - x, height - 1 - y});
+        return ring % 2 == 0;
+    });
+}
+
+PixelImage comb(int width, int height)
+{
+    return pattern(width, height, [](int x, int y) { return y == 0 || x % 2 == 0; });
+}
+
+PixelImage filled(int width, int height)
+{
+    return pattern(width, height, [](int, int) { return true; });
+}
+
+} // namespace iconfinder::pictures

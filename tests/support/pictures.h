@@ -1,0 +1,39 @@
+#pragma once
+
+// Pictures for tests and benchmarks, generated deterministically from a seed.
+
+#include "pixel_image.h"
+
+#include <cstdint>
+
+namespace iconfinder::pictures {
+
+inline constexpr Pixel kWhite = makePixel(255, 255, 255);
+
+// splitmix64: the same numbers on every platform, unlike the standard distributions.
+class Random {
+public:
+    explicit Random(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t next();
+    int below(int bound) { return static_cast<int>(next() % static_cast<std::uint64_t>(bound)); }
+    int between(int low, int high) { return low + below(high - low + 1); }
+    bool chance(int percent) { return below(100) < percent; }
+
+private:
+    std::uint64_t state_;
+};
+
+// Icons of about `cell` pixels (filled shapes, rings, shapes with holes and dots in holes,
+// several colours each) on white, one per cell with a small margin; about 30% foreground.
+PixelImage iconSheet(int width, int height, std::uint64_t seed, int cell = 32);
+
+// Each pixel is foreground with `percent` probability, in one of a few colours.
+PixelImage noise(int width, int height, int percent, std::uint64_t seed);
+
+PixelImage chessboard(int width, int height);           // one-pixel squares: one region by corners
+PixelImage antiDiagonalStripes(int width, int height);  // x + y ≡ 0 (mod 3)
+PixelImage nestedRings(int width, int height);          // concentric one-pixel square rings
+PixelImage comb(int width, int height);                 // a top bar with one-pixel teeth down
+PixelImage filled(int width, int height);               // foreground everywhere
+
+} // namespace iconfinder::pictures
