@@ -1,0 +1,198 @@
+// The reader on hostile and synthetic bytes, and the writer's round trip.
+#include "bmp_reader.h"
+#include "bmp_writer.h"
+#include "pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace iconfinder;
+
+namespace {
+
+// A bitmap file assembled field by field, so that each test can break one field.
+struct FileBuilder {
+    std::int32_t width = 2;
+    std::int32_t height = 2;
+    std::uint16_t bits = 24;
+    std::uint32_t compression = 0;
+    std::uint32_t headerSize = 40;
+    std::uint32_t colorsUsed = 0;
+    std::vector<std::uint32_t> masks;   // written after a 40-byte header
+    std::vector<std::uint32_t> palette; // 0x00RRGGBB
+    std::vector<std::uint8_t> pixels;
+    std::int64_t offset = -1; // -1: right after the palette
+
+    std::vector<std::byte> build() const
+    {
+        std::vector<std::byte> out;
+        const auto u8 = [&](std::uint32_t v) { out.push_back(std::byte(v & 0xFF)); };
+        const auto u16 = [&](std::uint32_t v) { u8(v), u8(v >> 8); };
+        const auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+        const std::uint32_t start = 14 + headerSize + 4 * static_cast<std::uint32_t>(masks.size() + palette.size());
+        u16('B' | 'M' << 8), u32(0), u32(0), u32(offset < 0 ? start : static_cast<std::uint32_t>(offset));
+        u32(headerSize), u32(static_cast<std::uint32_t>(width)), u32(static_cast<std::uint32_t>(height)), u16(1), u16(bits);
+        u32(compression), u32(0), u32(0), u32(0), u32(colorsUsed), u32(0);
+        while (out.size() < 14 + headerSize)
+            u8(0);
+        for (auto m : masks)
+            u32(m);
+        for (auto c : palette)
+            u32(c);
+        for (auto b : pixels)
+            u8(b);
+        return out;
+    }
+};
+
+std::string errorOf(const std::vector<std::byte>& file)
+{
+    try {
+        bmp::read(file);
+    } catch (const bmp::FormatError& e) {
+        return e.what();
+    }
+    return "(decoded)";
+}
+
+TEST(BmpReader, RefusesHostileHeadersWithAClearMessage)
+{
+    FileBuilder huge;
+    huge.width = 32768;
+    huge.height = 32768;
+    EXPECT_EQ(errorOf(huge.build()), "truncated pixel data (row 1 of 32768)");
+
+    FileBuilder tooMany = huge;
+    tooMany.height = 32769;
+    EXPECT_EQ(errorOf(tooMany.build()), "picture of 32768 x 32769 pixels exceeds the limit of 2^30 pixels (4 GiB)");
+
+    FileBuilder rle;
+    rle.width = rle.height = 30000;
+    rle.bits = 8;
+    rle.compression = 1;
+    rle.palette = {0xFFFFFF};
+    rle.pixels = {0, 1};
+    EXPECT_EQ(errorOf(rle.build()), "RLE picture of 30000 x 30000 pixels is too large for its 2 bytes of data");
+
+    FileBuilder offset;
+    offset.offset = 1 << 30;
+    EXPECT_EQ(errorOf(offset.build()), "pixel data offset 1073741824 lies beyond the end of the file (54 bytes)");
+
+    FileBuilder inside;
+    inside.offset = 20;
+    EXPECT_EQ(errorOf(inside.build()), "pixel data offset 20 lies inside the headers");
+
+    FileBuilder lowest;
+    lowest.height = INT32_MIN;
+    EXPECT_EQ(errorOf(lowest.build()), "picture of 2 x 2147483648 pixels exceeds the limit of 2^30 pixels (4 GiB)");
+
+    FileBuilder zeroHeight;
+    zeroHeight.height = 0;
+    EXPECT_EQ(errorOf(zeroHeight.build()), "height is 0");
+
+    FileBuilder zeroWidth;
+    zeroWidth.width = 0;
+    EXPECT_EQ(errorOf(zeroWidth.build()), "width 0 is not positive");
+
+    FileBuilder overlapping;
+    overlapping.bits = 16;
+    overlapping.compression = 3;
+    overlapping.masks = {0xF800, 0x0FE0, 0x001F};
+    overlapping.pixels.assign(8, 0);
+    EXPECT_EQ(errorOf(overlapping.build()), "green bit mask 0x00000fe0 is not one run of bits of its own within the pixel");
+
+    FileBuilder index;
+    index.bits = 8;
+    index.width = 1;
+    index.height = 1;
+    index.palette = {0x000000, 0xFFFFFF};
+    index.pixels = {7, 0, 0, 0};
+    EXPECT_EQ(errorOf(index.build()), "colour index 7 outside the palette of 2 colours (row 1 of 1)");
+
+    EXPECT_EQ(errorOf({}), "file too short for a bitmap header (0 bytes)");
+    EXPECT_EQ(errorOf(std::vector<std::byte>(64, std::byte{'x'})), "not a bitmap file (no 'BM' signature)");
+    FileBuilder header;
+    header.headerSize = 0;
+    EXPECT_EQ(errorOf(header.build()), "unsupported information header size 0");
+}
+
+TEST(BmpReader, EveryTruncationOfARealFileIsDecodedOrRefused)
+{
+    for (const char* name : {"good/rgb24.bmp", "good/pal8rle.bmp", "good/pal4rle.bmp", "good/rgb16-565.bmp", "good/pal8os2.bmp"}) {
+        std::ifstream in(std::filesystem::path(BMPSUITE_DIR) / name, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const auto* bytes = reinterpret_cast<const std::byte*>(text.data());
+        for (std::size_t length = 0; length < text.size(); length += 7) {
+            try {
+                const PixelImage image = bmp::read({bytes, length});
+                EXPECT_EQ(image.width(), 127) << name << " cut at " << length;
+            } catch (const bmp::FormatError&) {
+            }
+        }
+    }
+}
+
+TEST(BmpReader, RleDeltaLeavesPaletteEntryZero)
+{
+    FileBuilder rle;
+    rle.width = 4;
+    rle.height = 2;
+    rle.bits = 8;
+    rle.compression = 1;
+    rle.palette = {0x102030, 0xFF0000};
+    // bottom row: 1 pixel of colour 1, delta (2, 1), 1 pixel of colour 1, end of bitmap
+    rle.pixels = {1, 1, 0, 2, 2, 1, 1, 1, 0, 1};
+    const PixelImage image = bmp::read(rle.build());
+    const Pixel zero = makePixel(0x10, 0x20, 0x30), one = makePixel(0xFF, 0, 0);
+    EXPECT_EQ(image.at(0, 1), one);
+    EXPECT_EQ(image.at(1, 1), zero);
+    EXPECT_EQ(image.at(3, 0), one);
+    EXPECT_EQ(image.at(0, 0), zero);
+}
+
+TEST(BmpWriter, RoundTripKeepsEveryColour)
+{
+    for (int width : {1, 2, 3, 4, 5, 17}) {
+        const PixelImage picture = pictures::noise(width, 9, 50, static_cast<std::uint64_t>(width));
+        const std::vector<std::byte> file = bmp::encode(picture);
+        EXPECT_EQ(file.size(), 54 + (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4 * 9);
+        EXPECT_TRUE(bmp::read(file) == picture) << width;
+    }
+}
+
+TEST(BmpFiles, ErrorsNameTheSystemsReason)
+{
+    const auto dir = std::filesystem::temp_directory_path() / "iconfinder-bmp-test";
+    std::filesystem::create_directories(dir);
+    const auto messageOf = [](const std::filesystem::path& path) {
+        try {
+            bmp::readFile(path);
+        } catch (const bmp::FormatError& e) {
+            return std::string(e.what());
+        }
+        return std::string("(decoded)");
+    };
+    EXPECT_EQ(messageOf(dir / "missing.bmp"), "cannot open: No such file or directory");
+    EXPECT_EQ(messageOf(dir), "is a directory, not a bitmap file");
+
+    const PixelImage picture = pictures::noise(5, 5, 50, 1);
+    bmp::writeFile(picture, dir / "ok.bmp");
+    EXPECT_TRUE(bmp::readFile(dir / "ok.bmp") == picture);
+    EXPECT_THROW(bmp::writeFile(picture, dir), std::runtime_error);
+    EXPECT_THROW(bmp::writeFile(picture, dir / "no-such-dir" / "x.bmp"), std::runtime_error);
+    if (std::filesystem::exists("/dev/full")) {
+        EXPECT_THROW(bmp::writeFile(picture, "/dev/full"), std::runtime_error);
+    }
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir))
+        ++files;
+    EXPECT_EQ(files, 1u) << "no temporary file is left behind";
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace

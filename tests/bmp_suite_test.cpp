@@ -1,0 +1,101 @@
+// The reader on real files: every good file decodes to what an independent decoder (Qt's)
+// sees, questionable files decode or are refused, bad files are refused or salvaged.
+#include "bmp_reader.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+using namespace iconfinder;
+
+namespace {
+
+const std::filesystem::path kSuite = BMPSUITE_DIR;
+
+std::vector<std::filesystem::path> filesIn(const char* folder)
+{
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(kSuite / folder))
+        files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Qt widens narrow channels by shifting, we by bit replication: the low bits may differ.
+int allowedDifference(const std::string& name) { return name.rfind("rgb16", 0) == 0 ? 7 : 0; }
+
+TEST(BmpSuite, GoodFilesMatchAnIndependentDecoder)
+{
+    const auto files = filesIn("good");
+    ASSERT_EQ(files.size(), 27u);
+    for (const auto& path : files) {
+        const std::string name = path.filename().string();
+        const PixelImage ours = bmp::readFile(path);
+        const QImage theirs = QImage(QString::fromStdString(path.string())).convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(theirs.isNull()) << name;
+        ASSERT_EQ(ours.width(), theirs.width()) << name;
+        ASSERT_EQ(ours.height(), theirs.height()) << name;
+        int worst = 0;
+        for (int y = 0; y < ours.height(); ++y) {
+            for (int x = 0; x < ours.width(); ++x) {
+                const QRgb q = theirs.pixel(x, y);
+                const Pixel p = ours.at(x, y);
+                worst = std::max({worst, std::abs(redOf(p) - qRed(q)), std::abs(greenOf(p) - qGreen(q)), std::abs(blueOf(p) - qBlue(q))});
+            }
+        }
+        EXPECT_LE(worst, allowedDifference(name)) << name;
+    }
+}
+
+TEST(BmpSuite, NarrowChannelsWidenByBitReplication)
+{
+    // rgb16-565 and rgb24 show the same picture; 5- and 6-bit channels widen as v<<3|v>>2, v<<2|v>>4.
+    const PixelImage wide = bmp::readFile(kSuite / "good/rgb24.bmp");
+    const PixelImage narrow = bmp::readFile(kSuite / "good/rgb16-565.bmp");
+    const auto widen = [](int v, int bits) { return bits == 5 ? (v >> 3 << 3) | (v >> 3 >> 2) : (v >> 2 << 2) | (v >> 2 >> 4); };
+    int exact = 0;
+    for (int y = 0; y < wide.height(); ++y)
+        for (int x = 0; x < wide.width(); ++x)
+            exact += redOf(narrow.at(x, y)) == widen(redOf(wide.at(x, y)), 5) && greenOf(narrow.at(x, y)) == widen(greenOf(wide.at(x, y)), 6);
+    EXPECT_GT(exact, static_cast<int>(wide.pixelCount() * 9 / 10)) << "truncated 24-bit colours, widened, give the 16-bit ones";
+}
+
+TEST(BmpSuite, QuestionableFilesDecodeOrAreRefusedClearly)
+{
+    const std::set<std::string> refused = {"pal1huffmsb.bmp", "rgb24jpeg.bmp", "rgb24png.bmp", "rgb24rle24.bmp", "rgba64.bmp"};
+    for (const auto& path : filesIn("questionable")) {
+        const std::string name = path.filename().string();
+        try {
+            const PixelImage image = bmp::readFile(path);
+            EXPECT_FALSE(refused.count(name)) << name;
+            EXPECT_EQ(image.width(), 127) << name;
+            EXPECT_EQ(image.height(), 64) << name;
+        } catch (const bmp::FormatError& e) {
+            EXPECT_TRUE(refused.count(name)) << name << ": " << e.what();
+            EXPECT_GT(std::string(e.what()).size(), 10u) << name;
+        }
+    }
+}
+
+TEST(BmpSuite, BadFilesAreRefusedOrSalvaged)
+{
+    // These only carry wrong values in fields a reader need not trust: file size, image size,
+    // density and a palette count larger than the room before the pixels.
+    const std::set<std::string> salvaged = {"badbitssize.bmp", "baddens1.bmp", "baddens2.bmp", "badfilesize.bmp", "badpalettesize.bmp"};
+    for (const auto& path : filesIn("bad")) {
+        const std::string name = path.filename().string();
+        try {
+            const PixelImage image = bmp::readFile(path);
+            EXPECT_TRUE(salvaged.count(name)) << name << " decoded";
+            EXPECT_TRUE(image == bmp::readFile(kSuite / (name == "badpalettesize.bmp" ? "good/pal8.bmp" : "good/pal1.bmp"))) << name;
+        } catch (const bmp::FormatError& e) {
+            EXPECT_FALSE(salvaged.count(name)) << name << ": " << e.what();
+            EXPECT_GT(std::string(e.what()).size(), 10u) << name;
+        }
+    }
+}
+
+} // namespace

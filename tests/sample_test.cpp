@@ -1,0 +1,67 @@
+// The sample picture: the generator reproduces the committed file, and the file is what a
+// person expects of it.
+#include "bmp_reader.h"
+#include "icon_search.h"
+#include "run_command.h"
+#include "sample_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using namespace iconfinder;
+
+TEST(SamplePicture, GeneratorReproducesTheCommittedFileByteForByte)
+{
+    const std::string out = (std::filesystem::temp_directory_path() / "iconfinder-sample.bmp").string();
+    ASSERT_EQ(test::runCommand(MAKE_SAMPLE, {out}).exitCode, 0);
+    std::ifstream generated(out, std::ios::binary), committed(SAMPLE_BMP, std::ios::binary);
+    const std::string a((std::istreambuf_iterator<char>(generated)), std::istreambuf_iterator<char>());
+    const std::string b((std::istreambuf_iterator<char>(committed)), std::istreambuf_iterator<char>());
+    std::filesystem::remove(out);
+    EXPECT_EQ(a.size(), 365958u);
+    EXPECT_TRUE(a == b) << "tools/make_sample no longer draws resources/sample.bmp";
+    const auto embedded = samplePictureFile();
+    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(embedded.data()), embedded.size()) == b) << "embedded copy is stale";
+}
+
+TEST(SamplePicture, LayoutOfTheFile)
+{
+    const auto file = samplePictureFile();
+    const auto u32 = [&](std::size_t at) {
+        return std::to_integer<std::uint32_t>(file[at]) | std::to_integer<std::uint32_t>(file[at + 1]) << 8 |
+               std::to_integer<std::uint32_t>(file[at + 2]) << 16 | std::to_integer<std::uint32_t>(file[at + 3]) << 24;
+    };
+    EXPECT_EQ(u32(14), 40u) << "40-byte header";
+    EXPECT_EQ(u32(18), 395u);
+    EXPECT_EQ(u32(22), 308u) << "positive height: bottom-up";
+    EXPECT_EQ(u32(28) & 0xFFFF, 24u);
+    EXPECT_EQ(u32(30), 0u) << "uncompressed";
+    EXPECT_EQ((file.size() - 54) / 308, 1188u) << "rows padded to 1188 bytes";
+}
+
+TEST(SamplePicture, FiftyIconsInFiveRowsOfTen)
+{
+    PixelImage picture = samplePicture();
+    ASSERT_EQ(picture.width(), 395);
+    ASSERT_EQ(picture.height(), 308);
+    const StringList lines = extractRegions(picture, kWhite);
+    // Every cell of the 10 x 5 grid holds at least one region; parts of one icon stay in its cell.
+    bool cellUsed[5][10] = {};
+    StringList Fields;
+    for (std::size_t i = 0; i < lines.count(); ++i) {
+        const RegionBox box = parseResultLine(lines[i], Fields);
+        const int column = (box.minX - 4) / 39, row = (box.minY - 14) / 60;
+        ASSERT_TRUE(column >= 0 && column < 10 && row >= 0 && row < 5) << lines[i];
+        EXPECT_EQ((box.maxX - 4) / 39, column) << lines[i];
+        EXPECT_EQ((box.maxY - 14) / 60, row) << lines[i];
+        EXPECT_LE(box.maxX - box.minX, 31);
+        cellUsed[row][column] = true;
+    }
+    for (auto& row : cellUsed)
+        for (bool used : row)
+            EXPECT_TRUE(used);
+    EXPECT_GT(lines.count(), 50u) << "some icons are made of several parts";
+}
