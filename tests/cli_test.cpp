@@ -43,7 +43,7 @@ TEST_F(FindIconsCli, PrintsTheLinesOfTheSample)
     const auto result = findIconsCli({});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, joined(extractRegions(samplePicture(), kWhite)));
-    EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1), "331 , 14 , 332 , 20 \n") << "trailing blank kept";
+    EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1), "331 , 14 , 332 , 19 \n") << "trailing blank kept";
     EXPECT_EQ(result.err, "");
 }
 
@@ -91,7 +91,9 @@ TEST_F(FindIconsCli, FramedAndCroppedFilesDecodeBack)
         const RegionBox box = parseResultLine(lines[i], Fields);
         EXPECT_TRUE(bmp::readFile(dir / "icons" / name) == cropped(original, {box.minX, box.minY, box.maxX + 1, box.maxY + 1})) << name;
     }
-    EXPECT_FALSE(fs::exists(dir / "icons" / "icon-0066.bmp"));
+    char after[32];
+    std::snprintf(after, sizeof after, "icon-%04zu.bmp", lines.count() + 1);
+    EXPECT_FALSE(fs::exists(dir / "icons" / after));
 }
 
 TEST_F(FindIconsCli, NothingFoundIsSuccess)

@@ -165,11 +165,11 @@ const Icon kIcons[50] = {
         c.paint(kPurple, polygon({{11, 5}, {29, 2}, {29, 7}, {11, 10}}));
     },
     [](Cell& c) { // sun: a disc and eight rays, each its own part
-        c.paint(kOrange, disc(16, 16, 7.5));
+        c.paint(kOrange, disc(16, 16, 5.5));
         for (int i = 0; i < 8; ++i) {
             const double a = i * std::numbers::pi / 4;
-            c.paint(kOrange, line(16 + 10.5 * std::cos(a), 16 + 10.5 * std::sin(a), 16 + 14.5 * std::cos(a),
-                                  16 + 14.5 * std::sin(a), 1.3));
+            c.paint(kOrange, line(16 + 11 * std::cos(a), 16 + 11 * std::sin(a), 16 + 15 * std::cos(a),
+                                  16 + 15 * std::sin(a), 1.2));
         }
     },
     [](Cell& c) { c.paint(kNavy, without(disc(16, 16, 14), disc(22, 12, 11.5))); }, // crescent moon
@@ -361,18 +361,18 @@ const Icon kIcons[50] = {
         c.paint(kNavy, box(9, 11, 23, 13));
         c.paint(kNavy, both(ring(16, 16, 11.5, 14), box(0, 17, 32, 32)));
     },
-    [](Cell& c) { // apple with a leaf apart from it
+    [](Cell& c) { // apple with a leaf on its stem
         c.paint(kRed, disc(11, 19, 9.5));
         c.paint(kRed, disc(21, 19, 9.5));
-        c.paint(kBrown, box(15, 5, 17, 10));
-        c.paint(kGreen, ellipse(23, 4, 5, 2.5));
+        c.paint(kBrown, box(15, 3, 17, 10));
+        c.paint(kGreen, ellipse(22, 5, 5, 2.5));
     },
     [](Cell& c) { // gift
         c.paint(kPurple, box(3, 11, 29, 30));
         c.paint(kPink, box(14, 11, 18, 30));
         c.paint(kPink, box(3, 11, 29, 14));
-        c.paint(kPink, ring(11, 7, 1.5, 3.5));
-        c.paint(kPink, ring(21, 7, 1.5, 3.5));
+        c.paint(kPink, ring(12, 8, 1.5, 3.5));
+        c.paint(kPink, ring(20, 8, 1.5, 3.5));
     },
 };
 

@@ -1,0 +1,49 @@
+#include "application.h"
+
+#include <QMessageBox>
+
+#include <exception>
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName("iconfinder");
+    setApplicationVersion(ICONFINDER_VERSION);
+    setDesktopFileName("iconfinder");
+}
+
+std::function<void(const QString&)> Application::showMessage = [](const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, applicationName(), text, QMessageBox::Ok, activeWindow());
+    box.exec();
+};
+
+void Application::showException(const std::exception_ptr& error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        showMessage(QString::fromUtf8(e.what()));
+    } catch (...) {
+        showMessage(QString()); // an exception of no known kind carries no message
+    }
+}
+
+void Application::runHandler(const std::function<void()>& handler)
+{
+    try {
+        handler();
+    } catch (...) {
+        showException(std::current_exception());
+    }
+}
+
+bool Application::notify(QObject* receiver, QEvent* event)
+{
+    // Handlers catch their own exceptions through runHandler; this catches whatever else an
+    // event handler lets escape, before it would unwind through Qt's own frames further up.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        showException(std::current_exception());
+        return false;
+    }
+}

@@ -1,0 +1,32 @@
+// iconfinder: start-up of the window program.
+#include "Unit1.h"
+#include "application.h"
+
+#include <QIcon>
+#include <QPixmap>
+
+#include <iostream>
+#include <memory>
+
+#include "iconfinder.xpm"
+
+int main(int argc, char** argv)
+{
+    std::unique_ptr<Application> application;
+    std::unique_ptr<TForm1> form;
+    try {
+        application = std::make_unique<Application>(argc, argv);
+        application->setWindowIcon(QIcon(QPixmap(iconfinder_xpm)));
+        form = std::make_unique<TForm1>();
+        Form1 = form.get();
+        Form1->show();
+        return application->exec();
+    } catch (...) {
+        // Start-up failed: say why, and end with a failure code.
+        if (application)
+            Application::showException(std::current_exception());
+        else
+            std::cerr << "iconfinder: start-up failed\n";
+        return 1;
+    }
+}
