@@ -1,0 +1,49 @@
+#include "contenders.h"
+
+#include "bmp_reader.h"
+#include "color.h"
+#include "icon_search.h"
+#include "reference_search.h"
+
+#ifdef HAVE_OPENCV
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+#endif
+
+using namespace iconfinder;
+
+namespace bench {
+
+std::size_t ourSearch(PixelImage work) { return extractRegions(std::move(work), kWhite).count(); }
+
+std::size_t referenceSearch(PixelImage work) { return reference::findAll(work, kWhite).size(); }
+
+std::size_t floorPass(const PixelImage& picture)
+{
+    const Pixel background = toPixel(kWhite);
+    std::size_t count = 0;
+    for (const Pixel p : picture.pixels())
+        count += !isBackground(p, background);
+    return count;
+}
+
+std::size_t ourDecode(const std::filesystem::path& file) { return bmp::readFile(file).pixelCount(); }
+
+#ifdef HAVE_OPENCV
+std::size_t openCvLabelling(const PixelImage& picture, int algorithm)
+{
+    const cv::Mat pixels(picture.height(), picture.width(), CV_8UC4, const_cast<Pixel*>(picture.pixels().data()));
+    cv::Mat background, foreground, labels, stats, centroids;
+    cv::inRange(pixels, cv::Scalar(255, 255, 255, 0), cv::Scalar(255, 255, 255, 255), background);
+    cv::bitwise_not(background, foreground);
+    return static_cast<std::size_t>(cv::connectedComponentsWithStats(foreground, labels, stats, centroids, 8, CV_32S, algorithm));
+}
+
+std::size_t openCvDecode(const std::filesystem::path& file)
+{
+    return cv::imread(file.string(), cv::IMREAD_UNCHANGED).total();
+}
+#endif
+
+} // namespace bench
