@@ -34,7 +34,8 @@ std::size_t ourDecode(const std::filesystem::path& file) { return bmp::readFile(
 std::size_t openCvLabelling(const PixelImage& picture, int algorithm)
 {
     const cv::Mat pixels(picture.height(), picture.width(), CV_8UC4, const_cast<Pixel*>(picture.pixels().data()));
-    cv::Mat background, foreground, labels, stats, centroids;
+    // Kept from one call to the next, so that OpenCV reuses its output buffers as a caller would.
+    static cv::Mat background, foreground, labels, stats, centroids;
     cv::inRange(pixels, cv::Scalar(255, 255, 255, 0), cv::Scalar(255, 255, 255, 255), background);
     cv::bitwise_not(background, foreground);
     return static_cast<std::size_t>(cv::connectedComponentsWithStats(foreground, labels, stats, centroids, 8, CV_32S, algorithm));

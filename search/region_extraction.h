@@ -26,8 +26,9 @@ namespace iconfinder {
 // 8-neighbours of its pixels outside its own row (inside its row, the run is maximal). A pixel
 // already taken reads as background and is never offered again, so every foreground pixel
 // 8-connected to the seed is taken exactly once, and the work is linear in the region's size.
-// The order in which pixels are taken does not change the result: the box depends only on
-// the seed and the set of pixels connected to it.
+// The order in which runs are visited does not change the result: the box depends only on
+// the seed and the set of pixels connected to it, so runs are visited in the order that is
+// kindest to the memory (see PendingQueue).
 //
 // Why the erase leaves the last column and row: the box is erased as the rectangle
 // (minX, minY, maxX, maxY) with right and bottom excluded, so it covers columns minX .. maxX-1
@@ -35,13 +36,6 @@ namespace iconfinder {
 // maxX or row maxY survives and is found by a later call.
 class RegionExtraction {
 public:
-    // Pixels queued by AddPendingPixel: the run x .. lastX of row y, already background.
-    struct PendingPixel {
-        int x;
-        int y;
-        int lastX;
-    };
-
     // The extraction works on `work` in place; it must outlive this object.
     RegionExtraction(PixelImage& work, ColorValue backColor);
 
@@ -53,16 +47,12 @@ public:
     ColorValue BackColor() const { return backColor_; }
 
 private:
-    int AddPendingPixel(int x, int y);
-    void offerRow(int y, int fromX, int toX);
-
     PixelImage& work_;
     ColorValue backColor_;
     Pixel background_;
     StringList resultLines_;
-    PendingQueue<PendingPixel> pendingPixels_;
+    PendingQueue pendingPixels_; // runs taken by AddPendingPixel, already background
     std::size_t nextSeed_ = 0;
-    int minX_ = 0, minY_ = 0, maxX_ = 0, maxY_ = 0;
 };
 
 } // namespace iconfinder

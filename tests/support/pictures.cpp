@@ -26,7 +26,7 @@ PixelImage iconSheet(int width, int height, std::uint64_t seed, int cell)
     PixelImage image(width, height, kWhite);
     for (int top = 0; top + cell <= height; top += cell) {
         for (int left = 0; left + cell <= width; left += cell) {
-            const int size = random.between(cell / 2, cell - 4);
+            const int size = random.between(cell * 2 / 3, cell - 3);
             const int x0 = left + random.between(1, cell - size - 1);
             const int y0 = top + random.between(1, cell - size - 1);
             const int r = size / 2;
@@ -41,7 +41,7 @@ PixelImage iconSheet(int width, int height, std::uint64_t seed, int cell)
                     case 0: on = d2 <= r * r; break;                                // disc
                     case 1: on = d2 <= r * r && d2 >= (r - 3) * (r - 3); break;     // ring
                     case 2: on = (d2 <= r * r && d2 >= (r - 3) * (r - 3)) || d2 <= 4; break; // ring with a dot
-                    case 3: on = std::abs(x - cx) + std::abs(y - cy) <= r && (x - cx) % 5 != 0; break; // striped diamond
+                    case 3: on = std::abs(x - cx) + std::abs(y - cy) <= r && std::abs(x - cx) + std::abs(y - cy) > r / 2; break; // diamond with a hole
                     }
                     if (on)
                         image.at(x, y) = (x + y) % 7 == 0 ? ink(random) : colour;

@@ -23,9 +23,9 @@ private:
     std::uint64_t state_;
 };
 
-// Icons of about `cell` pixels (filled shapes, rings, shapes with holes and dots in holes,
+// Icons of about `cell` pixels (discs, rings, rings with a dot inside, diamonds with a hole;
 // several colours each) on white, one per cell with a small margin; about 30% foreground.
-PixelImage iconSheet(int width, int height, std::uint64_t seed, int cell = 32);
+PixelImage iconSheet(int width, int height, std::uint64_t seed, int cell = 31);
 
 // Each pixel is foreground with `percent` probability, in one of a few colours.
 PixelImage noise(int width, int height, int percent, std::uint64_t seed);
