@@ -129,7 +129,10 @@ void writeFile(const PixelImage& image, const std::filesystem::path& path)
         return;
     }
 
-    std::string temporary = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::string hidden = path.filename().string();
+    hidden.insert(0, 1, '.');
+    hidden.append(".XXXXXX");
+    std::string temporary = (path.parent_path() / hidden).string();
     Descriptor file(::mkstemp(temporary.data()));
     if (file.fd < 0)
         fail("cannot create a file in " + (path.has_parent_path() ? path.parent_path().string() : std::string(".")));

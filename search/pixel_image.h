@@ -65,9 +65,13 @@ private:
     struct Uninitialized {};
     PixelImage(int width, int height, Uninitialized);
 
+    struct Release {
+        void operator()(Pixel* pixels) const;
+    };
+
     int width_ = 0;
     int height_ = 0;
-    std::unique_ptr<Pixel[]> pixels_;
+    std::unique_ptr<Pixel[], Release> pixels_;
 };
 
 // The part of `image` inside `box`, clipped to the picture.

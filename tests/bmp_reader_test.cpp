@@ -1,6 +1,7 @@
 // The reader on hostile and synthetic bytes, and the writer's round trip.
 #include "bmp_reader.h"
 #include "bmp_writer.h"
+#include "icon_search.h"
 #include "pictures.h"
 
 #include <gtest/gtest.h>
@@ -135,6 +136,25 @@ TEST(BmpReader, EveryTruncationOfARealFileIsDecodedOrRefused)
             }
         }
     }
+}
+
+// Files the fuzzer found (fixed since) and its seeds: each decodes or is refused, and what
+// decodes can be searched.
+TEST(BmpReader, FuzzRegressionsAndSeeds)
+{
+    std::size_t files = 0;
+    for (const char* folder : {"regressions", "seeds"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(FUZZ_DIR) / folder)) {
+            ++files;
+            try {
+                PixelImage picture = bmp::readFile(entry.path());
+                findIcons(picture, kWhite);
+            } catch (const bmp::FormatError& e) {
+                EXPECT_GT(std::string(e.what()).size(), 5u) << entry.path();
+            }
+        }
+    }
+    EXPECT_GE(files, 6u);
 }
 
 TEST(BmpReader, RleDeltaLeavesPaletteEntryZero)

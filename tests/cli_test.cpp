@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 using namespace iconfinder;
 namespace fs = std::filesystem;
@@ -114,7 +115,17 @@ TEST_F(FindIconsCli, UnreadablePicturesExitOne)
     const auto missing = findIconsCli({(dir / "missing.bmp").string()});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, "find-icons: " + (dir / "missing.bmp").string() + ": cannot open: No such file or directory\n");
-    EXPECT_EQ(findIconsCli({dir.string()}).exitCode, 1);
+    const auto directory = findIconsCli({dir.string()});
+    EXPECT_EQ(directory.exitCode, 1);
+    EXPECT_EQ(directory.err, "find-icons: " + dir.string() + ": is a directory, not a bitmap file\n");
+
+    // A picture with no rows is refused like any other unreadable file.
+    std::vector<std::byte> flat = bmp::encode(PixelImage(4, 1, 0));
+    flat[22] = flat[23] = flat[24] = flat[25] = std::byte{0};
+    std::ofstream(dir / "flat.bmp", std::ios::binary).write(reinterpret_cast<const char*>(flat.data()), static_cast<std::streamsize>(flat.size()));
+    const auto zero = findIconsCli({(dir / "flat.bmp").string()});
+    EXPECT_EQ(zero.exitCode, 1);
+    EXPECT_EQ(zero.err, "find-icons: " + (dir / "flat.bmp").string() + ": height is 0\n");
 }
 
 TEST_F(FindIconsCli, OutputsThatCannotBeWrittenExitOneAndLeaveNothing)

@@ -44,38 +44,13 @@ void expectSame(const PixelImage& picture, ColorValue background, const std::str
     ASSERT_TRUE(a.work == b.work) << what << ": working pictures differ";
 }
 
-// A random picture: background (sometimes with a stray fourth byte), a few colours, and
-// now and then blocks that make larger regions and regions on the edges.
-PixelImage randomPicture(pictures::Random& random, ColorValue background)
-{
-    const int width = random.between(1, 64);
-    const int height = random.between(1, 64);
-    const int density = random.between(5, 90);
-    const Pixel back = toPixel(background);
-    const Pixel inks[] = {back | 0xFF000000u, makePixel(0, 0, 0), makePixel(255, 0, 0), makePixel(255, 255, 255),
-                          makePixel(10, 20, 30, 99), back ^ 0x00000001u};
-    PixelImage picture(width, height, back);
-    for (Pixel& p : picture.pixels())
-        if (random.chance(density))
-            p = inks[random.below(6)];
-    for (int blocks = random.below(4); blocks > 0; --blocks) {
-        const int x0 = random.below(width), y0 = random.below(height);
-        const int x1 = std::min(width, x0 + random.between(1, 12)), y1 = std::min(height, y0 + random.between(1, 12));
-        const Pixel fill = random.chance(50) ? back : inks[1];
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                picture.at(x, y) = fill;
-    }
-    return picture;
-}
-
 TEST(SearchMatchesReference, RandomPictures)
 {
     const ColorValue backgrounds[] = {kWhite, rgbColor(0, 0, 255), *colorByName("BtnFace"), rgbColor(0, 0, 0)};
     pictures::Random random(20261206);
     for (int i = 0; i < 4000; ++i) {
         const ColorValue background = backgrounds[i % 4];
-        expectSame(randomPicture(random, background), background, "picture " + std::to_string(i));
+        expectSame(pictures::randomPicture(random, toPixel(background)), background, "picture " + std::to_string(i));
         if (HasFatalFailure())
             return;
     }

@@ -52,6 +52,28 @@ PixelImage iconSheet(int width, int height, std::uint64_t seed, int cell)
     return image;
 }
 
+PixelImage randomPicture(Random& random, Pixel back)
+{
+    const int width = random.between(1, 64);
+    const int height = random.between(1, 64);
+    const int density = random.between(5, 90);
+    const Pixel inks[] = {back | 0xFF000000u, makePixel(0, 0, 0), makePixel(255, 0, 0), makePixel(255, 255, 255),
+                          makePixel(10, 20, 30, 99), back ^ 0x00000001u};
+    PixelImage picture(width, height, back);
+    for (Pixel& p : picture.pixels())
+        if (random.chance(density))
+            p = inks[random.below(6)];
+    for (int blocks = random.below(4); blocks > 0; --blocks) {
+        const int x0 = random.below(width), y0 = random.below(height);
+        const int x1 = std::min(width, x0 + random.between(1, 12)), y1 = std::min(height, y0 + random.between(1, 12));
+        const Pixel fill = random.chance(50) ? back : inks[1];
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                picture.at(x, y) = fill;
+    }
+    return picture;
+}
+
 PixelImage noise(int width, int height, int percent, std::uint64_t seed)
 {
     Random random(seed);

@@ -27,6 +27,11 @@ private:
 // several colours each) on white, one per cell with a small margin; about 30% foreground.
 PixelImage iconSheet(int width, int height, std::uint64_t seed, int cell = 31);
 
+// 1..64 pixels a side, 5% to 90% foreground in a few colours, background pixels now and then
+// with a stray fourth byte, a colour one off the background, and blocks that make larger
+// regions and regions on the edges.
+PixelImage randomPicture(Random& random, Pixel background);
+
 // Each pixel is foreground with `percent` probability, in one of a few colours.
 PixelImage noise(int width, int height, int percent, std::uint64_t seed);
 
