@@ -21,6 +21,8 @@ std::string systemReason() { return std::strerror(errno); }
 
 void MemorySource::readAt(std::uint64_t offset, std::span<std::byte> dest)
 {
+    if (dest.empty()) // an empty span may have no storage at all
+        return;
     std::memcpy(dest.data(), bytes_.data() + offset, dest.size());
 }
 

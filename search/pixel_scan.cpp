@@ -29,9 +29,12 @@ const Pixel* findForeground(const Pixel* p, const Pixel* end, Pixel background)
     const BackgroundMatcher match(background);
     const __m128i zero = _mm_setzero_si128();
     for (; end - p >= 16; p += 16) {
-        const __m128i differ = _mm_or_si128(_mm_or_si128(match.differences(p), match.differences(p + 4)),
-                                            _mm_or_si128(match.differences(p + 8), match.differences(p + 12)));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(differ, zero)) != 0xFFFF)
+        const auto* v = reinterpret_cast<const __m128i*>(p);
+        const __m128i differ = _mm_or_si128(_mm_or_si128(_mm_xor_si128(_mm_loadu_si128(v), match.wanted),
+                                                         _mm_xor_si128(_mm_loadu_si128(v + 1), match.wanted)),
+                                            _mm_or_si128(_mm_xor_si128(_mm_loadu_si128(v + 2), match.wanted),
+                                                         _mm_xor_si128(_mm_loadu_si128(v + 3), match.wanted)));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(differ, match.colourBits), zero)) != 0xFFFF)
             break;
     }
 #endif

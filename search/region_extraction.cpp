@@ -4,6 +4,7 @@
 #include "pixel_scan.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 
 namespace iconfinder {
@@ -31,7 +32,7 @@ struct Growth {
         if (x + 4 <= width) {
             const unsigned backgroundAt = backgroundMask4(line + x, background);
             if (backgroundAt != 0)
-                return x + __builtin_ctz(backgroundAt);
+                return x + std::countr_zero(backgroundAt);
             return static_cast<int>(findBackground(line + x + 4, line + width, background) - line);
         }
         while (x < width && foreground(line[x]))
@@ -39,8 +40,8 @@ struct Growth {
         return x;
     }
 
-    // Queues the maximal foreground run first .. end-1 of row y, found from one of its pixels,
-    // turning it into background.
+    // Queues the maximal foreground run first .. end-1 of row y, which a scan met at one of
+    // its pixels and extended to both ends, turning it into background.
     [[gnu::always_inline]] void AddPendingPixel(Pixel* line, int y, int first, int end)
     {
         if (end - first == 1)
@@ -81,9 +82,9 @@ struct Growth {
                     x += 4;
                     continue;
                 }
-                const int start = __builtin_ctz(starts);
+                const int start = std::countr_zero(starts);
                 const unsigned after = backgroundAt >> start;
-                const int end = after != 0 ? x + start + __builtin_ctz(after) : runEnd(line, x + 4);
+                const int end = after != 0 ? x + start + std::countr_zero(after) : runEnd(line, x + 4);
                 AddPendingPixel(line, y, x + start, end);
                 x = end + 1;
             } else {

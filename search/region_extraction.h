@@ -19,13 +19,15 @@ namespace iconfinder {
 // Why the seed scan may resume after the previous seed: everything before that seed was
 // background when it was found, and a search only ever turns pixels into background.
 //
-// Why each pixel is visited once: pixels are taken a whole horizontal run at a time.
-// AddPendingPixel extends a foreground pixel to the maximal run of foreground pixels of its
-// row, turns the run into background at once and queues it. A queued run then offers the
-// rows above and below, from one column left of it to one column right of it: exactly the
-// 8-neighbours of its pixels outside its own row (inside its row, the run is maximal). A pixel
-// already taken reads as background and is never offered again, so every foreground pixel
-// 8-connected to the seed is taken exactly once, and the work is linear in the region's size.
+// Why each pixel is visited once: pixels are taken a whole horizontal run at a time. A
+// foreground pixel met by a scan is extended to the maximal run of foreground of its row, and
+// AddPendingPixel turns that run into background at once and queues it. A queued run then
+// offers the rows above and below, from one column left of it to one column right of it:
+// exactly the 8-neighbours of its pixels outside its own row (inside its row, the run is
+// maximal). A pixel already taken reads as background and is never offered again, so every
+// foreground pixel 8-connected to the seed is taken exactly once, and the work is linear in
+// the region's size. This keeps the guarantee that a duplicate test on a per-pixel queue gives,
+// without a queue entry or a test per pixel.
 // The order in which runs are visited does not change the result: the box depends only on
 // the seed and the set of pixels connected to it, so runs are visited in the order that is
 // kindest to the memory (see PendingQueue).
