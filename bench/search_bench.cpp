@@ -1,5 +1,5 @@
 // Measures the search on generated pictures against the floor, the literal reference and
-// OpenCV, and prints the ratio table.  search_bench [--quick] [benchmark flags]
+// OpenCV, and prints the ratio table.  search_bench [--quick] [--huge] [benchmark flags]
 #include "bmp_writer.h"
 #include "contenders.h"
 #include "pictures.h"

@@ -19,10 +19,8 @@ std::string systemReason() { return std::strerror(errno); }
 
 } // namespace
 
-void MemorySource::readAt(std::uint64_t offset, std::span<std::byte> dest)
+void MemorySource::readSome(std::uint64_t offset, std::span<std::byte> dest)
 {
-    if (dest.empty()) // an empty span may have no storage at all
-        return;
     std::memcpy(dest.data(), bytes_.data() + offset, dest.size());
 }
 
@@ -50,7 +48,7 @@ FileSource::~FileSource()
         ::close(fd_);
 }
 
-void FileSource::readAt(std::uint64_t offset, std::span<std::byte> dest)
+void FileSource::readSome(std::uint64_t offset, std::span<std::byte> dest)
 {
     if (dest.size() >= kWindowBytes / 4) {
         readDirect(offset, dest);

@@ -14,17 +14,27 @@ class ByteSource {
 public:
     virtual ~ByteSource() = default;
     virtual std::uint64_t size() const = 0;
-    // Fills `dest` from `offset`; callers check the range against size() first.
-    virtual void readAt(std::uint64_t offset, std::span<std::byte> dest) = 0;
+
+    // Fills `dest` from `offset`; callers check the range against size() first. An empty
+    // `dest` (which may have no storage at all) reads nothing.
+    void readAt(std::uint64_t offset, std::span<std::byte> dest)
+    {
+        if (!dest.empty())
+            readSome(offset, dest);
+    }
+
+private:
+    virtual void readSome(std::uint64_t offset, std::span<std::byte> dest) = 0;
 };
 
 class MemorySource final : public ByteSource {
 public:
     explicit MemorySource(std::span<const std::byte> bytes) : bytes_(bytes) {}
     std::uint64_t size() const override { return bytes_.size(); }
-    void readAt(std::uint64_t offset, std::span<std::byte> dest) override;
 
 private:
+    void readSome(std::uint64_t offset, std::span<std::byte> dest) override;
+
     std::span<const std::byte> bytes_;
 };
 
@@ -38,9 +48,9 @@ public:
     FileSource& operator=(const FileSource&) = delete;
 
     std::uint64_t size() const override { return size_; }
-    void readAt(std::uint64_t offset, std::span<std::byte> dest) override;
 
 private:
+    void readSome(std::uint64_t offset, std::span<std::byte> dest) override;
     void readDirect(std::uint64_t offset, std::span<std::byte> dest);
 
     int fd_ = -1;
