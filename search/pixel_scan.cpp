@@ -1,12 +1,11 @@
 #include "pixel_scan.h"
 
-
 namespace iconfinder {
 
 #if defined(__SSE2__)
 namespace {
 
-// One bit per byte of four pixels: set where the pixel's colour bytes equal the background's.
+// Compares four pixels at a time with the background, ignoring the fourth byte.
 struct BackgroundMatcher {
     explicit BackgroundMatcher(Pixel background)
         : colourBits(_mm_set1_epi32(static_cast<int>(kColourBits))), wanted(_mm_set1_epi32(static_cast<int>(background & kColourBits)))

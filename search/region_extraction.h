@@ -46,7 +46,6 @@ public:
 
     const StringList& ResultLines() const { return resultLines_; }
     StringList takeResultLines() { return std::move(resultLines_); }
-    ColorValue BackColor() const { return backColor_; }
 
 private:
     PixelImage& work_;
