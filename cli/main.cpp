@@ -1,88 +1,58 @@
 // find-icons: the icon search on the command line.
-#include "bmp_reader.h"
-#include "bmp_writer.h"
-#include "icon_search.h"
 #include "options.h"
-#include "report.h"
-#include "sample_picture.h"
+#include "search_job.h"
 
-#include <cstdio>
-#include <filesystem>
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <iostream>
-#include <system_error>
+#include <mutex>
+#include <thread>
 
 using namespace iconfinder;
 
 namespace {
 
-// An output that could not be written; names the path it concerns.
-struct OutputError {
-    std::string path;
-    std::string reason;
-};
-
-void writeCrops(const PixelImage& picture, const StringList& lines, const std::filesystem::path& dir)
+// Searches the pictures on up to `jobs` threads and prints each one's result in the order
+// given, as soon as it and all before it are done. Returns the worst status.
+int searchAll(const cli::Options& options)
 {
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
-    if (error || !std::filesystem::is_directory(dir))
-        throw OutputError{dir.string(), "cannot create directory: " + (error ? error.message() : "a file of that name exists")};
-    StringList Fields;
-    for (std::size_t i = 0; i < lines.count(); ++i) {
-        const RegionBox box = parseResultLine(lines[i], Fields);
-        char name[32];
-        std::snprintf(name, sizeof name, "icon-%04zu.bmp", i + 1);
-        const std::filesystem::path path = dir / name;
-        try {
-            bmp::writeFile(cropped(picture, {box.minX, box.minY, box.maxX + 1, box.maxY + 1}), path);
-        } catch (const std::exception& e) {
-            throw OutputError{path.string(), e.what()};
-        }
-    }
-}
+    std::vector<std::optional<std::string>> inputs(options.files.begin(), options.files.end());
+    if (inputs.empty())
+        inputs.emplace_back(); // the sample picture
 
-int run(const cli::Options& options)
-{
-    const std::string shownName = options.file.value_or("(sample picture)");
-    PixelImage picture;
-    try {
-        picture = options.file ? bmp::readFile(*options.file) : samplePicture();
-    } catch (const std::exception& e) {
-        std::cerr << "find-icons: " << shownName << ": " << e.what() << "\n";
-        return 1;
-    }
-    const int width = picture.width();
-    const int height = picture.height();
-
-    try {
-        // With nothing to draw, the search may consume the decoded picture instead of a copy.
-        const bool keepPicture = options.framedOut || options.cropDir;
-        const StringList lines = keepPicture ? extractRegions(picture, options.background)
-                                             : extractRegions(std::move(picture), options.background);
-        if (options.cropDir)
-            writeCrops(picture, lines, *options.cropDir);
-        if (options.framedOut) {
-            drawFrames(picture, lines);
-            try {
-                bmp::writeFile(picture, *options.framedOut);
-            } catch (const std::exception& e) {
-                throw OutputError{*options.framedOut, e.what()};
-            }
+    std::vector<std::optional<cli::JobResult>> results(inputs.size());
+    std::mutex lock;
+    std::condition_variable done;
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i; (i = next++) < inputs.size();) {
+            cli::JobResult result = cli::searchPicture(options, inputs[i]);
+            const std::lock_guard guard(lock);
+            results[i] = std::move(result);
+            done.notify_all();
         }
-        if (options.format == cli::Format::Json)
-            cli::printJson(std::cout, options.file, width, height, options.background, lines);
-        else
-            cli::printLines(std::cout, lines);
-    } catch (const OutputError& e) {
-        std::cerr << "find-icons: " << e.path << ": " << e.reason << "\n";
-        return 1;
+    };
+    std::vector<std::jthread> threads;
+    const std::size_t helpers = std::min<std::size_t>(static_cast<std::size_t>(options.jobs), inputs.size()) - 1;
+    for (std::size_t t = 0; t < helpers; ++t)
+        threads.emplace_back(work);
+    if (helpers == 0)
+        work();
+
+    int status = 0;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        std::unique_lock guard(lock);
+        done.wait(guard, [&] { return results[i].has_value(); });
+        const cli::JobResult result = std::move(*results[i]);
+        results[i].reset();
+        guard.unlock();
+        std::cout << result.out;
+        std::cout.flush();
+        std::cerr << result.err;
+        status = std::max(status, result.status);
     }
-    std::cout.flush();
-    if (!std::cout) {
-        std::cerr << "find-icons: cannot write the results to standard output\n";
-        return 1;
-    }
-    return 0;
+    return status;
 }
 
 } // namespace
@@ -90,20 +60,22 @@ int run(const cli::Options& options)
 int main(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);
-    cli::Options options;
+    cli::CommandLine line;
     try {
-        options = cli::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+        line = cli::parseCommandLine(argc, argv);
     } catch (const cli::UsageError& e) {
         std::cerr << "find-icons: " << e.what() << "\nTry 'find-icons --help' for more information.\n";
         return 2;
     }
-    if (options.help) {
-        std::cout << cli::kUsage;
+    if (line.printOnly) {
+        std::cout << *line.printOnly;
         return 0;
     }
-    if (options.version) {
-        std::cout << "find-icons " ICONFINDER_VERSION "\n";
-        return 0;
+    const int status = searchAll(line.options);
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "find-icons: cannot write the results to standard output\n";
+        return 1;
     }
-    return run(options);
+    return status;
 }

@@ -1,32 +1,125 @@
 #include "options.h"
 
 #include "color_table.h"
+#include "version.h"
+
+#include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <set>
+#include <thread>
 
 namespace iconfinder::cli {
+namespace {
 
-const char* const kUsage =
-    "Usage: find-icons [FILE.bmp] [-b|--background COLOR] [--format lines|json]\n"
-    "                  [-o|--framed OUT.bmp] [--crop DIR]\n"
-    "       find-icons --help | --version\n"
-    "\n"
-    "Finds the separate small pictures (icons, sprites) in a bitmap: every group of touching\n"
-    "pixels that are not the background colour, in the order a row-by-row scan meets them.\n"
-    "Without FILE it searches the built-in sample picture.\n"
-    "\n"
-    "  -b, --background COLOR  background colour: a colour name (White, Fuchsia, BtnFace, ...)\n"
-    "                          or #RRGGBB; default White\n"
-    "      --format lines      one line per region, \"minX , minY , maxX , maxY \" (default)\n"
-    "      --format json       one JSON object with the picture's size and the regions\n"
-    "  -o, --framed OUT.bmp    also write the picture with a red frame around each region\n"
-    "      --crop DIR          also write each region as DIR/icon-0001.bmp, icon-0002.bmp, ...\n"
-    "  -h, --help              show this help\n"
-    "      --version           show the version\n"
-    "\n"
-    "Exit status: 0 on success (also when nothing is found), 1 when the picture cannot be\n"
-    "read or an output cannot be written, 2 for a usage error.\n";
+constexpr const char* kDescription = "Finds the separate small pictures (icons, sprites) in PNG and BMP pictures.";
+constexpr const char* kFooter =
+    "Every group of touching pixels that are not background is one region, in the order a\n"
+    "row-by-row scan meets them; a group inside the box of one found before it is left out.\n"
+    "Without FILE it searches the built-in sample picture.\n\n"
+    "Exit status: 0 on success (also when nothing is found), 1 when a picture cannot be read\n"
+    "or an output cannot be written, 2 for a usage error.";
+constexpr std::size_t kHelpColumn = 30;
+constexpr std::size_t kHelpWidth = 50;
+
+// Help text broken into lines that fit beside the option names.
+std::string wrapped(const std::string& text)
+{
+    std::string lines, word;
+    std::size_t column = 0;
+    for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != ' ') {
+            word += text[i];
+            continue;
+        }
+        if (column > 0 && column + 1 + word.size() > kHelpWidth) {
+            lines += '\n';
+            column = 0;
+        } else if (column > 0) {
+            lines += ' ';
+            ++column;
+        }
+        lines += word;
+        column += word.size();
+        word.clear();
+    }
+    return lines;
+}
+
+// An integer option within a range, its bounds said in the help text rather than by CLI11.
+template <class T>
+CLI::Option* addNumber(CLI::App& app, const std::string& names, T& target, int low, int high, const std::string& help)
+{
+    return app.add_option(names, target, wrapped(help))->type_name("N")->check(CLI::Range(low, high).description(""));
+}
+
+// An option whose value is one of a few words, which CLI11 checks; the caller maps it.
+CLI::Option* addWord(CLI::App& app, const std::string& names, std::string& target, const std::vector<std::string>& words,
+                     const std::string& help)
+{
+    std::string text;
+    for (const std::string& word : words)
+        text += (text.empty() ? "" : "|") + word;
+    return app.add_option(names, target, wrapped(help))->check(CLI::IsMember(words))->option_text(text);
+}
+
+std::pair<int, int> parseSize(const std::string& text)
+{
+    const std::size_t by = text.find_first_of("xX");
+    const auto number = [&](const std::string& part) {
+        if (part.empty() || part.size() > 9 || !std::all_of(part.begin(), part.end(), [](unsigned char c) { return std::isdigit(c); }))
+            throw UsageError("--min-size: '" + text + "' is not W or WxH (such as 8 or 16x8)");
+        return std::stoi(part);
+    };
+    const int width = number(text.substr(0, by));
+    return {width, by == std::string::npos ? width : number(text.substr(by + 1))};
+}
+
+std::string stemOf(const std::string& file) { return std::filesystem::path(file).stem().string(); }
+
+// Checks what no single option can: how the options fit together.
+void checkTogether(Options& options, const CLI::App& app)
+{
+    const auto given = [&](const char* name) { return app.count(name) > 0; };
+    if (options.framed && !formatOfName(*options.framed))
+        throw UsageError("--framed: '" + *options.framed + "' must end in .bmp or .png");
+    if (options.framed && options.several())
+        throw UsageError("--framed takes one picture, not " + std::to_string(options.files.size()));
+    for (const char* cropOnly : {"--crop-format", "--crop-transparent", "--padding", "--same-size"})
+        if (given(cropOnly) && !options.cropDir)
+            throw UsageError(std::string(cropOnly) + " needs --crop");
+    if (given("--align") && !options.crop.sameSize)
+        throw UsageError("--align needs --same-size");
+    if (options.crop.transparent && options.cropFormat == FileFormat::Bmp)
+        throw UsageError("--crop-transparent needs PNG crops, not --crop-format bmp");
+    if (options.crop.transparent && options.background == Background::Transparent)
+        throw UsageError("--crop-transparent is already what --background transparent crops are");
+    if (options.atlas && options.atlasDir)
+        throw UsageError("--atlas and --atlas-dir do not go together");
+    if (options.atlas && options.several())
+        throw UsageError("--atlas takes one picture; with several, use --atlas-dir DIR");
+    if ((options.atlas || options.atlasDir) && options.files.empty())
+        throw UsageError("an atlas needs a picture file to point at, not the built-in sample");
+    if (given("--atlas-format") && !options.atlas && !options.atlasDir)
+        throw UsageError("--atlas-format needs --atlas or --atlas-dir");
+    if (given("--name") && !options.cropDir && !options.atlas && !options.atlasDir)
+        throw UsageError("--name needs --crop, --atlas or --atlas-dir");
+    if (options.several() && (options.cropDir || options.atlasDir)) {
+        std::set<std::string> stems;
+        for (const std::string& file : options.files)
+            if (!stems.insert(stemOf(file)).second)
+                throw UsageError("two pictures are named '" + stemOf(file) + "', so their crops or atlases would be written to the same place");
+    }
+    try {
+        options.name = NamePattern::parse(options.namePattern, options.order != RegionOrder::Search);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError("--name: " + std::string(e.what()));
+    }
+}
+
+} // namespace
 
 ColorValue parseColor(const std::string& text)
 {
@@ -37,56 +130,102 @@ ColorValue parseColor(const std::string& text)
         const unsigned long rgb = std::stoul(hex, nullptr, 16);
         return rgbColor(static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8), static_cast<std::uint8_t>(rgb));
     }
-    throw UsageError("unknown colour '" + text + "' (use a colour name such as White or BtnFace, or #RRGGBB)");
+    throw UsageError("unknown colour '" + text +
+                     "' (use a colour name such as White or BtnFace, #RRGGBB, transparent or auto)");
 }
 
-Options parseOptions(const std::vector<std::string>& args)
+CommandLine parseCommandLine(int argc, const char* const* argv)
 {
-    Options options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string word = args[i];
-        std::optional<std::string> attached;
-        if (word.rfind("--", 0) == 0 && word.find('=') != std::string::npos) {
-            attached = word.substr(word.find('=') + 1);
-            word = word.substr(0, word.find('='));
-        }
-        const auto value = [&]() -> std::string {
-            if (attached)
-                return *attached;
-            if (i + 1 >= args.size())
-                throw UsageError("option '" + word + "' needs a value");
-            return args[++i];
-        };
-        const bool flag = word == "-h" || word == "--help" || word == "--version";
-        if (flag && attached)
-            throw UsageError("option '" + word + "' takes no value");
-        if (word == "-h" || word == "--help") {
-            options.help = true;
-        } else if (word == "--version") {
-            options.version = true;
-        } else if (word == "-b" || word == "--background") {
-            options.background = parseColor(value());
-        } else if (word == "--format") {
-            const std::string format = value();
-            if (format == "lines")
-                options.format = Format::Lines;
-            else if (format == "json")
-                options.format = Format::Json;
-            else
-                throw UsageError("unknown format '" + format + "' (use lines or json)");
-        } else if (word == "-o" || word == "--framed") {
-            options.framedOut = value();
-        } else if (word == "--crop") {
-            options.cropDir = value();
-        } else if (word.size() > 1 && word[0] == '-') {
-            throw UsageError("unknown option '" + word + "'");
-        } else if (options.file) {
-            throw UsageError("more than one picture given ('" + *options.file + "' and '" + word + "')");
-        } else {
-            options.file = word;
-        }
+    CommandLine line;
+    Options& options = line.options;
+    CLI::App app(kDescription, "find-icons");
+    app.footer(kFooter);
+    app.set_version_flag("--version", std::string("find-icons ") + kVersion, "Show the version and exit");
+    app.set_help_flag("-h,--help", "Show this help and exit");
+    app.get_formatter()->column_width(kHelpColumn);
+    const auto text = [&](const std::string& names, auto& target, const char* type, const std::string& help, const char* group) {
+        return app.add_option(names, target, wrapped(help))->type_name(type)->group(group);
+    };
+
+    app.add_option("FILE", options.files, "Pictures to search, PNG or BMP\n(none: the built-in sample)")->type_name("");
+
+    std::string background = "White", minSize, order = "search", format = "lines", atlasFormat = "hash", cropFormat,
+                align = "center";
+    text("-b,--background", background, "COLOR",
+         "A colour name (White, Fuchsia, BtnFace, ...), #RRGGBB, transparent (pixels with alpha), or auto (transparent "
+         "corners, else the commonest colour on the border); default White",
+         "Background");
+    addNumber(app, "--tolerance", options.tolerance, 0, 255,
+              "Largest difference from the background colour per channel, or alpha for transparent, that still counts as "
+              "background: 0-255, default 0")
+        ->group("Background");
+
+    addNumber(app, "--merge", options.merge, 0, 1 << 30, "Merge boxes closer than N pixels until none are; 1 joins touching boxes")
+        ->group("Regions");
+    text("--min-size", minSize, "W[xH]", "Leave out regions narrower than W or lower than H (H = W when omitted)", "Regions");
+    addWord(app, "--order", order, {"search", "rows", "columns"}, "As found (default), in rows, or in columns")->group("Regions");
+
+    addWord(app, "--format", format, {"lines", "json"},
+            "Print a line \"minX , minY , maxX , maxY \" per region (default), or a JSON object per picture")
+        ->group("Output");
+    text("-o,--framed", options.framed, "OUT", "Also write the picture with a red frame around each region (.bmp or .png)", "Output");
+    text("--crop", options.cropDir, "DIR", "Also write each region as a file of its own into DIR (DIR/STEM for several pictures)",
+         "Output");
+    text("--atlas", options.atlas, "OUT.json", "Also write a sprite atlas of the regions, the JSON that Phaser and PixiJS load",
+         "Output");
+    text("--atlas-dir", options.atlasDir, "DIR", "Write each picture's atlas as DIR/STEM.json", "Output");
+    addWord(app, "--atlas-format", atlasFormat, {"hash", "array"}, "Frames as an object by name (default) or an array in order")
+        ->group("Output");
+
+    addWord(app, "--crop-format", cropFormat, {"png", "bmp"},
+            "Crop files (default: PNG from a PNG picture or for transparent crops, BMP otherwise)")
+        ->group("Crops");
+    app.add_flag("--crop-transparent", options.crop.transparent, wrapped("Make the background pixels of each crop transparent"))
+        ->group("Crops");
+    text("--name", options.namePattern, "PATTERN",
+         "Names of crops and atlas frames from {n} {x} {y} {w} {h} {stem}, and {row} {col} with --order rows or columns; "
+         "widths as {n:04}; default icon-{n:04}",
+         "Crops");
+    addNumber(app, "--padding", options.crop.padding, 0, 4096, "N more pixels on every side of each crop, filled like the background")
+        ->group("Crops");
+    app.add_flag("--same-size", options.crop.sameSize, wrapped("Make every crop as wide as the widest box and as high as the highest"))
+        ->group("Crops");
+    addWord(app, "--align", align, {"center", "bottom"}, "Where a box sits in a same-size crop: centred (default) or on the bottom edge")
+        ->group("Crops");
+
+    options.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    addNumber(app, "-j,--jobs", options.jobs, 1, 1024, "Pictures searched at once (default: the number of cores)")->group("Running");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        line.printOnly = app.help();
+        return line;
+    } catch (const CLI::CallForVersion& e) {
+        line.printOnly = std::string(e.what()) + "\n";
+        return line;
+    } catch (const CLI::ParseError& e) {
+        throw UsageError(e.what());
     }
-    return options;
+
+    std::string lower = background;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (lower == "transparent")
+        options.background = Background::Transparent;
+    else if (lower == "auto")
+        options.background = Background::Auto;
+    else
+        options.colour = parseColor(background);
+    if (!minSize.empty())
+        std::tie(options.minWidth, options.minHeight) = parseSize(minSize);
+    options.order = order == "rows" ? RegionOrder::Rows : order == "columns" ? RegionOrder::Columns : RegionOrder::Search;
+    options.format = format == "json" ? Format::Json : Format::Lines;
+    options.atlasLayout = atlasFormat == "array" ? AtlasLayout::Array : AtlasLayout::Hash;
+    if (!cropFormat.empty())
+        options.cropFormat = cropFormat == "png" ? FileFormat::Png : FileFormat::Bmp;
+    options.crop.align = align == "bottom" ? Align::Bottom : Align::Center;
+    checkTogether(options, app);
+    return line;
 }
 
 } // namespace iconfinder::cli

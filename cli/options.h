@@ -1,6 +1,11 @@
 #pragma once
 
+#include "atlas.h"
 #include "color.h"
+#include "crops.h"
+#include "name_pattern.h"
+#include "picture_file.h"
+#include "region_order.h"
 
 #include <optional>
 #include <stdexcept>
@@ -10,15 +15,33 @@
 namespace iconfinder::cli {
 
 enum class Format { Lines, Json };
+enum class Background { Colour, Transparent, Auto };
 
 struct Options {
-    std::optional<std::string> file; // none: the embedded sample picture
-    ColorValue background = kWhite;
+    std::vector<std::string> files; // none: the built-in sample picture
+
+    Background background = Background::Colour;
+    ColorValue colour = kWhite;
+    int tolerance = 0;
+
+    int merge = 0;
+    int minWidth = 0;
+    int minHeight = 0;
+    RegionOrder order = RegionOrder::Search;
+
     Format format = Format::Lines;
-    std::optional<std::string> framedOut;
+    std::optional<std::string> framed;
     std::optional<std::string> cropDir;
-    bool help = false;
-    bool version = false;
+    std::optional<FileFormat> cropFormat; // none: as the input
+    CropStyle crop;                        // all but the format
+    std::string namePattern = "icon-{n:04}";
+    NamePattern name = NamePattern::parse("icon-{n:04}", false);
+    std::optional<std::string> atlas;
+    std::optional<std::string> atlasDir;
+    AtlasLayout atlasLayout = AtlasLayout::Hash;
+    int jobs = 1;
+
+    bool several() const { return files.size() > 1; }
 };
 
 // A command line that cannot be followed; the message says which word and why.
@@ -27,11 +50,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-Options parseOptions(const std::vector<std::string>& args);
+// What the command line asks for: a search, or a text to print and leave (help, version).
+struct CommandLine {
+    Options options;
+    std::optional<std::string> printOnly;
+};
 
-// A name of the colour table (any case), #RRGGBB or RRGGBB.
+// Throws UsageError.
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+// A name of the colour table (any case), #RRGGBB or RRGGBB; throws UsageError.
 ColorValue parseColor(const std::string& text);
-
-extern const char* const kUsage;
 
 } // namespace iconfinder::cli

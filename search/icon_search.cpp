@@ -2,45 +2,51 @@
 
 #include "canvas.h"
 #include "region_extraction.h"
-
-#include <stdexcept>
-#include <string>
+#include "result_lines.h"
 
 namespace iconfinder {
+namespace {
 
-RegionBox parseResultLine(std::string_view line, StringList& Fields)
+Canvas framingCanvas(PixelImage& displayed)
 {
-    Fields.setCommaText(line);
-    if (Fields.count() != 4)
-        throw std::invalid_argument("result line '" + std::string(line) + "' does not hold four numbers");
-    return {strToInt(Fields[0]), strToInt(Fields[1]), strToInt(Fields[2]), strToInt(Fields[3])};
-}
-
-StringList extractRegions(PixelImage WorkBitmap, ColorValue backColor)
-{
-    RegionExtraction extraction(WorkBitmap, backColor);
-    while (extraction.FindOneRegion()) {
-    }
-    return extraction.takeResultLines();
-}
-
-void drawFrames(PixelImage& displayed, const StringList& lines)
-{
-    StringList Fields;
     Canvas canvas(displayed);
     canvas.penColor = kRed;
     canvas.brushStyle = BrushStyle::Clear;
-    for (std::size_t i = 0; i < lines.count(); ++i) {
-        const RegionBox box = parseResultLine(lines[i], Fields);
-        canvas.rectangle({box.minX, box.minY, box.maxX + 1, box.maxY + 1});
-    }
+    return canvas;
 }
 
-StringList findIcons(PixelImage& displayed, ColorValue backColor)
+} // namespace
+
+std::vector<RegionBox> extractRegions(ForegroundMask& work)
 {
-    StringList lines = extractRegions(displayed, backColor);
-    drawFrames(displayed, lines);
-    return lines;
+    RegionExtraction extraction(work);
+    while (extraction.FindOneRegion()) {
+    }
+    return extraction.takeBoxes();
+}
+
+std::vector<RegionBox> findRegions(const PixelImage& picture, const BackgroundRule& rule)
+{
+    ForegroundMask work = maskOf(picture, rule);
+    return extractRegions(work);
+}
+
+void drawFrames(PixelImage& displayed, std::span<const RegionBox> boxes)
+{
+    Canvas canvas = framingCanvas(displayed);
+    for (const RegionBox& box : boxes)
+        canvas.rectangle(frameRect(box));
+}
+
+StringList findIcons(PixelImage& displayed, ColorValue BackColor)
+{
+    ForegroundMask WorkBitmap = maskOf(displayed, BackgroundRule::colour(resolve(BackColor)));
+    const StringList ResultLines = resultLines(extractRegions(WorkBitmap));
+    StringList Fields;
+    Canvas canvas = framingCanvas(displayed);
+    for (std::size_t i = 0; i < ResultLines.count(); ++i)
+        canvas.rectangle(frameRect(parseResultLine(ResultLines[i], Fields)));
+    return ResultLines;
 }
 
 } // namespace iconfinder

@@ -1,34 +1,30 @@
 #pragma once
 
+#include "background_rule.h"
 #include "color.h"
+#include "foreground_mask.h"
 #include "pixel_image.h"
+#include "region_box.h"
 #include "string_list.h"
 
-#include <string_view>
+#include <span>
+#include <vector>
 
 namespace iconfinder {
 
-// The inclusive box of one result line.
-struct RegionBox {
-    int minX = 0;
-    int minY = 0;
-    int maxX = 0;
-    int maxY = 0;
-    friend bool operator==(const RegionBox&, const RegionBox&) = default;
-};
+// Runs the extraction to the end on `work`, leaving it all background; the boxes in the
+// order found.
+std::vector<RegionBox> extractRegions(ForegroundMask& work);
 
-// Splits a result line back into its four numbers through `Fields`.
-RegionBox parseResultLine(std::string_view line, StringList& Fields);
+// The regions of a picture under a background rule.
+std::vector<RegionBox> findRegions(const PixelImage& picture, const BackgroundRule& rule);
 
-// Runs the extraction to the end on `WorkBitmap`, consuming it; returns the result lines in
-// the order found.
-StringList extractRegions(PixelImage WorkBitmap, ColorValue backColor);
+// Frames each box in opaque red on its outermost pixels.
+void drawFrames(PixelImage& displayed, std::span<const RegionBox> boxes);
 
-// Frames each region of `lines` in red on the outermost pixels of its box.
-void drawFrames(PixelImage& displayed, const StringList& lines);
-
-// The search the window's button runs: extracts the regions of a copy of `displayed`
-// with `backColor` as background and frames them on `displayed`.
-StringList findIcons(PixelImage& displayed, ColorValue backColor);
+// The search the window's button runs: extracts the regions of `displayed` with `BackColor`
+// as background from a mask of it (the working copy), formats them as result lines and frames
+// each line, read back through `Fields`, on `displayed`. Returns the result lines.
+StringList findIcons(PixelImage& displayed, ColorValue BackColor);
 
 } // namespace iconfinder

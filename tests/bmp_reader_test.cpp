@@ -1,6 +1,7 @@
 // The reader on hostile and synthetic bytes, and the writer's round trip.
 #include "bmp_reader.h"
 #include "bmp_writer.h"
+#include "foreground_mask.h"
 #include "icon_search.h"
 #include "pictures.h"
 
@@ -55,7 +56,7 @@ std::string errorOf(const std::vector<std::byte>& file)
 {
     try {
         bmp::read(file);
-    } catch (const bmp::FormatError& e) {
+    } catch (const FormatError& e) {
         return e.what();
     }
     return "(decoded)";
@@ -132,7 +133,7 @@ TEST(BmpReader, EveryTruncationOfARealFileIsDecodedOrRefused)
             try {
                 const PixelImage image = bmp::read({bytes, length});
                 EXPECT_EQ(image.width(), 127) << name << " cut at " << length;
-            } catch (const bmp::FormatError&) {
+            } catch (const FormatError&) {
             }
         }
     }
@@ -149,7 +150,7 @@ TEST(BmpReader, FuzzRegressionsAndSeeds)
             try {
                 PixelImage picture = bmp::readFile(entry.path());
                 findIcons(picture, kWhite);
-            } catch (const bmp::FormatError& e) {
+            } catch (const FormatError& e) {
                 EXPECT_GT(std::string(e.what()).size(), 5u) << entry.path();
             }
         }
@@ -185,34 +186,45 @@ TEST(BmpWriter, RoundTripKeepsEveryColour)
     }
 }
 
-TEST(BmpFiles, ErrorsNameTheSystemsReason)
+TEST(BmpReader, RleRunsPastTheRowEndAreClippedAndDataAfterTheLastRowIgnored)
 {
-    const auto dir = std::filesystem::temp_directory_path() / "iconfinder-bmp-test";
-    std::filesystem::create_directories(dir);
-    const auto messageOf = [](const std::filesystem::path& path) {
-        try {
-            bmp::readFile(path);
-        } catch (const bmp::FormatError& e) {
-            return std::string(e.what());
-        }
-        return std::string("(decoded)");
-    };
-    EXPECT_EQ(messageOf(dir / "missing.bmp"), "cannot open: No such file or directory");
-    EXPECT_EQ(messageOf(dir), "is a directory, not a bitmap file");
+    FileBuilder rle;
+    rle.width = 3;
+    rle.height = 2;
+    rle.bits = 4;
+    rle.compression = 2;
+    rle.palette = {0x000000, 0xFF0000, 0x00FF00};
+    // bottom row: a run of 4 pixels 1,2,1,2 in a row of 3, end of line; top row: absolute
+    // run of 5 pixels 2,1,2,1,2 (3 bytes, padded to 4); end of line; then a run for a third
+    // row that the picture does not have, and no end-of-bitmap code.
+    rle.pixels = {4, 0x12, 0, 0, 0, 5, 0x21, 0x21, 0x20, 0, 0, 0, 3, 0x11};
+    const PixelImage image = bmp::read(rle.build());
+    const Pixel one = makePixel(0xFF, 0, 0), two = makePixel(0, 0xFF, 0);
+    EXPECT_EQ(image.at(0, 1), one);
+    EXPECT_EQ(image.at(1, 1), two);
+    EXPECT_EQ(image.at(2, 1), one);
+    EXPECT_EQ(image.at(0, 0), two);
+    EXPECT_EQ(image.at(1, 0), one);
+    EXPECT_EQ(image.at(2, 0), two);
 
-    const PixelImage picture = pictures::noise(5, 5, 50, 1);
-    bmp::writeFile(picture, dir / "ok.bmp");
-    EXPECT_TRUE(bmp::readFile(dir / "ok.bmp") == picture);
-    EXPECT_THROW(bmp::writeFile(picture, dir), std::runtime_error);
-    EXPECT_THROW(bmp::writeFile(picture, dir / "no-such-dir" / "x.bmp"), std::runtime_error);
-    if (std::filesystem::exists("/dev/full")) {
-        EXPECT_THROW(bmp::writeFile(picture, "/dev/full"), std::runtime_error);
+    rle.pixels = {2, 0x12, 0, 2, 9, 0, 1, 0x11};
+    EXPECT_EQ(errorOf(rle.build()), "RLE delta moves outside the picture (row 1 of 2)") << "a delta out of the picture stays refused";
+}
+
+TEST(BmpReader, MasksFromTheFileMatchMasksOfThePicture)
+{
+    // Straight from 24-bit, 32-bit, palette and RLE rows, bottom-up and top-down.
+    for (const char* name : {"good/rgb24.bmp", "good/rgb32.bmp", "good/pal8.bmp", "good/pal4rle.bmp", "good/pal8topdown.bmp", "good/rgb16-565.bmp"}) {
+        const auto path = std::filesystem::path(BMPSUITE_DIR) / name;
+        const PixelImage picture = bmp::readFile(path);
+        for (const Pixel background : {picture.at(0, 0), picture.at(picture.width() / 2, picture.height() / 2)}) {
+            const BackgroundRule rule = BackgroundRule::colour({redOf(background), greenOf(background), blueOf(background)}, 40);
+            MaskBuilder builder(rule);
+            FileSource source(path);
+            bmp::decode(source, builder);
+            EXPECT_TRUE(builder.take() == maskOf(picture, rule)) << name;
+        }
     }
-    std::size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir))
-        ++files;
-    EXPECT_EQ(files, 1u) << "no temporary file is left behind";
-    std::filesystem::remove_all(dir);
 }
 
 } // namespace

@@ -1,17 +1,21 @@
-// find-icons end to end: outputs, files it writes, and exit codes.
+// find-icons end to end: outputs, the files it writes, several pictures, and exit codes.
 #include "bmp_reader.h"
 #include "bmp_writer.h"
 #include "icon_search.h"
+#include "picture_file.h"
+#include "pictures.h"
+#include "result_lines.h"
 #include "run_command.h"
 #include "sample_picture.h"
+#include "version.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <set>
 
 using namespace iconfinder;
 namespace fs = std::filesystem;
@@ -20,12 +24,29 @@ namespace {
 
 test::CommandResult findIconsCli(const std::vector<std::string>& args) { return test::runCommand(FIND_ICONS, args); }
 
-std::string joined(const StringList& lines)
+std::string linesOf(std::span<const RegionBox> boxes)
 {
     std::string text;
-    for (std::size_t i = 0; i < lines.count(); ++i)
-        text += std::string(lines[i]) + "\n";
+    for (const RegionBox& box : boxes) {
+        appendResultLine(text, box);
+        text += '\n';
+    }
     return text;
+}
+
+std::vector<RegionBox> sampleBoxes() { return findRegions(samplePicture(), BackgroundRule::colour({255, 255, 255})); }
+
+PixelImage readAny(const fs::path& path)
+{
+    PictureBuilder builder;
+    readPictureFile(path, builder);
+    return builder.take();
+}
+
+std::string slurp(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 class FindIconsCli : public ::testing::Test {
@@ -33,9 +54,28 @@ protected:
     void SetUp() override
     {
         dir = fs::temp_directory_path() / ("iconfinder-cli-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
+
+    // A sheet of sprites on a transparent background, and the same on magenta without alpha.
+    void writeSheets()
+    {
+        PixelImage sheet(60, 40, 0, true);
+        for (int y = 5; y < 15; ++y)
+            for (int x = 5; x < 12; ++x)
+                sheet.at(x, y) = makePixel(200, 10, 10);
+        for (int y = 20; y < 32; ++y)
+            for (int x = 30; x < 50; ++x)
+                sheet.at(x, y) = makePixel(10, 10, 200, x == 30 ? 128 : 255);
+        sheet.at(55, 2) = makePixel(0, 0, 0, 20); // nearly transparent dust
+        writePictureFile(sheet, FileFormat::Png, dir / "sheet.png");
+        for (Pixel& p : sheet.pixels())
+            p = alphaOf(p) < 30 ? makePixel(255, 0, 255) : (p | kAlphaBits);
+        writePictureFile(sheet, FileFormat::Bmp, dir / "magenta.bmp");
+    }
+
     fs::path dir;
 };
 
@@ -43,37 +83,33 @@ TEST_F(FindIconsCli, PrintsTheLinesOfTheSample)
 {
     const auto result = findIconsCli({});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, joined(extractRegions(samplePicture(), kWhite)));
+    EXPECT_EQ(result.out, linesOf(sampleBoxes()));
     EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1), "331 , 14 , 332 , 19 \n") << "trailing blank kept";
     EXPECT_EQ(result.err, "");
 }
 
-TEST_F(FindIconsCli, JsonParsesAndHoldsTheSameRegions)
+TEST_F(FindIconsCli, JsonHoldsTheRegionsAndWhatWasUsed)
 {
     const fs::path file = dir / "sample.bmp";
-    bmp::writeFile(samplePicture(), file);
+    writePictureFile(samplePicture(), FileFormat::Bmp, file);
     const auto result = findIconsCli({file.string(), "--format", "json", "-b", "white"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(result.out), &error);
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << result.out;
-    const QJsonObject root = doc.object();
-    EXPECT_EQ(root["file"].toString().toStdString(), file.string());
-    EXPECT_EQ(root["width"].toInt(), 395);
-    EXPECT_EQ(root["height"].toInt(), 308);
-    EXPECT_EQ(root["background"].toString(), "#ffffff");
-    const StringList lines = extractRegions(samplePicture(), kWhite);
-    const QJsonArray regions = root["regions"].toArray();
-    ASSERT_EQ(static_cast<std::size_t>(regions.size()), lines.count());
-    StringList Fields;
-    for (qsizetype i = 0; i < regions.size(); ++i) {
-        const RegionBox box = parseResultLine(lines[static_cast<std::size_t>(i)], Fields);
-        const QJsonObject r = regions[i].toObject();
-        EXPECT_EQ((RegionBox{r["minX"].toInt(), r["minY"].toInt(), r["maxX"].toInt(), r["maxY"].toInt()}), box);
+    const nlohmann::json root = nlohmann::json::parse(result.out);
+    EXPECT_EQ(root["file"], file.string());
+    EXPECT_EQ(root["width"], 395);
+    EXPECT_EQ(root["height"], 308);
+    EXPECT_EQ(root["background"], "#ffffff");
+    EXPECT_EQ(root["tolerance"], 0);
+    EXPECT_EQ(root["format"], "bmp");
+    const std::vector<RegionBox> boxes = sampleBoxes();
+    ASSERT_EQ(root["regions"].size(), boxes.size());
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const nlohmann::json& r = root["regions"][i];
+        EXPECT_EQ((RegionBox{r["minX"], r["minY"], r["maxX"], r["maxY"]}), boxes[i]);
     }
-    const auto sample = findIconsCli({"--format=json", "--background=BtnFace"});
-    EXPECT_NE(sample.out.find("{\"file\": null, \"width\": 395, \"height\": 308, \"background\": \"#d4d0c8\""), std::string::npos)
-        << sample.out;
+    const nlohmann::json sample = nlohmann::json::parse(findIconsCli({"--format=json", "--background=BtnFace"}).out);
+    EXPECT_TRUE(sample["file"].is_null());
+    EXPECT_EQ(sample["background"], "#d4d0c8");
 }
 
 TEST_F(FindIconsCli, FramedAndCroppedFilesDecodeBack)
@@ -81,43 +117,182 @@ TEST_F(FindIconsCli, FramedAndCroppedFilesDecodeBack)
     const auto result = findIconsCli({"-o", (dir / "framed.bmp").string(), "--crop", (dir / "icons").string(), "-b", "#FFFFFF"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     PixelImage expected = samplePicture();
-    const StringList lines = findIcons(expected, kWhite);
+    findIcons(expected, kWhite);
     EXPECT_TRUE(bmp::readFile(dir / "framed.bmp") == expected);
 
     const PixelImage original = samplePicture();
-    StringList Fields;
-    for (std::size_t i = 0; i < lines.count(); ++i) {
+    const std::vector<RegionBox> boxes = sampleBoxes();
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "icon-%04zu.bmp", i + 1);
-        const RegionBox box = parseResultLine(lines[i], Fields);
-        EXPECT_TRUE(bmp::readFile(dir / "icons" / name) == cropped(original, {box.minX, box.minY, box.maxX + 1, box.maxY + 1})) << name;
+        EXPECT_TRUE(bmp::readFile(dir / "icons" / name) == cropped(original, frameRect(boxes[i]))) << name;
     }
-    char after[32];
-    std::snprintf(after, sizeof after, "icon-%04zu.bmp", lines.count() + 1);
-    EXPECT_FALSE(fs::exists(dir / "icons" / after));
+    EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(dir / "icons"), fs::directory_iterator())), boxes.size());
 }
 
-TEST_F(FindIconsCli, NothingFoundIsSuccess)
+TEST_F(FindIconsCli, PngInTransparencyAndPngOut)
 {
-    bmp::writeFile(PixelImage(30, 20, makePixel(0, 0, 255)), dir / "blue.bmp");
-    const auto result = findIconsCli({(dir / "blue.bmp").string(), "-b", "Blue"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "");
+    writeSheets();
+    const std::string sheet = (dir / "sheet.png").string();
+    const auto lines = findIconsCli({sheet, "-b", "transparent", "--tolerance", "30"});
+    ASSERT_EQ(lines.exitCode, 0) << lines.err;
+    EXPECT_EQ(lines.out, "5 , 5 , 11 , 14 \n30 , 20 , 49 , 31 \n") << "the dust is background within the tolerance";
+    EXPECT_EQ(findIconsCli({sheet, "-b", "transparent"}).out, "55 , 2 , 55 , 2 \n5 , 5 , 11 , 14 \n30 , 20 , 49 , 31 \n");
+    EXPECT_EQ(findIconsCli({sheet, "-b", "auto", "--tolerance", "30"}).out, lines.out) << "transparent corners";
+
+    const auto json = nlohmann::json::parse(findIconsCli({sheet, "-b", "auto", "--format", "json"}).out);
+    EXPECT_EQ(json["background"], "transparent");
+    EXPECT_EQ(json["format"], "png");
+
+    ASSERT_EQ(findIconsCli({sheet, "-b", "transparent", "--tolerance", "30", "-o", (dir / "framed.png").string(), "--crop",
+                            (dir / "crops").string(), "--name", "s{n}"})
+                  .exitCode,
+              0);
+    const PixelImage framed = readAny(dir / "framed.png");
+    EXPECT_TRUE(framed.hasAlpha());
+    EXPECT_EQ(framed.at(5, 5), makePixel(255, 0, 0)) << "frames are opaque red";
+    EXPECT_EQ(framed.at(0, 0), Pixel{0}) << "the rest keeps its alpha";
+    const PixelImage second = readAny(dir / "crops" / "s2.png");
+    EXPECT_TRUE(second.hasAlpha()) << "PNG crops from a PNG picture, with its alpha";
+    EXPECT_EQ(second.width(), 20);
+    EXPECT_EQ(alphaOf(second.at(0, 0)), 128);
+
+    // A picture without alpha cannot have a transparent background.
+    const auto opaque = findIconsCli({(dir / "magenta.bmp").string(), "-b", "transparent"});
+    EXPECT_EQ(opaque.exitCode, 1);
+    EXPECT_NE(opaque.err.find("has no alpha channel"), std::string::npos) << opaque.err;
 }
 
-TEST_F(FindIconsCli, UnreadablePicturesExitOne)
+TEST_F(FindIconsCli, MagentaSheetCutIntoTransparentSprites)
+{
+    writeSheets();
+    const std::string sheet = (dir / "magenta.bmp").string();
+    EXPECT_EQ(nlohmann::json::parse(findIconsCli({sheet, "-b", "auto", "--format", "json"}).out)["background"], "#ff00ff")
+        << "the commonest border colour";
+    const auto result = findIconsCli({sheet, "-b", "Fuchsia", "--crop", (dir / "sprites").string(), "--crop-transparent",
+                                      "--padding", "1", "--same-size", "--align", "bottom", "--order", "rows",
+                                      "--name", "{stem}_r{row}c{col:02}"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const PixelImage first = readAny(dir / "sprites" / "magenta_r1c01.png");
+    const PixelImage second = readAny(dir / "sprites" / "magenta_r2c01.png");
+    EXPECT_EQ(first.width(), 22);
+    EXPECT_EQ(first.height(), 14);
+    EXPECT_TRUE(first.hasAlpha());
+    EXPECT_EQ(first.at(0, 0), Pixel{0});
+    EXPECT_EQ(first.at(7, 3), makePixel(200, 10, 10)) << "centred across, on the bottom edge above the padding";
+    EXPECT_EQ(second.at(1, 1), makePixel(10, 10, 200));
+
+    const auto bmpCrops = findIconsCli({sheet, "--crop", (dir / "x").string(), "--crop-transparent", "--crop-format", "bmp"});
+    EXPECT_EQ(bmpCrops.exitCode, 2);
+    EXPECT_FALSE(fs::exists(dir / "x"));
+}
+
+TEST_F(FindIconsCli, MergeSizeFilterOrderAndAtlas)
+{
+    // Two parts of one sprite a pixel apart, a speck, and a second sprite.
+    PixelImage sheet(40, 20, makePixel(255, 255, 255));
+    for (int y = 2; y < 8; ++y) {
+        sheet.at(2, y) = sheet.at(4, y) = makePixel(0, 0, 0);
+        for (int x = 20; x < 30; ++x)
+            sheet.at(x, y + 1) = makePixel(0, 0, 0);
+    }
+    sheet.at(35, 15) = makePixel(0, 0, 0);
+    writePictureFile(sheet, FileFormat::Png, dir / "parts.png");
+    const std::string file = (dir / "parts.png").string();
+    EXPECT_EQ(findIconsCli({file}).out, "2 , 2 , 2 , 7 \n4 , 2 , 4 , 7 \n20 , 3 , 29 , 8 \n35 , 15 , 35 , 15 \n");
+    EXPECT_EQ(findIconsCli({file, "--merge", "2", "--min-size", "2"}).out, "2 , 2 , 4 , 7 \n20 , 3 , 29 , 8 \n");
+    EXPECT_EQ(findIconsCli({file, "--merge", "1"}).out, findIconsCli({file}).out) << "a one-column gap is not a touch";
+
+    const fs::path atlas = dir / "out" / "parts.json";
+    fs::create_directories(dir / "out");
+    ASSERT_EQ(findIconsCli({file, "--merge", "2", "--min-size", "2x2", "--atlas", atlas.string(), "--atlas-format", "array",
+                            "--order", "columns", "--name", "c{col}r{row}"})
+                  .exitCode,
+              0);
+    const nlohmann::json parsed = nlohmann::json::parse(slurp(atlas));
+    EXPECT_EQ(parsed["meta"]["image"], "../parts.png");
+    EXPECT_EQ(parsed["meta"]["size"]["w"], 40);
+    ASSERT_EQ(parsed["frames"].size(), 2u);
+    EXPECT_EQ(parsed["frames"][0]["filename"], "c1r1");
+    EXPECT_EQ(parsed["frames"][1]["frame"], (nlohmann::json{{"x", 20}, {"y", 3}, {"w", 10}, {"h", 6}}));
+
+    // A pattern that names two regions alike is refused before anything is written.
+    const auto same = findIconsCli({file, "--crop", (dir / "same").string(), "--name", "{w}"});
+    EXPECT_EQ(same.exitCode, 2);
+    EXPECT_NE(same.err.find("gives two regions the same name '1'"), std::string::npos) << same.err;
+    EXPECT_FALSE(fs::exists(dir / "same"));
+}
+
+TEST_F(FindIconsCli, SeveralPicturesInTheOrderGiven)
+{
+    writeSheets();
+    const std::string png = (dir / "sheet.png").string(), bmp = (dir / "magenta.bmp").string(), bad = (dir / "bad.png").string();
+    std::string cut = slurp(dir / "sheet.png");
+    std::ofstream(bad, std::ios::binary) << cut.substr(0, cut.size() / 2);
+    const std::vector<std::string> files = {bmp, png, bad, png + "-missing", bmp};
+    std::string previous;
+    for (const std::string jobs : {"1", "2", "5"}) {
+        auto args = files;
+        args.insert(args.end(), {"-b", "auto", "-j", jobs, "--format", "json"});
+        const auto result = findIconsCli(args);
+        EXPECT_EQ(result.exitCode, 1);
+        if (!previous.empty()) {
+            EXPECT_EQ(result.out, previous) << "the same output whatever -j";
+        }
+        previous = result.out;
+        std::istringstream lines(result.out);
+        std::vector<nlohmann::json> objects;
+        for (std::string line; std::getline(lines, line);)
+            objects.push_back(nlohmann::json::parse(line));
+        ASSERT_EQ(objects.size(), files.size()) << "one JSON object per picture per line";
+        for (std::size_t i = 0; i < files.size(); ++i)
+            EXPECT_EQ(objects[i]["file"], files[i]);
+        EXPECT_EQ(objects[2]["error"], "truncated PNG data");
+        EXPECT_EQ(objects[3]["error"], "cannot open: No such file or directory");
+        EXPECT_EQ(objects[0]["regions"], objects[4]["regions"]);
+        EXPECT_EQ(result.err, "find-icons: " + bad + ": truncated PNG data\nfind-icons: " + png +
+                                  "-missing: cannot open: No such file or directory\n");
+    }
+    const auto lines = findIconsCli({bmp, png, "-b", "auto"});
+    EXPECT_EQ(lines.out.substr(0, bmp.size() + 1), bmp + ":") << "lines carry the file name, as grep prints them";
+
+    const auto crops = findIconsCli({bmp, png, "-b", "auto", "--crop", (dir / "all").string(), "--atlas-dir", (dir / "atlases").string()});
+    ASSERT_EQ(crops.exitCode, 0) << crops.err;
+    EXPECT_TRUE(fs::exists(dir / "all" / "magenta" / "icon-0001.bmp"));
+    EXPECT_TRUE(fs::exists(dir / "all" / "sheet" / "icon-0001.png"));
+    EXPECT_EQ(nlohmann::json::parse(slurp(dir / "atlases" / "sheet.json"))["meta"]["image"], "../sheet.png");
+
+    for (const auto& args : std::vector<std::vector<std::string>>{{bmp, bmp, "--crop", (dir / "twice").string()},
+                                                                  {bmp, dir.string() + "/../" + dir.filename().string() + "/magenta.bmp",
+                                                                   "--atlas-dir", (dir / "twice").string()},
+                                                                  {bmp, png, "--atlas", (dir / "twice.json").string()}}) {
+        const auto refused = findIconsCli(args);
+        EXPECT_EQ(refused.exitCode, 2) << refused.err;
+        EXPECT_FALSE(fs::exists(dir / "twice"));
+    }
+}
+
+TEST_F(FindIconsCli, UnreadablePicturesExitOneAndWriteNothing)
 {
     const std::string bad = std::string(BMPSUITE_DIR) + "/bad/shortfile.bmp";
-    const auto truncated = findIconsCli({bad});
+    const auto truncated = findIconsCli({bad, "-o", (dir / "framed.png").string(), "--crop", (dir / "crops").string()});
     EXPECT_EQ(truncated.exitCode, 1);
     EXPECT_EQ(truncated.err, "find-icons: " + bad + ": truncated pixel data (row 14 of 64)\n");
     EXPECT_EQ(truncated.out, "");
+    EXPECT_TRUE(fs::is_empty(dir)) << "no output file at all";
+
     const auto missing = findIconsCli({(dir / "missing.bmp").string()});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, "find-icons: " + (dir / "missing.bmp").string() + ": cannot open: No such file or directory\n");
-    const auto directory = findIconsCli({dir.string()});
-    EXPECT_EQ(directory.exitCode, 1);
-    EXPECT_EQ(directory.err, "find-icons: " + dir.string() + ": is a directory, not a bitmap file\n");
+    EXPECT_EQ(findIconsCli({dir.string()}).err, "find-icons: " + dir.string() + ": is a directory, not a picture file\n");
+
+    std::ofstream(dir / "notes.txt") << "GIF89a, not really";
+    EXPECT_EQ(findIconsCli({(dir / "notes.txt").string()}).err, "find-icons: " + (dir / "notes.txt").string() + ": not a PNG or BMP file\n");
+    const std::string png = slurp(std::string(PNGSUITE_DIR) + "/basn2c08.png");
+    std::ofstream(dir / "cut.png", std::ios::binary) << png.substr(0, png.size() / 2);
+    EXPECT_EQ(findIconsCli({(dir / "cut.png").string()}).err, "find-icons: " + (dir / "cut.png").string() + ": truncated PNG data\n");
+    fs::remove(dir / "notes.txt");
+    fs::remove(dir / "cut.png");
 
     // A picture with no rows is refused like any other unreadable file.
     std::vector<std::byte> flat = bmp::encode(PixelImage(4, 1, 0));
@@ -132,41 +307,82 @@ TEST_F(FindIconsCli, OutputsThatCannotBeWrittenExitOneAndLeaveNothing)
 {
     fs::create_directories(dir / "out");
     const fs::path blocker = dir / "out" / "file";
-    bmp::writeFile(PixelImage(1, 1, 0), blocker);
+    std::ofstream(blocker) << "x";
     const auto crop = findIconsCli({"--crop", (blocker / "icons").string()});
     EXPECT_EQ(crop.exitCode, 1);
     EXPECT_NE(crop.err.find("cannot create directory"), std::string::npos) << crop.err;
     EXPECT_EQ(crop.out, "");
 
+    // A directory in the way of the tenth crop: the folder stays as it was.
+    fs::create_directories(dir / "crops" / "icon-0010.bmp");
+    std::ofstream(dir / "crops" / "icon-0001.bmp") << "an earlier crop";
+    const auto blocked = findIconsCli({"--crop", (dir / "crops").string()});
+    EXPECT_EQ(blocked.exitCode, 1);
+    EXPECT_EQ(blocked.err, "find-icons: " + (dir / "crops" / "icon-0010.bmp").string() + ": is a directory\n");
+    EXPECT_EQ(slurp(dir / "crops" / "icon-0001.bmp"), "an earlier crop");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "crops"), fs::directory_iterator()), 2);
+
     const auto noDir = findIconsCli({"-o", (dir / "nowhere" / "framed.bmp").string()});
     EXPECT_EQ(noDir.exitCode, 1);
     if (fs::exists("/dev/full")) {
-        const auto full = findIconsCli({"--framed", "/dev/full"});
-        EXPECT_EQ(full.exitCode, 1);
-        EXPECT_EQ(full.err, "find-icons: /dev/full: cannot write: No space left on device\n");
+        const auto device = findIconsCli({"--atlas", "/dev/full", "--format", "json", std::string(PNGSUITE_DIR) + "/basn0g08.png"});
+        EXPECT_EQ(device.exitCode, 1);
+        EXPECT_EQ(device.err, "find-icons: /dev/full: cannot write: No space left on device\n");
     }
-    std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : fs::recursive_directory_iterator(dir))
-        ++entries;
-    EXPECT_EQ(entries, 2u) << "only out/ and out/file";
+    EXPECT_FALSE(fs::exists(dir / "nowhere"));
 }
 
 TEST_F(FindIconsCli, UsageErrorsExitTwo)
 {
     const std::vector<std::vector<std::string>> wrong = {
-        {"--bogus"}, {"-b"}, {"-b", "chartreuse"}, {"--format", "xml"}, {"a.bmp", "b.bmp"}, {"--help=yes"}, {"-b", "#12345"},
+        {"--bogus"}, {"-b"}, {"-b", "chartreuse"}, {"--format", "xml"}, {"-b", "#12345"}, {"--tolerance", "256"},
+        {"-o", "framed.gif"}, {"--padding", "2"}, {"--name", "{n}"}, {"--crop", "d", "--name", "{row}"},
+        {"--min-size", "3y4"}, {"--merge", "-1"}, {"--align", "bottom", "--crop", "d"}, {"--atlas", "a.json"},
+        {"a.png", "b.png", "-o", "f.png"}, {"-j", "0"},
     };
     for (const auto& args : wrong) {
         const auto result = findIconsCli(args);
-        EXPECT_EQ(result.exitCode, 2) << args[0];
+        EXPECT_EQ(result.exitCode, 2) << args[0] << " " << result.err;
         EXPECT_EQ(result.err.rfind("find-icons: ", 0), 0u) << result.err;
         EXPECT_NE(result.err.find("Try 'find-icons --help'"), std::string::npos);
     }
     EXPECT_EQ(findIconsCli({"-b", "chartreuse"}).err.rfind("find-icons: unknown colour 'chartreuse' (use a colour name", 0), 0u);
+    EXPECT_EQ(findIconsCli({"-o", "framed.gif"}).err.rfind("find-icons: --framed: 'framed.gif' must end in .bmp or .png", 0), 0u);
     const auto help = findIconsCli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out.rfind("Usage: find-icons", 0), 0u);
-    EXPECT_EQ(findIconsCli({"--version"}).out, "find-icons " ICONFINDER_VERSION "\n");
+    EXPECT_NE(help.out.find("Usage: find-icons"), std::string::npos);
+    EXPECT_EQ(findIconsCli({"--version"}).out, std::string("find-icons ") + kVersion + "\n");
+}
+
+// The options as --help, the man page and the bash completion list them.
+std::set<std::string> optionsIn(const std::string& text, const std::string& pattern)
+{
+    std::set<std::string> found;
+    const std::regex option(pattern);
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), option); it != std::sregex_iterator(); ++it)
+        found.insert((*it)[1]);
+    return found;
+}
+
+TEST_F(FindIconsCli, HelpManPageAndCompletionAgree)
+{
+    const std::set<std::string> help = optionsIn(findIconsCli({"--help"}).out, R"((?:^|[ ,])(--?[a-z][a-z-]*))");
+    const std::set<std::string> manual = optionsIn(slurp(std::string(SOURCE_DIR) + "/cli/find-icons.1"), R"(\\f[BI]((?:\\-)+[a-z](?:[a-z]|\\-)*))");
+    std::set<std::string> manualOptions;
+    for (std::string name : manual) {
+        name.erase(std::remove(name.begin(), name.end(), '\\'), name.end());
+        manualOptions.insert(name);
+    }
+    const std::string script = slurp(std::string(SOURCE_DIR) + "/cli/find-icons.bash");
+    const std::smatch listed = [&] {
+        std::smatch match;
+        std::regex_search(script, match, std::regex(R"re(options="([^"]*)")re"));
+        return match;
+    }();
+    const std::set<std::string> completion = optionsIn(listed[1].str(), R"((?:^|\s)(--?[a-z][a-z-]*))");
+    EXPECT_GT(help.size(), 20u);
+    EXPECT_EQ(manualOptions, help);
+    EXPECT_EQ(completion, help);
 }
 
 } // namespace

@@ -47,21 +47,19 @@ TEST(SamplePicture, FiftyIconsInFiveRowsOfTen)
     PixelImage picture = samplePicture();
     ASSERT_EQ(picture.width(), 395);
     ASSERT_EQ(picture.height(), 308);
-    const StringList lines = extractRegions(picture, kWhite);
+    const std::vector<RegionBox> boxes = findRegions(picture, BackgroundRule::colour({255, 255, 255}));
     // Every cell of the 10 x 5 grid holds at least one region; parts of one icon stay in its cell.
     bool cellUsed[5][10] = {};
-    StringList Fields;
-    for (std::size_t i = 0; i < lines.count(); ++i) {
-        const RegionBox box = parseResultLine(lines[i], Fields);
+    for (const RegionBox& box : boxes) {
         const int column = (box.minX - 4) / 39, row = (box.minY - 14) / 60;
-        ASSERT_TRUE(column >= 0 && column < 10 && row >= 0 && row < 5) << lines[i];
-        EXPECT_EQ((box.maxX - 4) / 39, column) << lines[i];
-        EXPECT_EQ((box.maxY - 14) / 60, row) << lines[i];
+        ASSERT_TRUE(column >= 0 && column < 10 && row >= 0 && row < 5) << box.minX << ", " << box.minY;
+        EXPECT_EQ((box.maxX - 4) / 39, column) << box.minX << ", " << box.minY;
+        EXPECT_EQ((box.maxY - 14) / 60, row) << box.minX << ", " << box.minY;
         EXPECT_LE(box.maxX - box.minX, 31);
         cellUsed[row][column] = true;
     }
     for (auto& row : cellUsed)
         for (bool used : row)
             EXPECT_TRUE(used);
-    EXPECT_GT(lines.count(), 50u) << "some icons are made of several parts";
+    EXPECT_GT(boxes.size(), 50u) << "some icons are made of several parts";
 }

@@ -1,8 +1,11 @@
 // The worked example and the edge cases a reader of the search should see.
 #include "canvas.h"
+#include "errors.h"
 #include "color_table.h"
 #include "icon_search.h"
+#include "pictures.h"
 #include "region_extraction.h"
+#include "result_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +37,19 @@ std::vector<std::string> linesOf(const StringList& list)
     return lines;
 }
 
+std::vector<std::string> linesOf(const std::vector<RegionBox>& boxes) { return linesOf(resultLines(boxes)); }
+
+BackgroundRule ruleOf(ColorValue colour) { return BackgroundRule::colour(resolve(colour)); }
+
+bool allBackground(const ForegroundMask& mask)
+{
+    for (int y = 0; y < mask.height(); ++y)
+        for (int x = 0; x < mask.width(); ++x)
+            if (mask.foreground(x, y))
+                return false;
+    return true;
+}
+
 std::vector<std::pair<int, int>> workedExample()
 {
     std::vector<std::pair<int, int>> black;
@@ -48,17 +64,17 @@ std::vector<std::pair<int, int>> workedExample()
 
 TEST(RegionExtraction, WorkedExample)
 {
-    PixelImage work = pictureWith(8, 8, workedExample());
-    RegionExtraction extraction(work, kWhite);
+    ForegroundMask work = maskOf(pictureWith(8, 8, workedExample()), ruleOf(kWhite));
+    RegionExtraction extraction(work);
     ASSERT_TRUE(extraction.FindOneRegion());
-    EXPECT_EQ(extraction.ResultLines()[0], "1 , 1 , 6 , 6 ");
-    EXPECT_EQ(work.at(3, 4), kWhitePixel) << "dot A is swallowed by the erased box";
-    EXPECT_EQ(work.at(6, 4), kBlackPixel) << "dot B lies in the box's last column";
+    EXPECT_EQ(extraction.boxes()[0], (RegionBox{1, 1, 6, 6}));
+    EXPECT_FALSE(work.foreground(3, 4)) << "dot A is swallowed by the erased box";
+    EXPECT_TRUE(work.foreground(6, 4)) << "dot B lies in the box's last column";
     ASSERT_TRUE(extraction.FindOneRegion());
-    EXPECT_EQ(extraction.ResultLines()[1], "6 , 4 , 6 , 4 ");
+    EXPECT_EQ(linesOf(extraction.boxes()), (std::vector<std::string>{"1 , 1 , 6 , 6 ", "6 , 4 , 6 , 4 "}));
     EXPECT_FALSE(extraction.FindOneRegion());
     EXPECT_FALSE(extraction.FindOneRegion()) << "stays false";
-    EXPECT_EQ(extraction.ResultLines().count(), 2u);
+    EXPECT_EQ(extraction.boxes().size(), 2u);
 }
 
 TEST(IconSearch, WorkedExampleFrames)
@@ -115,25 +131,22 @@ TEST(RegionExtraction, EdgeCases)
          {"1 , 1 , 3 , 3 ", "1 , 3 , 1 , 3 "}},
     };
     for (const Case& c : cases) {
-        PixelImage work = pictureWith(c.width, c.height, c.black);
-        RegionExtraction extraction(work, kWhite);
-        while (extraction.FindOneRegion()) {
-        }
-        EXPECT_EQ(linesOf(extraction.ResultLines()), c.lines) << c.name;
-        EXPECT_TRUE(work == PixelImage(c.width, c.height, kWhitePixel)) << c.name << ": work is all background afterwards";
+        ForegroundMask work = maskOf(pictureWith(c.width, c.height, c.black), ruleOf(kWhite));
+        EXPECT_EQ(linesOf(extractRegions(work)), c.lines) << c.name;
+        EXPECT_TRUE(allBackground(work)) << c.name << ": work is all background afterwards";
     }
 }
 
 TEST(RegionExtraction, AnyBackgroundColourGivesTheSameBoxes)
 {
     const std::vector<std::pair<int, int>> black = workedExample();
-    const std::vector<std::string> onWhite = linesOf(extractRegions(pictureWith(8, 8, black), kWhite));
+    const std::vector<std::string> onWhite = linesOf(findRegions(pictureWith(8, 8, black), ruleOf(kWhite)));
     for (const NamedColor& colour : namedColors()) {
         if (toPixel(colour.value) == kBlackPixel)
             continue;
         // The fourth byte never counts: background pixels carry a stray one here.
         const PixelImage picture = pictureWith(8, 8, black, toPixel(colour.value) | 0x7F000000u);
-        EXPECT_EQ(linesOf(extractRegions(picture, colour.value)), onWhite) << colour.name;
+        EXPECT_EQ(linesOf(findRegions(picture, ruleOf(colour.value))), onWhite) << colour.name;
     }
 }
 
@@ -201,7 +214,7 @@ TEST(Colours, Resolution)
     EXPECT_EQ(resolve(*colorByName("btnface")), (Rgb{212, 208, 200}));
     EXPECT_EQ(resolve(*colorByName("InfoBk")), (Rgb{255, 255, 225}));
     EXPECT_EQ(resolve(systemColor(200)), (Rgb{0, 0, 0}));
-    EXPECT_EQ(toPixel(rgbColor(1, 2, 3)), makePixel(1, 2, 3, 0));
+    EXPECT_EQ(toPixel(rgbColor(1, 2, 3)), makePixel(1, 2, 3, 255)) << "drawn colours are opaque";
     EXPECT_EQ(namedColors().size(), 45u);
     EXPECT_EQ(namedColors()[15].name, "White");
     EXPECT_FALSE(colorByName("Whiter"));
@@ -215,11 +228,7 @@ TEST(Colours, BackgroundWrittenEitherWayReadsAsBackground)
         canvas.penColor = canvas.brushColor = colour.value;
         canvas.rectangle({0, 0, 2, 3});
         picture.at(2, 0) = toPixel(colour.value);
-        PixelImage work = picture;
-        RegionExtraction extraction(work, colour.value);
-        ASSERT_TRUE(extraction.FindOneRegion()) << colour.name;
-        EXPECT_EQ(extraction.ResultLines()[0], "2 , 1 , 2 , 2 ") << colour.name;
-        EXPECT_FALSE(extraction.FindOneRegion()) << colour.name;
+        EXPECT_EQ(linesOf(findRegions(picture, ruleOf(colour.value))), std::vector<std::string>{"2 , 1 , 2 , 2 "}) << colour.name;
     }
 }
 
@@ -241,6 +250,47 @@ TEST(ResultLines, SplitBackIntoFourNumbers)
     EXPECT_THROW(parseResultLine("18 , 11 , 49 ", Fields), std::invalid_argument);
     EXPECT_THROW(parseResultLine("18 , x1 , 49 , 4 ", Fields), std::invalid_argument);
     EXPECT_THROW(strToInt("99999999999"), std::invalid_argument);
+}
+
+TEST(ForegroundMask, ThreeAndFourBytePixelsGiveTheSameMask)
+{
+    // Every row width around the 16-pixel steps and the 64-pixel words, colours near the
+    // background and tolerances that cut through them; the slow rule decides each pixel.
+    pictures::Random random(12);
+    for (int width = 1; width <= 200; ++width) {
+        const BackgroundRule rule = BackgroundRule::colour({200, 100, 50}, static_cast<std::uint8_t>(width % 7 == 0 ? 0 : width % 9));
+        std::vector<std::byte> bytes(3 * static_cast<std::size_t>(width));
+        std::vector<Pixel> pixels(static_cast<std::size_t>(width));
+        for (int x = 0; x < width; ++x) {
+            const auto near = [&](int c) { return static_cast<std::uint8_t>(random.chance(50) ? c + random.between(-9, 9) : random.below(256)); };
+            pixels[static_cast<std::size_t>(x)] = makePixel(near(200), near(100), near(50), static_cast<std::uint8_t>(random.below(256)));
+            bytes[3 * static_cast<std::size_t>(x)] = std::byte{blueOf(pixels[static_cast<std::size_t>(x)])};
+            bytes[3 * static_cast<std::size_t>(x) + 1] = std::byte{greenOf(pixels[static_cast<std::size_t>(x)])};
+            bytes[3 * static_cast<std::size_t>(x) + 2] = std::byte{redOf(pixels[static_cast<std::size_t>(x)])};
+        }
+        MaskBuilder fromThree(rule), fromFour(rule);
+        fromThree.start(width, 1, false);
+        fromFour.start(width, 1, true);
+        fromThree.putRow(0, bytes.data(), RowLayout::Bgr24);
+        fromFour.putRow(0, reinterpret_cast<const std::byte*>(pixels.data()), RowLayout::Bgra32);
+        const ForegroundMask three = fromThree.take(), four = fromFour.take();
+        for (int x = 0; x < width; ++x) {
+            ASSERT_EQ(three.foreground(x, 0), !rule.isBackground(pixels[static_cast<std::size_t>(x)])) << width << " at " << x;
+            ASSERT_EQ(four.foreground(x, 0), !rule.isBackground(pixels[static_cast<std::size_t>(x)])) << width << " at " << x;
+        }
+        ASSERT_TRUE(three == four) << width << ": padding bits stay clear";
+    }
+}
+
+TEST(ForegroundMask, TransparencyNeedsAlpha)
+{
+    MaskBuilder builder(BackgroundRule::transparent());
+    EXPECT_THROW(builder.start(4, 4, false), Error);
+    const BackgroundRule rule = BackgroundRule::transparent(10);
+    EXPECT_TRUE(rule.isBackground(makePixel(9, 200, 3, 10)));
+    EXPECT_FALSE(rule.isBackground(makePixel(9, 200, 3, 11)));
+    EXPECT_EQ(rule.fill(), Pixel{0});
+    EXPECT_EQ(BackgroundRule::colour({1, 2, 3}, 4).fill(), makePixel(1, 2, 3));
 }
 
 } // namespace

@@ -1,72 +1,97 @@
-// The fast search against the literal reference: the same result lines and the same working
-// picture afterwards, on thousands of random pictures and on the hard patterns.
+// The fast search against the literal reference, one call at a time: the same boxes, and after
+// every call the working mask equal to the reference's working picture, pixel for pixel as
+// foreground and background. On thousands of random pictures under every kind of rule, and on
+// the hard patterns.
 #include "color_table.h"
+#include "foreground_mask.h"
 #include "pictures.h"
 #include "reference_search.h"
 #include "region_extraction.h"
+#include "result_lines.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 using namespace iconfinder;
 
 namespace {
 
-struct Outcome {
-    std::vector<std::string> lines;
-    PixelImage work;
-};
-
-Outcome fast(PixelImage work, ColorValue background)
+void expectSame(const PixelImage& picture, const reference::Rule& slowRule, const BackgroundRule& fastRule, const std::string& what)
 {
-    RegionExtraction extraction(work, background);
-    while (extraction.FindOneRegion()) {
+    PixelImage work = picture;
+    reference::Search slow(slowRule);
+    ForegroundMask mask = maskOf(picture, fastRule);
+    RegionExtraction fast(mask);
+    for (int call = 1;; ++call) {
+        const bool found = fast.FindOneRegion();
+        ASSERT_EQ(found, slow.FindOneRegion(work)) << what << ", call " << call;
+        if (!found)
+            return;
+        std::string line;
+        appendResultLine(line, fast.boxes().back());
+        ASSERT_EQ(line, slow.ResultLines.back()) << what << ", call " << call;
+        for (int y = 0; y < work.height(); ++y)
+            for (int x = 0; x < work.width(); ++x)
+                ASSERT_EQ(mask.foreground(x, y), !slowRule.isBackground(work.at(x, y)))
+                    << what << ", call " << call << ": working state differs at (" << x << ", " << y << ")";
     }
-    std::vector<std::string> lines;
-    for (std::size_t i = 0; i < extraction.ResultLines().count(); ++i)
-        lines.emplace_back(extraction.ResultLines()[i]);
-    return {lines, std::move(work)};
 }
 
-Outcome slow(PixelImage work, ColorValue background)
+void expectSameUnderColour(const PixelImage& picture, ColorValue colour, int tolerance, const std::string& what)
 {
-    std::vector<std::string> lines = reference::findAll(work, background);
-    return {lines, std::move(work)};
+    expectSame(picture, reference::Rule::colourRule(colour, tolerance),
+               BackgroundRule::colour(resolve(colour), static_cast<std::uint8_t>(tolerance)), what);
 }
 
-void expectSame(const PixelImage& picture, ColorValue background, const std::string& what)
-{
-    const Outcome a = fast(picture, background);
-    const Outcome b = slow(picture, background);
-    ASSERT_EQ(a.lines, b.lines) << what;
-    ASSERT_TRUE(a.work == b.work) << what << ": working pictures differ";
-}
-
-TEST(SearchMatchesReference, RandomPictures)
+TEST(SearchMatchesReference, RandomPicturesUnderAColour)
 {
     const ColorValue backgrounds[] = {kWhite, rgbColor(0, 0, 255), *colorByName("BtnFace"), rgbColor(0, 0, 0)};
     pictures::Random random(20261206);
-    for (int i = 0; i < 4000; ++i) {
+    for (int i = 0; i < 4000 && !HasFatalFailure(); ++i) {
         const ColorValue background = backgrounds[i % 4];
-        expectSame(pictures::randomPicture(random, toPixel(background)), background, "picture " + std::to_string(i));
-        if (HasFatalFailure())
-            return;
+        expectSameUnderColour(pictures::randomPicture(random, toPixel(background)), background, 0, "picture " + std::to_string(i));
+    }
+}
+
+TEST(SearchMatchesReference, RandomPicturesUnderATolerance)
+{
+    const ColorValue backgrounds[] = {kWhite, rgbColor(128, 64, 200), rgbColor(3, 250, 10)};
+    pictures::Random random(77);
+    for (int i = 0; i < 2000 && !HasFatalFailure(); ++i) {
+        const ColorValue background = backgrounds[i % 3];
+        const int tolerance = i % 5 == 0 ? 255 : random.below(14);
+        expectSameUnderColour(pictures::randomNearPicture(random, toPixel(background)), background, tolerance,
+                              "picture " + std::to_string(i) + ", tolerance " + std::to_string(tolerance));
+    }
+}
+
+TEST(SearchMatchesReference, RandomPicturesUnderTransparency)
+{
+    pictures::Random random(31);
+    for (int i = 0; i < 2000 && !HasFatalFailure(); ++i) {
+        const int tolerance = std::array{0, 0, 1, 17, 39, 128, 254, 255}[static_cast<std::size_t>(i % 8)];
+        expectSame(pictures::randomAlphaPicture(random), reference::Rule::transparentRule(tolerance),
+                   BackgroundRule::transparent(static_cast<std::uint8_t>(tolerance)),
+                   "picture " + std::to_string(i) + ", tolerance " + std::to_string(tolerance));
     }
 }
 
 TEST(SearchMatchesReference, HardPatternsAtSmallSizes)
 {
-    for (int size : {1, 2, 3, 7, 16, 33}) {
-        for (int other : {1, 5, 24}) {
-            expectSame(pictures::chessboard(size, other), kWhite, "chessboard");
-            expectSame(pictures::antiDiagonalStripes(size, other), kWhite, "stripes");
-            expectSame(pictures::nestedRings(size, other), kWhite, "rings");
-            expectSame(pictures::comb(size, other), kWhite, "comb");
-            expectSame(pictures::filled(size, other), kWhite, "filled");
-            expectSame(pictures::noise(size, other, 90, 7), kWhite, "noise");
-            expectSame(pictures::iconSheet(size * 4, other * 4, 3, 16), kWhite, "sheet");
+    for (int size : {1, 2, 3, 7, 16, 33, 64, 65, 130}) {
+        for (int other : {1, 5, 24, 67}) {
+            for (const auto& [name, picture] :
+                 {std::pair{"chessboard", pictures::chessboard(size, other)}, {"stripes", pictures::antiDiagonalStripes(size, other)},
+                  {"rings", pictures::nestedRings(size, other)}, {"comb", pictures::comb(size, other)},
+                  {"filled", pictures::filled(size, other)}, {"noise", pictures::noise(size, other, 90, 7)},
+                  {"dots", pictures::dots(size, other)}, {"vertical stripes", pictures::verticalStripes(size, other)},
+                  {"spiral", pictures::spiral(size, other)}, {"nested Ls", pictures::nestedLs(size, other)},
+                  {"staircase", pictures::staircase(size, other)}, {"sheet", pictures::iconSheet(size * 4, other * 4, 3, 16)}}) {
+                expectSameUnderColour(picture, kWhite, 0, std::string(name) + " " + std::to_string(size) + " x " + std::to_string(other));
+                if (HasFatalFailure())
+                    return;
+            }
         }
     }
 }

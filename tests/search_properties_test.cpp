@@ -2,9 +2,10 @@
 #include "color.h"
 #include "icon_search.h"
 #include "pictures.h"
-#include "region_extraction.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace iconfinder;
 
@@ -14,30 +15,23 @@ TEST(SearchProperties, HoldOnRandomPictures)
     const ColorValue backgrounds[] = {kWhite, rgbColor(0, 128, 0), systemColor(24)};
     for (int i = 0; i < 3000; ++i) {
         const ColorValue backColor = backgrounds[i % 3];
-        const Pixel background = toPixel(backColor);
-        const PixelImage original = pictures::randomPicture(random, background);
-        PixelImage work = original;
-        RegionExtraction extraction(work, backColor);
-        while (extraction.FindOneRegion()) {
-        }
-        const StringList& lines = extraction.ResultLines();
+        const BackgroundRule rule = BackgroundRule::colour(resolve(backColor));
+        const PixelImage original = pictures::randomPicture(random, toPixel(backColor));
+        const std::vector<RegionBox> boxes = findRegions(original, rule);
 
-        std::vector<RegionBox> boxes;
-        StringList Fields;
-        for (std::size_t k = 0; k < lines.count(); ++k) {
-            const RegionBox box = parseResultLine(lines[k], Fields);
-            ASSERT_TRUE(box.minX >= 0 && box.minX <= box.maxX && box.maxX < original.width()) << lines[k];
-            ASSERT_TRUE(box.minY >= 0 && box.minY <= box.maxY && box.maxY < original.height()) << lines[k];
+        for (std::size_t k = 0; k < boxes.size(); ++k) {
+            const RegionBox& box = boxes[k];
+            ASSERT_TRUE(box.minX >= 0 && box.minX <= box.maxX && box.maxX < original.width()) << "picture " << i;
+            ASSERT_TRUE(box.minY >= 0 && box.minY <= box.maxY && box.maxY < original.height()) << "picture " << i;
             // A region's seed is its first pixel in raster order, on its top row: seeds come in
             // raster order, so top rows never decrease.
-            if (!boxes.empty()) {
-                ASSERT_GE(box.minY, boxes.back().minY) << "picture " << i;
+            if (k > 0) {
+                ASSERT_GE(box.minY, boxes[k - 1].minY) << "picture " << i;
             }
-            boxes.push_back(box);
         }
         for (int y = 0; y < original.height(); ++y) {
             for (int x = 0; x < original.width(); ++x) {
-                if (isBackground(original.at(x, y), background))
+                if (rule.isBackground(original.at(x, y)))
                     continue;
                 const bool covered = std::any_of(boxes.begin(), boxes.end(), [&](const RegionBox& b) {
                     return x >= b.minX && x <= b.maxX && y >= b.minY && y <= b.maxY;
@@ -45,14 +39,13 @@ TEST(SearchProperties, HoldOnRandomPictures)
                 ASSERT_TRUE(covered) << "foreground (" << x << ", " << y << ") of picture " << i << " lies in no box";
             }
         }
-        for (const Pixel p : work.pixels())
-            ASSERT_TRUE(isBackground(p, background)) << "picture " << i << ": foreground left in the working copy";
 
         PixelImage displayed = original;
-        drawFrames(displayed, lines);
+        const StringList lines = findIcons(displayed, backColor);
+        ASSERT_EQ(lines.count(), boxes.size());
         std::size_t framed = 0;
         for (const RegionBox& b : boxes)
             framed += displayed.at(b.minX, b.minY) == toPixel(kRed) && displayed.at(b.maxX, b.maxY) == toPixel(kRed);
-        EXPECT_EQ(framed, lines.count()) << "one frame per line";
+        EXPECT_EQ(framed, boxes.size()) << "one frame per line";
     }
 }

@@ -1,7 +1,7 @@
 // The window on the offscreen platform: start state, search, loading, readout and About.
 #include "Unit1.h"
 #include "application.h"
-#include "bmp_writer.h"
+#include "picture_file.h"
 #include "icon_search.h"
 #include "sample_picture.h"
 
@@ -15,6 +15,8 @@ using namespace iconfinder;
 namespace fs = std::filesystem;
 
 namespace {
+
+void writeBmp(const PixelImage& picture, const fs::path& path) { writePictureFile(picture, FileFormat::Bmp, path); }
 
 class Window : public ::testing::Test {
 protected:
@@ -130,9 +132,9 @@ TEST_F(Window, Loading)
     EXPECT_TRUE(form->picture() == framed) << "cancel changes nothing";
     EXPECT_EQ(form->Label1->text(), "X=1  Y=2");
 
-    openFile(fs::path(BMPSUITE_DIR) / "bad" / "badrle.bmp");
+    openFile(fs::path(BMPSUITE_DIR) / "bad" / "pal8badindex.bmp");
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], "RLE run of 32 pixels overflows the row (row 1 of 64)");
+    EXPECT_EQ(messages[0], "colour index 103 outside the palette of 101 colours (row 1 of 64)");
     EXPECT_TRUE(form->picture() == framed) << "the old picture and its frames stay";
     EXPECT_EQ(form->Image1->size(), QSize(395, 308));
 
@@ -140,18 +142,18 @@ TEST_F(Window, Loading)
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1], "cannot open: No such file or directory");
     openFile(dir);
-    EXPECT_EQ(messages.back(), "is a directory, not a bitmap file");
+    EXPECT_EQ(messages.back(), "is a directory, not a picture file");
     EXPECT_TRUE(form->picture() == framed);
 
     // A file that goes away between the dialog and the load, and one cut short in its pixels.
-    bmp::writeFile(PixelImage(8, 8, 0), dir / "vanishing.bmp");
+    writeBmp(PixelImage(8, 8, 0), dir / "vanishing.bmp");
     form->OpenPictureDialog = [this] {
         fs::remove(dir / "vanishing.bmp");
         return QString::fromStdString((dir / "vanishing.bmp").string());
     };
     press(form->Btn_OpenFile);
     EXPECT_EQ(messages.back(), "cannot open: No such file or directory");
-    bmp::writeFile(PixelImage(64, 64, 0), dir / "cut.bmp");
+    writeBmp(PixelImage(64, 64, 0), dir / "cut.bmp");
     fs::resize_file(dir / "cut.bmp", 54 + 64 * 192 / 2);
     openFile(dir / "cut.bmp");
     EXPECT_EQ(messages.back(), "truncated pixel data (row 33 of 64)");
@@ -162,7 +164,7 @@ TEST_F(Window, Loading)
     PixelImage small(100, 50, makePixel(255, 255, 255));
     for (int x = 10; x < 30; ++x)
         small.at(x, 20) = makePixel(0, 0, 0);
-    bmp::writeFile(small, dir / "small.bmp");
+    writeBmp(small, dir / "small.bmp");
     openFile(dir / "small.bmp");
     EXPECT_TRUE(form->picture() == small);
     EXPECT_EQ(form->Image1->size(), QSize(100, 50));

@@ -4,7 +4,7 @@
 // shapes, with no randomness, so the file comes out the same byte for byte on every run.
 //
 //   make_sample OUT.bmp
-#include "bmp_writer.h"
+#include "picture_file.h"
 #include "pixel_image.h"
 
 #include <cmath>
@@ -390,7 +390,7 @@ int main(int argc, char** argv)
         kIcons[i](cell);
     }
     try {
-        iconfinder::bmp::writeFile(image, argv[1]);
+        iconfinder::writePictureFile(image, iconfinder::FileFormat::Bmp, argv[1]);
     } catch (const std::exception& e) {
         std::cerr << "make_sample: " << argv[1] << ": " << e.what() << "\n";
         return 1;

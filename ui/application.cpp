@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "version.h"
+
 #include <QMessageBox>
 
 #include <exception>
@@ -7,7 +9,7 @@
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName("iconfinder");
-    setApplicationVersion(ICONFINDER_VERSION);
+    setApplicationVersion(iconfinder::kVersion);
     setDesktopFileName("iconfinder");
 }
 

@@ -74,6 +74,32 @@ PixelImage randomPicture(Random& random, Pixel back)
     return picture;
 }
 
+PixelImage randomNearPicture(Random& random, Pixel back)
+{
+    PixelImage picture = randomPicture(random, back);
+    const auto near = [&](std::uint8_t channel) {
+        return static_cast<std::uint8_t>(std::clamp(channel + random.between(-12, 12), 0, 255));
+    };
+    for (Pixel& p : picture.pixels())
+        if (random.chance(40))
+            p = makePixel(near(redOf(back)), near(greenOf(back)), near(blueOf(back)), static_cast<std::uint8_t>(random.below(256)));
+    return picture;
+}
+
+PixelImage randomAlphaPicture(Random& random)
+{
+    const int width = random.between(1, 64);
+    const int height = random.between(1, 64);
+    PixelImage picture(width, height, 0, true);
+    const int opaque = random.between(0, 100);
+    for (Pixel& p : picture.pixels()) {
+        const int alpha = random.chance(opaque) ? 255 : random.chance(50) ? random.below(40) : random.below(256);
+        p = makePixel(static_cast<std::uint8_t>(random.below(256)), static_cast<std::uint8_t>(random.below(4)),
+                      static_cast<std::uint8_t>(random.below(256)), static_cast<std::uint8_t>(alpha));
+    }
+    return picture;
+}
+
 PixelImage noise(int width, int height, int percent, std::uint64_t seed)
 {
     Random random(seed);
@@ -126,5 +152,62 @@ PixelImage filled(int width, int height)
 {
     return pattern(width, height, [](int, int) { return true; });
 }
+
+PixelImage dots(int width, int height)
+{
+    return pattern(width, height, [](int x, int y) { return x % 2 == 0 && y % 2 == 0; });
+}
+
+PixelImage verticalStripes(int width, int height)
+{
+    return pattern(width, height, [](int x, int) { return x % 2 == 0; });
+}
+
+PixelImage spiral(int width, int height)
+{
+    // A turtle walks from the top-left corner, turning right one pixel before the edge or its
+    // own earlier track, so that neighbouring turns never touch.
+    PixelImage image(width, height, kWhite);
+    const auto free = [&](int x, int y) { return x < 0 || y < 0 || x >= width || y >= height || image.at(x, y) != kInk[0]; };
+    const auto inside = [&](int x, int y) { return x >= 0 && y >= 0 && x < width && y < height; };
+    int x = 0, y = 0, dx = 1, dy = 0;
+    image.at(0, 0) = kInk[0];
+    for (bool moved = true; moved;) {
+        moved = false;
+        while (inside(x + dx, y + dy) && free(x + dx, y + dy) && free(x + 2 * dx, y + 2 * dy)) {
+            x += dx;
+            y += dy;
+            image.at(x, y) = kInk[0];
+            moved = true;
+        }
+        const int turned = dx;
+        dx = -dy;
+        dy = turned;
+    }
+    return image;
+}
+
+namespace {
+
+PixelImage ls(int width, int height, bool stepped)
+{
+    const int n = std::min(width, height) / 4;
+    const int x0 = width - 2 * n - 1, y0 = height - 2 * n - 1;
+    PixelImage image(width, height, kWhite);
+    for (int k = 0; k < n; ++k) {
+        const int cornerX = x0 + 2 * k, cornerY = y0 + 2 * k, start = stepped ? k : 0;
+        for (int y = start; y <= cornerY; ++y)
+            image.at(cornerX, y) = kInk[0];
+        for (int x = start; x <= cornerX; ++x)
+            image.at(x, cornerY) = kInk[0];
+    }
+    return image;
+}
+
+} // namespace
+
+PixelImage nestedLs(int width, int height) { return ls(width, height, false); }
+
+PixelImage staircase(int width, int height) { return ls(width, height, true); }
 
 } // namespace iconfinder::pictures

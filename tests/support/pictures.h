@@ -32,6 +32,14 @@ PixelImage iconSheet(int width, int height, std::uint64_t seed, int cell = 31);
 // regions and regions on the edges.
 PixelImage randomPicture(Random& random, Pixel background);
 
+// Like randomPicture, with inks whose channels lie within 12 of the background's, for
+// tolerance rules.
+PixelImage randomNearPicture(Random& random, Pixel background);
+
+// 1..64 pixels a side of random colours whose alpha is 0, 255 or anything between, about
+// half of them below 40; for the transparent rule.
+PixelImage randomAlphaPicture(Random& random);
+
 // Each pixel is foreground with `percent` probability, in one of a few colours.
 PixelImage noise(int width, int height, int percent, std::uint64_t seed);
 
@@ -40,5 +48,15 @@ PixelImage antiDiagonalStripes(int width, int height);  // x + y ≡ 0 (mod 3)
 PixelImage nestedRings(int width, int height);          // concentric one-pixel square rings
 PixelImage comb(int width, int height);                 // a top bar with one-pixel teeth down
 PixelImage filled(int width, int height);               // foreground everywhere
+PixelImage dots(int width, int height);                 // single pixels at even x and even y
+PixelImage verticalStripes(int width, int height);      // one-pixel columns at even x
+PixelImage spiral(int width, int height);               // one one-pixel square spiral
+
+// side / 4 "L" shapes (side the shorter edge), each a line from row 0 down to its corner and
+// one from column 0 across to it, corners (X0 + 2k, Y0 + 2k) with X0 = W - 2N - 1 and
+// Y0 = H - 2N - 1: nearly the same large box again and again.
+PixelImage nestedLs(int width, int height);
+// The same Ls, each starting one row lower and one column further right than the last.
+PixelImage staircase(int width, int height);
 
 } // namespace iconfinder::pictures

@@ -1,13 +1,22 @@
 #include "reference_search.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace iconfinder::reference {
-namespace {
 
-bool sameColour(Pixel a, Rgb b) { return redOf(a) == b.red && greenOf(a) == b.green && blueOf(a) == b.blue; }
+bool Rule::isBackground(Pixel p) const
+{
+    if (transparent)
+        return alphaOf(p) <= tolerance;
+    return std::abs(redOf(p) - colour.red) <= tolerance && std::abs(greenOf(p) - colour.green) <= tolerance &&
+           std::abs(blueOf(p) - colour.blue) <= tolerance;
+}
 
-} // namespace
+Pixel Rule::taken(Pixel p) const
+{
+    return transparent ? (p & kColourBits) : makePixel(colour.red, colour.green, colour.blue, 0);
+}
 
 Search::~Search()
 {
@@ -25,15 +34,13 @@ void Search::AddPendingPixel(Pixel* pixel, int x, int y)
 
 bool Search::FindOneRegion(PixelImage& work)
 {
-    const Rgb back = resolve(BackColor);
-    const Pixel backPixel = makePixel(back.red, back.green, back.blue, 0);
     const int W = work.width();
     const int H = work.height();
     int minX = 0, minY = 0, maxX = 0, maxY = 0;
     for (int y = 0; y < H && PendingPixels.empty(); ++y) {
         Pixel* row = work.row(y);
         for (int x = 0; x < W; ++x) {
-            if (!sameColour(row[x], back)) {
+            if (!BackColor.isBackground(row[x])) {
                 AddPendingPixel(&row[x], x, y);
                 minX = maxX = x;
                 minY = maxY = y;
@@ -57,7 +64,7 @@ bool Search::FindOneRegion(PixelImage& work)
             maxY = y;
         const auto offer = [&](int nx, int ny) {
             Pixel* n = &work.row(ny)[nx];
-            if (!sameColour(*n, back))
+            if (!BackColor.isBackground(*n))
                 AddPendingPixel(n, nx, ny);
         };
         if (x < W - 1)
@@ -78,7 +85,7 @@ bool Search::FindOneRegion(PixelImage& work)
             if (x > 0)
                 offer(x - 1, y - 1);
         }
-        *p->pixel = backPixel;
+        *p->pixel = BackColor.taken(*p->pixel);
         PendingPixels.erase(PendingPixels.begin());
         delete p;
     }
@@ -86,7 +93,7 @@ bool Search::FindOneRegion(PixelImage& work)
     // The box erased with right and bottom edges excluded.
     for (int y = minY; y < maxY; ++y)
         for (int x = minX; x < maxX; ++x)
-            work.row(y)[x] = backPixel;
+            work.row(y)[x] = BackColor.taken(work.row(y)[x]);
 
     char line[64];
     std::snprintf(line, sizeof line, "%d , %d , %d , %d ", minX, minY, maxX, maxY);
@@ -94,9 +101,9 @@ bool Search::FindOneRegion(PixelImage& work)
     return true;
 }
 
-std::vector<std::string> findAll(PixelImage& work, ColorValue backColor)
+std::vector<std::string> findAll(PixelImage& work, Rule rule)
 {
-    Search search(backColor);
+    Search search(rule);
     while (search.FindOneRegion(work)) {
     }
     return search.ResultLines;

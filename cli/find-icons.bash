@@ -1,0 +1,29 @@
+# bash completion for find-icons
+_find_icons()
+{
+    local cur prev
+    local options="-b --background --tolerance --merge --min-size --order --format -o --framed --crop --atlas
+        --atlas-dir --atlas-format --crop-format --crop-transparent --name --padding --same-size --align -j --jobs
+        -h --help --version"
+    cur=${COMP_WORDS[COMP_CWORD]}
+    prev=${COMP_WORDS[COMP_CWORD-1]}
+    case $prev in
+        -b|--background)
+            COMPREPLY=($(compgen -W "transparent auto White Black Red Lime Blue Yellow Fuchsia Aqua Gray Silver" -- "$cur"))
+            return ;;
+        --order) COMPREPLY=($(compgen -W "search rows columns" -- "$cur")); return ;;
+        --format) COMPREPLY=($(compgen -W "lines json" -- "$cur")); return ;;
+        --crop-format) COMPREPLY=($(compgen -W "png bmp" -- "$cur")); return ;;
+        --atlas-format) COMPREPLY=($(compgen -W "hash array" -- "$cur")); return ;;
+        --align) COMPREPLY=($(compgen -W "center bottom" -- "$cur")); return ;;
+        --crop|--atlas-dir) COMPREPLY=($(compgen -d -- "$cur")); return ;;
+        -o|--framed|--atlas) COMPREPLY=($(compgen -f -- "$cur")); return ;;
+        --tolerance|--merge|--min-size|--name|--padding|-j|--jobs) return ;;
+    esac
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        return
+    fi
+    COMPREPLY=($(compgen -f -X '!*.@(png|PNG|bmp|BMP)' -- "$cur") $(compgen -d -- "$cur"))
+}
+complete -o filenames -F _find_icons find-icons

@@ -1,0 +1,204 @@
+#include "bmp_layout.h"
+
+#include "errors.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace iconfinder::bmp {
+namespace {
+
+constexpr std::uint64_t kFileHeaderSize = 14;
+constexpr std::uint32_t kCoreHeaderSize = 12;
+
+std::string str(std::uint64_t v) { return std::to_string(v); }
+
+std::string hex(std::uint32_t v)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08x", v);
+    return text;
+}
+
+// Little-endian fields of a header already read whole; a field past its end reads as 0,
+// which is what a shorter header variant means for the fields it lacks.
+class HeaderFields {
+public:
+    explicit HeaderFields(std::span<const std::byte> bytes) : bytes_(bytes) {}
+    std::uint32_t u16(std::size_t at) const { return byte(at) | byte(at + 1) << 8; }
+    std::uint32_t u32(std::size_t at) const { return u16(at) | u16(at + 2) << 16; }
+    std::int32_t i32(std::size_t at) const { return static_cast<std::int32_t>(u32(at)); }
+
+private:
+    std::uint32_t byte(std::size_t at) const { return at < bytes_.size() ? std::to_integer<std::uint32_t>(bytes_[at]) : 0; }
+    std::span<const std::byte> bytes_;
+};
+
+std::vector<std::byte> readBytes(ByteSource& source, std::uint64_t offset, std::uint64_t count, const char* what)
+{
+    if (offset > source.size() || count > source.size() - offset)
+        throw FormatError(std::string("file too short for ") + what + " (" + str(source.size()) + " bytes)");
+    std::vector<std::byte> bytes(static_cast<std::size_t>(count));
+    source.copy(offset, bytes);
+    return bytes;
+}
+
+Channel channelOf(std::uint32_t mask)
+{
+    if (mask == 0)
+        return {};
+    const int shift = std::countr_zero(mask);
+    return {mask, shift, std::countr_one(mask >> shift)};
+}
+
+void checkMasks(BmpLayout& layout, std::uint32_t red, std::uint32_t green, std::uint32_t blue, std::uint32_t alpha)
+{
+    const std::uint32_t usable = layout.bitCount == 32 ? 0xFFFFFFFFu : (1u << layout.bitCount) - 1;
+    const std::uint32_t masks[] = {red, green, blue, alpha};
+    const char* names[] = {"red", "green", "blue", "alpha"};
+    std::uint32_t seen = 0;
+    for (int i = 0; i < 4; ++i) {
+        const std::uint32_t m = masks[i];
+        if (m == 0 && i < 3)
+            throw FormatError(std::string(names[i]) + " bit mask is empty");
+        if ((m & ~usable) != 0 || (m & seen) != 0 || (m != 0 && std::popcount(m) != channelOf(m).bits))
+            throw FormatError(std::string(names[i]) + " bit mask " + hex(m) + " is not one run of bits of its own within the pixel");
+        seen |= m;
+    }
+    layout.red = channelOf(red);
+    layout.green = channelOf(green);
+    layout.blue = channelOf(blue);
+    layout.alpha = channelOf(alpha);
+}
+
+} // namespace
+
+BmpLayout readLayout(ByteSource& source)
+{
+    const std::vector<std::byte> fileHeader = readBytes(source, 0, kFileHeaderSize + 4, "a bitmap header");
+    const HeaderFields file(fileHeader);
+    if (file.u16(0) != ('B' | 'M' << 8))
+        throw FormatError("not a bitmap file (no 'BM' signature)");
+    const std::uint64_t pixelOffset = file.u32(10);
+    const std::uint32_t headerSize = file.u32(14);
+
+    const bool core = headerSize == kCoreHeaderSize;
+    // 16 to 64 bytes, other than the Windows sizes 40, 52 and 56, is the OS/2 2.x header.
+    const bool os2 = headerSize >= 16 && headerSize <= 64 && headerSize != 40 && headerSize != 52 && headerSize != 56;
+    if (!core && !os2 && headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 108 && headerSize != 124)
+        throw FormatError("unsupported information header size " + str(headerSize));
+    const std::vector<std::byte> infoBytes = readBytes(source, kFileHeaderSize, headerSize, "its information header");
+    const HeaderFields info(infoBytes);
+
+    BmpLayout layout;
+    std::int64_t height = 0;
+    std::uint32_t planes = 0;
+    std::uint32_t compression = 0;
+    std::uint32_t colorsUsed = 0;
+    if (core) {
+        layout.width = static_cast<int>(info.u16(4));
+        height = info.u16(6);
+        planes = info.u16(8);
+        layout.bitCount = static_cast<int>(info.u16(10));
+    } else {
+        layout.width = info.i32(4);
+        height = info.i32(8);
+        planes = info.u16(12);
+        layout.bitCount = static_cast<int>(info.u16(14));
+        compression = info.u32(16);
+        colorsUsed = info.u32(32);
+    }
+
+    if (planes != 1)
+        throw FormatError("plane count " + str(planes) + " is not 1");
+    if (layout.width <= 0)
+        throw FormatError("width " + std::to_string(layout.width) + " is not positive");
+    if (height == 0)
+        throw FormatError("height is 0");
+    layout.topDown = height < 0;
+    height = height < 0 ? -height : height;
+    if (height > PixelImage::kMaxPixels || std::int64_t{layout.width} * height > PixelImage::kMaxPixels)
+        throw FormatError("picture of " + std::to_string(layout.width) + " x " + std::to_string(height) +
+                          " pixels exceeds the limit of 2^30 pixels (4 GiB)");
+    layout.height = static_cast<int>(height);
+
+    bool alphaMaskInFile = false;
+    switch (compression) {
+    case 0: layout.encoding = Encoding::Plain; break;
+    case 1: layout.encoding = Encoding::Rle8; break;
+    case 2: layout.encoding = Encoding::Rle4; break;
+    case 3:
+        if (os2)
+            throw FormatError("OS/2 Huffman compression is not supported");
+        layout.encoding = Encoding::BitFields;
+        break;
+    case 4: throw FormatError(os2 ? "OS/2 RLE24 compression is not supported" : "embedded JPEG pictures are not supported");
+    case 5: throw FormatError("embedded PNG pictures are not supported");
+    case 6:
+        layout.encoding = Encoding::BitFields;
+        alphaMaskInFile = true;
+        break;
+    default: throw FormatError("unknown compression " + str(compression));
+    }
+
+    const int bits = layout.bitCount;
+    const bool validDepth = [&] {
+        switch (layout.encoding) {
+        case Encoding::Plain: return bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+        case Encoding::Rle8: return bits == 8;
+        case Encoding::Rle4: return bits == 4;
+        case Encoding::BitFields: return bits == 16 || bits == 32;
+        }
+        return false;
+    }();
+    if (!validDepth)
+        throw FormatError(bits == 64 ? "64 bits per pixel is not supported"
+                                     : "bit count " + std::to_string(bits) + " is not valid for this compression");
+    if (layout.topDown && (layout.encoding == Encoding::Rle8 || layout.encoding == Encoding::Rle4))
+        throw FormatError("a top-down bitmap cannot be RLE compressed");
+
+    std::uint64_t paletteStart = kFileHeaderSize + headerSize;
+    if (layout.encoding == Encoding::BitFields) {
+        if (headerSize >= 52) {
+            checkMasks(layout, info.u32(40), info.u32(44), info.u32(48), headerSize >= 56 ? info.u32(52) : 0);
+        } else {
+            const std::uint64_t count = alphaMaskInFile ? 4 : 3;
+            const std::vector<std::byte> maskBytes = readBytes(source, paletteStart, count * 4, "its bit masks");
+            const HeaderFields masks(maskBytes);
+            checkMasks(layout, masks.u32(0), masks.u32(4), masks.u32(8), alphaMaskInFile ? masks.u32(12) : 0);
+            paletteStart += count * 4;
+        }
+    } else if (bits == 16) {
+        checkMasks(layout, 0x7C00, 0x03E0, 0x001F, 0);
+    } else if (bits == 32) {
+        checkMasks(layout, 0xFF0000, 0x00FF00, 0x0000FF, 0);
+    }
+
+    if (pixelOffset < paletteStart)
+        throw FormatError("pixel data offset " + str(pixelOffset) + " lies inside the headers");
+    if (pixelOffset > source.size())
+        throw FormatError("pixel data offset " + str(pixelOffset) + " lies beyond the end of the file (" + str(source.size()) + " bytes)");
+    layout.pixelOffset = pixelOffset;
+
+    if (bits <= 8) {
+        const std::uint64_t entryBytes = core ? 3 : 4;
+        const std::uint64_t declared = colorsUsed != 0 ? colorsUsed : std::uint64_t{1} << bits;
+        // A palette that claims more room than lies before the pixels keeps the entries that fit.
+        const std::uint64_t entries = std::min({declared, (pixelOffset - paletteStart) / entryBytes, std::uint64_t{1} << bits});
+        if (entries == 0)
+            throw FormatError("the palette is empty");
+        const std::vector<std::byte> bytes = readBytes(source, paletteStart, entries * entryBytes, "its palette");
+        for (std::size_t i = 0; i < entries; ++i) {
+            const auto channel = [&](std::size_t k) { return std::to_integer<std::uint8_t>(bytes[i * entryBytes + k]); };
+            layout.palette[i] = makePixel(channel(2), channel(1), channel(0));
+        }
+        layout.paletteSize = static_cast<int>(entries);
+    }
+    return layout;
+}
+
+} // namespace iconfinder::bmp

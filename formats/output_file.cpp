@@ -1,0 +1,162 @@
+#include "output_file.h"
+
+#include "errors.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace iconfinder {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string folderName(const fs::path& path) { return path.has_parent_path() ? path.parent_path().string() : std::string("."); }
+
+// Writes through `fd` what `encode` produces.
+void encodeInto(int fd, const std::function<void(ByteWriter&)>& encode)
+{
+    ByteWriter out([fd](std::span<const std::byte> bytes) { writeAll(fd, bytes); });
+    encode(out);
+    out.flush();
+}
+
+// A hidden temporary file beside its target, removed again unless it was renamed into place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(fs::path target) : target_(std::move(target))
+    {
+        std::string hidden = target_.filename().string();
+        hidden.insert(0, 1, '.');
+        hidden.append(".XXXXXX");
+        name_ = (target_.parent_path() / hidden).string();
+        fd_ = FileDescriptor(::mkstemp(name_.data()));
+        if (fd_.get() < 0)
+            throw IoError("cannot create a file in " + folderName(target_) + ": " + systemReason(errno), target_.string());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile()
+    {
+        if (!renamed_)
+            ::unlink(name_.c_str());
+    }
+
+    // Writes the contents and closes the file; `durable` waits until they are on the disk.
+    void write(const std::function<void(ByteWriter&)>& encode, bool durable)
+    {
+        try {
+            encodeInto(fd_.get(), encode);
+            if (::fchmod(fd_.get(), 0644) != 0 || (durable && ::fsync(fd_.get()) != 0))
+                throw IoError("cannot write: " + systemReason(errno));
+            fd_.close();
+        } catch (const IoError& e) {
+            throw IoError(e.what(), target_.string());
+        }
+    }
+
+    void renameIntoPlace()
+    {
+        if (::rename(name_.c_str(), target_.c_str()) != 0)
+            throw IoError("cannot rename the finished file: " + systemReason(errno), target_.string());
+        renamed_ = true;
+    }
+
+private:
+    fs::path target_;
+    std::string name_;
+    FileDescriptor fd_;
+    bool renamed_ = false;
+};
+
+// What stands at `path` already: nothing, a regular file, a directory or something else.
+enum class Existing { None, Regular, Directory, Other };
+
+Existing existingAt(const fs::path& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return Existing::None;
+    return S_ISREG(info.st_mode) ? Existing::Regular : S_ISDIR(info.st_mode) ? Existing::Directory : Existing::Other;
+}
+
+// Creates `folder` and its missing parents; removes what it created again unless kept.
+class CreatedFolder {
+public:
+    explicit CreatedFolder(const fs::path& folder)
+    {
+        for (fs::path p = folder; !p.empty() && existingAt(p) == Existing::None; p = p.parent_path())
+            topmost_ = p;
+        std::error_code error;
+        fs::create_directories(folder, error);
+        if (error || existingAt(folder) != Existing::Directory)
+            throw IoError("cannot create directory: " + (error ? error.message() : std::string("a file of that name exists")),
+                          folder.string());
+    }
+    CreatedFolder(const CreatedFolder&) = delete;
+    CreatedFolder& operator=(const CreatedFolder&) = delete;
+    ~CreatedFolder()
+    {
+        std::error_code ignored;
+        if (!kept_ && !topmost_.empty())
+            fs::remove_all(topmost_, ignored);
+    }
+    void keep() { kept_ = true; }
+
+private:
+    fs::path topmost_;
+    bool kept_ = false;
+};
+
+} // namespace
+
+void writeWholeFile(const fs::path& path, const std::function<void(ByteWriter&)>& encode)
+{
+    switch (existingAt(path)) {
+    case Existing::Directory: throw IoError("is a directory");
+    case Existing::Other: {
+        FileDescriptor device(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
+        if (device.get() < 0)
+            throw IoError("cannot open: " + systemReason(errno));
+        encodeInto(device.get(), encode);
+        device.close();
+        return;
+    }
+    case Existing::None:
+    case Existing::Regular: break;
+    }
+    TemporaryFile file(path);
+    file.write(encode, true);
+    file.renameIntoPlace();
+}
+
+void writeFilesInFolder(const fs::path& folder, const std::vector<std::string>& names,
+                        const std::function<void(std::size_t, ByteWriter&)>& encode)
+{
+    CreatedFolder created(folder);
+    for (const std::string& name : names) {
+        const Existing existing = existingAt(folder / name);
+        if (existing == Existing::Directory || existing == Existing::Other)
+            throw IoError(existing == Existing::Directory ? "is a directory" : "is not a regular file", (folder / name).string());
+    }
+    std::vector<std::unique_ptr<TemporaryFile>> files;
+    files.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        files.push_back(std::make_unique<TemporaryFile>(folder / names[i]));
+        files.back()->write([&](ByteWriter& out) { encode(i, out); }, false);
+    }
+    // One flush of the file system instead of one per file: the files are on the disk before
+    // any of them replaces an older one.
+    if (!files.empty()) {
+        FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (handle.get() < 0 || ::syncfs(handle.get()) != 0)
+            throw IoError("cannot write: " + systemReason(errno), folder.string());
+    }
+    for (auto& file : files)
+        file->renameIntoPlace();
+    created.keep();
+}
+
+} // namespace iconfinder

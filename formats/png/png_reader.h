@@ -1,0 +1,15 @@
+#pragma once
+
+#include "byte_source.h"
+#include "row_sink.h"
+
+namespace iconfinder::png {
+
+// Decodes a PNG file through libspng into `sink`: every colour type and bit depth, palettes,
+// tRNS transparency (colour keys matched on the file's own samples), interlacing, and the
+// default image of an animated PNG. Colours as stored: no gamma or colour profile is applied;
+// 16-bit channels keep their high byte. Throws FormatError with what was wrong (IoError from
+// the source), with the sizes checked before the sink allocates.
+void decode(ByteSource& source, RowSink& sink);
+
+} // namespace iconfinder::png

@@ -1,0 +1,44 @@
+#include "row_sink.h"
+
+#include <cstring>
+#include <utility>
+
+namespace iconfinder {
+
+void PictureBuilder::start(int width, int height, bool hasAlpha)
+{
+    picture_ = PixelImage::uninitialized(width, height, hasAlpha);
+}
+
+void PictureBuilder::putRow(int y, const std::byte* row, RowLayout layout)
+{
+    Pixel* out = picture_.row(y);
+    const int width = picture_.width();
+    switch (layout) {
+    case RowLayout::Bgr24: {
+        // Four bytes read at a time; the last pixel's fourth byte may lie past the row.
+        int x = 0;
+        for (; x + 1 < width; ++x) {
+            Pixel v;
+            std::memcpy(&v, row + 3 * static_cast<std::size_t>(x), sizeof v);
+            out[x] = v | kAlphaBits;
+        }
+        if (x < width) {
+            const std::byte* last = row + 3 * static_cast<std::size_t>(x);
+            out[x] = makePixel(std::to_integer<std::uint8_t>(last[2]), std::to_integer<std::uint8_t>(last[1]),
+                               std::to_integer<std::uint8_t>(last[0]));
+        }
+        break;
+    }
+    case RowLayout::Bgrx32:
+        std::memcpy(out, row, static_cast<std::size_t>(width) * sizeof(Pixel));
+        for (int x = 0; x < width; ++x)
+            out[x] |= kAlphaBits;
+        break;
+    case RowLayout::Bgra32:
+        std::memcpy(out, row, static_cast<std::size_t>(width) * sizeof(Pixel));
+        break;
+    }
+}
+
+} // namespace iconfinder

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "pixel_image.h"
+
+#include <cstddef>
+
+namespace iconfinder {
+
+// How the bytes of one row handed to a sink are laid out, `width` pixels of them.
+enum class RowLayout {
+    Bgr24,  // blue, green, red: a 24-bit bitmap's own bytes; opaque
+    Bgrx32, // blue, green, red and a byte that carries nothing; opaque
+    Bgra32, // blue, green, red, alpha: the layout of Pixel
+};
+
+// Where a decoder puts the rows it decodes: a picture, or a foreground mask that never
+// holds the picture at all. Rows come in whatever order the file stores them, each once.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    // Called once, before any row, with sizes already checked against the limits.
+    virtual void start(int width, int height, bool hasAlpha) = 0;
+    // Row y, counted from the top.
+    virtual void putRow(int y, const std::byte* row, RowLayout layout) = 0;
+};
+
+// Builds a PixelImage from the rows it is given.
+class PictureBuilder final : public RowSink {
+public:
+    void start(int width, int height, bool hasAlpha) override;
+    void putRow(int y, const std::byte* row, RowLayout layout) override;
+    PixelImage take() { return std::move(picture_); }
+
+private:
+    PixelImage picture_;
+};
+
+} // namespace iconfinder

@@ -1,0 +1,47 @@
+#include "crops.h"
+
+#include "output_file.h"
+
+#include <algorithm>
+
+namespace iconfinder {
+
+PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
+                  int width, int height)
+{
+    const bool transparent = style.transparent || rule.isTransparent();
+    const int inner = style.sameSize ? width : box.width();
+    const int innerHigh = style.sameSize ? height : box.height();
+    const int left = style.padding + (inner - box.width()) / 2;
+    const int top = style.padding + (style.align == Align::Bottom ? innerHigh - box.height() : (innerHigh - box.height()) / 2);
+    PixelImage crop(inner + 2 * style.padding, innerHigh + 2 * style.padding, transparent ? Pixel{0} : rule.fill(),
+                    picture.hasAlpha() || style.transparent);
+    for (int y = box.minY; y <= box.maxY; ++y) {
+        const Pixel* from = picture.row(y) + box.minX;
+        Pixel* to = crop.row(top + y - box.minY) + left;
+        if (style.transparent)
+            std::transform(from, from + box.width(), to, [&](Pixel p) { return rule.isBackground(p) ? Pixel{0} : p; });
+        else
+            std::copy(from, from + box.width(), to);
+    }
+    return crop;
+}
+
+void writeCrops(const PixelImage& picture, std::span<const RegionBox> boxes, const std::vector<std::string>& names,
+                const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style)
+{
+    int widest = 0, highest = 0;
+    for (const RegionBox& box : boxes) {
+        widest = std::max(widest, box.width());
+        highest = std::max(highest, box.height());
+    }
+    std::vector<std::string> files;
+    files.reserve(names.size());
+    for (const std::string& name : names)
+        files.push_back(name + "." + std::string(formatName(style.format)));
+    writeFilesInFolder(folder, files, [&](std::size_t i, ByteWriter& out) {
+        encodePicture(cropOf(picture, boxes[i], rule, style, widest, highest), style.format, out);
+    });
+}
+
+} // namespace iconfinder

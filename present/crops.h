@@ -1,0 +1,38 @@
+#pragma once
+
+#include "background_rule.h"
+#include "picture_file.h"
+#include "pixel_image.h"
+#include "region_box.h"
+
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace iconfinder {
+
+enum class Align { Center, Bottom };
+
+// How each region is cut out into a picture of its own.
+struct CropStyle {
+    FileFormat format = FileFormat::Bmp;
+    int padding = 0;         // more pixels on every side, filled like the background
+    bool sameSize = false;   // every crop as wide as the widest box and as high as the highest
+    Align align = Align::Center;
+    bool transparent = false; // background pixels (by the rule) made transparent
+};
+
+// One crop: the box's own pixels of `picture` are its only pixels of the picture; the rest is
+// filled with the background colour, or transparency in a transparent crop (one with
+// `style.transparent`, or under the transparent rule). Centred crops give an odd pixel left
+// over to the right and the bottom; bottom-aligned ones stand on the bottom edge.
+PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
+                  int width, int height);
+
+// Writes crops into `folder` as NAME.bmp or NAME.png, all or none (writeFilesInFolder); the
+// boxes and the names (without extension) go in pairs.
+void writeCrops(const PixelImage& picture, std::span<const RegionBox> boxes, const std::vector<std::string>& names,
+                const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style);
+
+} // namespace iconfinder

@@ -1,0 +1,87 @@
+#include "name_pattern.h"
+
+#include <charconv>
+#include <stdexcept>
+
+namespace iconfinder {
+
+NamePattern NamePattern::parse(std::string_view text, bool rowsAndColumns)
+{
+    if (text.empty())
+        throw std::invalid_argument("the name pattern is empty");
+    if (text.find('/') != std::string_view::npos)
+        throw std::invalid_argument("a name may not contain '/'");
+    NamePattern pattern;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t open = text.find('{', at);
+        if (open != at) {
+            const std::string_view literal = text.substr(at, open - at);
+            if (literal.find('}') != std::string_view::npos)
+                throw std::invalid_argument("'}' without '{' in the name pattern");
+            pattern.pieces_.push_back({Field::Literal, std::string(literal)});
+            if (open == std::string_view::npos)
+                break;
+        }
+        const std::size_t close = text.find('}', open);
+        if (close == std::string_view::npos)
+            throw std::invalid_argument("'{' without '}' in the name pattern");
+        const std::string_view inside = text.substr(open + 1, close - open - 1);
+        const std::string_view name = inside.substr(0, inside.find(':'));
+        Piece piece{Field::Literal, {}, 0};
+        if (name == "n")
+            piece.field = Field::N;
+        else if (name == "x")
+            piece.field = Field::X;
+        else if (name == "y")
+            piece.field = Field::Y;
+        else if (name == "w")
+            piece.field = Field::W;
+        else if (name == "h")
+            piece.field = Field::H;
+        else if (name == "row" || name == "col") {
+            if (!rowsAndColumns)
+                throw std::invalid_argument("{" + std::string(name) + "} needs --order rows or columns");
+            piece.field = name == "row" ? Field::Row : Field::Col;
+        } else if (name == "stem")
+            piece.field = Field::Stem;
+        else
+            throw std::invalid_argument("unknown field {" + std::string(inside) + "} in the name pattern");
+        if (name.size() < inside.size()) {
+            const std::string_view width = inside.substr(name.size() + 1);
+            const auto [end, error] = std::from_chars(width.data(), width.data() + width.size(), piece.width);
+            if (piece.field == Field::Stem || width.size() < 2 || width[0] != '0' || error != std::errc{} ||
+                end != width.data() + width.size() || piece.width > 20)
+                throw std::invalid_argument("bad width in {" + std::string(inside) + "} (a number field takes :0N, such as {n:04})");
+        }
+        pattern.pieces_.push_back(piece);
+        at = close + 1;
+    }
+    return pattern;
+}
+
+std::string NamePattern::format(const Values& values) const
+{
+    std::string name;
+    for (const Piece& piece : pieces_) {
+        int number = 0;
+        switch (piece.field) {
+        case Field::Literal: name += piece.text; continue;
+        case Field::Stem: name += values.stem; continue;
+        case Field::N: number = values.n; break;
+        case Field::X: number = values.x; break;
+        case Field::Y: number = values.y; break;
+        case Field::W: number = values.w; break;
+        case Field::H: number = values.h; break;
+        case Field::Row: number = values.row; break;
+        case Field::Col: number = values.col; break;
+        }
+        const std::string digits = std::to_string(number);
+        if (static_cast<int>(digits.size()) < piece.width)
+            name.append(static_cast<std::size_t>(piece.width) - digits.size(), '0');
+        name += digits;
+    }
+    return name;
+}
+
+} // namespace iconfinder

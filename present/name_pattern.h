@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace iconfinder {
+
+// A file or frame name made of literal text and fields: {n} (place in the output, from 1),
+// {x} {y} {w} {h} (the box), {stem} (the input's name without folder and extension), and
+// {row} {col} when the regions are ordered in rows or columns. A number field takes a
+// zero-padded width: {n:04}.
+class NamePattern {
+public:
+    struct Values {
+        int n = 0;
+        int x = 0;
+        int y = 0;
+        int w = 0;
+        int h = 0;
+        int row = 0;
+        int col = 0;
+        std::string_view stem;
+    };
+
+    // Throws std::invalid_argument saying what is wrong: an unknown field, {row} or {col}
+    // without rows or columns, a bad width, a '/' or an empty name.
+    static NamePattern parse(std::string_view text, bool rowsAndColumns);
+
+    std::string format(const Values& values) const;
+
+private:
+    enum class Field { Literal, N, X, Y, W, H, Row, Col, Stem };
+    struct Piece {
+        Field field;
+        std::string text; // a literal's text
+        int width = 0;    // a number field's zero-padded width
+    };
+    std::vector<Piece> pieces_;
+};
+
+} // namespace iconfinder

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "background_rule.h"
+#include "picture_file.h"
+#include "region_order.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace iconfinder {
+
+// What a search was run on, for the JSON report.
+struct SearchSummary {
+    std::optional<std::string> file; // none: the built-in sample
+    FileFormat format = FileFormat::Bmp;
+    int width = 0;
+    int height = 0;
+    BackgroundRule rule = BackgroundRule::colour({255, 255, 255});
+};
+
+// One result line per region, "minX , minY , maxX , maxY ", each after `prefix`.
+void appendLines(std::string& text, std::span<const PlacedRegion> regions, std::string_view prefix);
+
+// {"file", "width", "height", "background" ("transparent" or "#rrggbb"), "tolerance",
+// "format", "regions": [{"minX", "minY", "maxX", "maxY"}, ...]} on one line. Names that are not
+// valid UTF-8 have their bad bytes replaced, so the line is always valid JSON.
+std::string jsonReport(const SearchSummary& summary, std::span<const PlacedRegion> regions);
+
+// {"file", "error"} on one line, for a file that could not be searched.
+std::string jsonFailure(const std::string& file, const std::string& reason);
+
+} // namespace iconfinder

@@ -1,0 +1,52 @@
+#include "auto_background.h"
+
+#include <cstddef>
+#include <unordered_map>
+
+namespace iconfinder {
+namespace {
+
+struct Tally {
+    std::size_t count = 0;
+    std::size_t firstSeen = 0;
+};
+
+} // namespace
+
+BackgroundRule autoBackground(const PixelImage& picture, std::uint8_t tolerance)
+{
+    const int right = picture.width() - 1, bottom = picture.height() - 1;
+    if (picture.hasAlpha()) {
+        for (const Pixel corner : {picture.at(0, 0), picture.at(right, 0), picture.at(0, bottom), picture.at(right, bottom)})
+            if (alphaOf(corner) == 0)
+                return BackgroundRule::transparent(tolerance);
+    }
+    std::unordered_map<Pixel, Tally> tallies;
+    std::size_t step = 0;
+    const auto count = [&](int x, int y) {
+        Tally& tally = tallies.try_emplace(picture.at(x, y) & kColourBits, Tally{0, step}).first->second;
+        ++tally.count;
+        ++step;
+    };
+    // Clockwise from the top-left pixel, each pixel once however thin the picture.
+    for (int x = 0; x <= right; ++x)
+        count(x, 0);
+    for (int y = 1; y <= bottom; ++y)
+        count(right, y);
+    for (int x = right - 1; x >= 0 && bottom > 0; --x)
+        count(x, bottom);
+    for (int y = bottom - 1; y >= 1 && right > 0; --y)
+        count(0, y);
+
+    Pixel best = 0;
+    Tally bestTally{0, 0};
+    for (const auto& [colour, tally] : tallies) {
+        if (tally.count > bestTally.count || (tally.count == bestTally.count && tally.firstSeen < bestTally.firstSeen)) {
+            best = colour;
+            bestTally = tally;
+        }
+    }
+    return BackgroundRule::colour({redOf(best), greenOf(best), blueOf(best)}, tolerance);
+}
+
+} // namespace iconfinder

@@ -1,0 +1,143 @@
+// Files are read and written whole or not at all, and errors name the system's reason.
+#include "bmp_reader.h"
+#include "errors.h"
+#include "output_file.h"
+#include "picture_file.h"
+#include "pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <fstream>
+#include <set>
+#include <unistd.h>
+
+using namespace iconfinder;
+namespace fs = std::filesystem;
+
+namespace {
+
+class Files : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("iconfinder-files-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Every path under dir with its contents, to compare before and after.
+    std::map<std::string, std::string> snapshot() const
+    {
+        std::map<std::string, std::string> entries;
+        for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            entries[fs::relative(entry.path(), dir).string()] =
+                entry.is_directory() ? "(folder)" : std::string(std::istreambuf_iterator<char>(in), {});
+        }
+        return entries;
+    }
+
+    static void text(ByteWriter& out, const std::string& value) { out.write(value); }
+
+    fs::path dir;
+};
+
+template <class Call>
+std::string errorOf(Call call)
+{
+    try {
+        call();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+TEST_F(Files, ReadingNamesTheSystemsReason)
+{
+    EXPECT_EQ(errorOf([&] { bmp::readFile(dir / "missing.bmp"); }), "cannot open: No such file or directory");
+    EXPECT_EQ(errorOf([&] { bmp::readFile(dir); }), "is a directory, not a picture file");
+    std::ofstream(dir / "words.txt") << "neither a bitmap nor a PNG";
+    PictureBuilder sink;
+    EXPECT_EQ(errorOf([&] { readPictureFile(dir / "words.txt", sink); }), "not a PNG or BMP file");
+    EXPECT_EQ(errorOf([&] { bmp::readFile(dir / "words.txt"); }), "not a bitmap file (no 'BM' signature)");
+}
+
+TEST_F(Files, AWholeFileOrNone)
+{
+    const PixelImage picture = pictures::noise(5, 5, 50, 1);
+    writePictureFile(picture, FileFormat::Bmp, dir / "ok.bmp");
+    EXPECT_TRUE(bmp::readFile(dir / "ok.bmp") == picture);
+
+    EXPECT_EQ(errorOf([&] { writeWholeFile(dir, [](ByteWriter& out) { text(out, "x"); }); }), "is a directory");
+    EXPECT_NE(errorOf([&] { writeWholeFile(dir / "no-such-dir" / "x.bmp", [](ByteWriter& out) { text(out, "x"); }); }).find("cannot create a file in"),
+              std::string::npos);
+    if (fs::exists("/dev/full")) {
+        EXPECT_EQ(errorOf([&] { writePictureFile(picture, FileFormat::Bmp, "/dev/full"); }), "cannot write: No space left on device");
+    }
+    // An encoder that fails halfway leaves the earlier file as it was and nothing else.
+    const auto before = snapshot();
+    EXPECT_EQ(errorOf([&] {
+                  writeWholeFile(dir / "ok.bmp", [](ByteWriter& out) {
+                      text(out, std::string(1 << 20, 'x'));
+                      throw IoError("stopped");
+                  });
+              }),
+              "stopped");
+    EXPECT_EQ(snapshot(), before);
+}
+
+TEST_F(Files, FilesInAFolderAllOrNone)
+{
+    const fs::path folder = dir / "crops";
+    fs::create_directories(folder / "c.txt"); // a directory where the third file belongs
+    std::ofstream(folder / "a.txt") << "old a";
+    const auto before = snapshot();
+    const std::vector<std::string> names = {"a.txt", "b.txt", "c.txt", "d.txt"};
+    const auto write = [&](std::size_t i, ByteWriter& out) { text(out, "new " + names[i]); };
+    try {
+        writeFilesInFolder(folder, names, write);
+        FAIL() << "a directory is in the way";
+    } catch (const IoError& e) {
+        EXPECT_EQ(std::string(e.what()), "is a directory");
+        EXPECT_EQ(e.path(), (folder / "c.txt").string());
+    }
+    EXPECT_EQ(snapshot(), before) << "the folder is left as it was";
+
+    // A failure while writing the third file: the first two are not left behind.
+    fs::remove(folder / "c.txt");
+    const auto clean = snapshot();
+    EXPECT_EQ(errorOf([&] {
+                  writeFilesInFolder(folder, names, [&](std::size_t i, ByteWriter& out) {
+                      if (i == 2)
+                          throw IoError("cannot write: the disk is full");
+                      write(i, out);
+                  });
+              }),
+              "cannot write: the disk is full");
+    EXPECT_EQ(snapshot(), clean);
+
+    // A folder the call creates is gone again after a failure, parents included.
+    EXPECT_THROW(writeFilesInFolder(dir / "new" / "deeper", names, [](std::size_t i, ByteWriter&) {
+        if (i == 1)
+            throw IoError("stopped");
+    }),
+                 IoError);
+    EXPECT_FALSE(fs::exists(dir / "new"));
+
+    writeFilesInFolder(folder, names, write);
+    std::ifstream a(folder / "a.txt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}), "new a.txt") << "an earlier file is replaced";
+    std::set<std::string> listed;
+    for (const auto& entry : fs::directory_iterator(folder))
+        listed.insert(entry.path().filename().string());
+    EXPECT_EQ(listed, std::set<std::string>(names.begin(), names.end())) << "no temporary file stays";
+
+    std::ofstream(dir / "file") << "x";
+    EXPECT_NE(errorOf([&] { writeFilesInFolder(dir / "file" / "sub", names, write); }).find("cannot create directory"), std::string::npos);
+}
+
+} // namespace
