@@ -1,9 +1,9 @@
 #include "contenders.h"
 
 #include "bmp_reader.h"
-#include "color.h"
 #include "icon_search.h"
 #include "reference_search.h"
+#include "region_merge.h"
 
 #ifdef HAVE_OPENCV
 #include <opencv2/core.hpp>
@@ -15,20 +15,21 @@ using namespace iconfinder;
 
 namespace bench {
 
-std::size_t ourSearch(PixelImage work) { return extractRegions(std::move(work), kWhite).count(); }
+std::size_t ourSearch(const PixelImage& picture) { return findRegions(picture, BackgroundRule::colour({255, 255, 255})).size(); }
 
-std::size_t referenceSearch(PixelImage work) { return reference::findAll(work, kWhite).size(); }
+std::size_t referenceSearch(PixelImage work) { return reference::findAll(work, reference::Rule::colourRule(kWhite)).size(); }
 
 std::size_t floorPass(const PixelImage& picture)
 {
-    const Pixel background = toPixel(kWhite);
     std::size_t count = 0;
     for (const Pixel p : picture.pixels())
-        count += !isBackground(p, background);
+        count += (p & kColourBits) != kColourBits;
     return count;
 }
 
 std::size_t ourDecode(const std::filesystem::path& file) { return bmp::readFile(file).pixelCount(); }
+
+std::size_t ourMerge(const std::vector<RegionBox>& boxes, int distance) { return mergeRegions(boxes, distance).size(); }
 
 #ifdef HAVE_OPENCV
 std::size_t openCvLabelling(const PixelImage& picture, int algorithm)

@@ -51,6 +51,12 @@ void RatioTable::Finalize()
                     ours / opencv, ours / floor, reference / ours);
     }
     for (const auto& [picture, times] : medians_) {
+        const double merge = find(times, "merge 3");
+        if (!std::isnan(merge))
+            std::printf("\nmerge 3 on the boxes of %s: %.2f ms, the search itself %.2f ms, merge / search %.3f\n", picture.c_str(),
+                        merge, find(times, "search"), merge / find(times, "search"));
+    }
+    for (const auto& [picture, times] : medians_) {
         const double ours = find(times, "decode"), theirs = find(times, "imread");
         if (!std::isnan(ours))
             std::printf("\ndecoding %s: ours %.2f ms, cv::imread %.2f ms, ours / imread %.2f\n", picture.c_str(), ours,

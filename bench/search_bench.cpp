@@ -1,7 +1,8 @@
 // Measures the search on generated pictures against the floor, the literal reference and
-// OpenCV, and prints the ratio table.  search_bench [--quick] [--huge] [benchmark flags]
-#include "bmp_writer.h"
+// OpenCV, in one process, and prints the ratio table.  search_bench [--quick] [--huge] [flags]
 #include "contenders.h"
+#include "icon_search.h"
+#include "picture_file.h"
 #include "pictures.h"
 #include "ratio_table.h"
 #include "sample_picture.h"
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -105,6 +107,13 @@ int main(int argc, char** argv)
     pictures.emplace_back("comb " + s, [=] { return pictures::comb(side, side); });
     pictures.emplace_back("filled " + s, [=] { return pictures::filled(side, side); });
     pictures.emplace_back("empty " + s, [=] { return PixelImage(side, side, pictures::kWhite); });
+    for (const int size : quick ? std::vector{big} : std::vector{big, 8192}) {
+        const std::string n = std::to_string(size);
+        pictures.emplace_back("nested L " + n, [=] { return pictures::nestedLs(size, size); });
+        pictures.emplace_back("staircase " + n, [=] { return pictures::staircase(size, size); });
+        pictures.emplace_back("dots " + n, [=] { return pictures::dots(size, size); });
+        pictures.emplace_back("vertical stripes " + n, [=] { return pictures::verticalStripes(size, size); });
+    }
     if (!quick)
         pictures.emplace_back("sheet 8192", [] { return pictures::iconSheet(8192, 8192, 3); });
     if (huge)
@@ -114,7 +123,7 @@ int main(int argc, char** argv)
     const int repetitions = quick ? 3 : 7;
     for (Picture& picture : pictures) {
         Picture* p = &picture;
-        add("search/" + p->name, repetitions, [p](benchmark::State& state) { timedOnCopy(state, *p, bench::ourSearch); });
+        add("search/" + p->name, repetitions, [p](benchmark::State& state) { timed(state, [&] { return bench::ourSearch(p->get()); }); });
         add("floor/" + p->name, repetitions, [p](benchmark::State& state) { timed(state, [&] { return bench::floorPass(p->get()); }); });
         if (p->withReference) {
             add("reference/" + p->name, 3, [p](benchmark::State& state) { timedOnCopy(state, *p, bench::referenceSearch); });
@@ -133,13 +142,22 @@ int main(int argc, char** argv)
     const std::string fileName = "file " + std::to_string(big) + " 24-bit";
     add("decode/" + fileName, repetitions, [&](benchmark::State& state) {
         if (!std::filesystem::exists(file))
-            bmp::writeFile(pictures[1].get(), file);
+            writePictureFile(pictures[1].get(), FileFormat::Bmp, file);
         timed(state, [&] { return bench::ourDecode(file); });
     });
 #ifdef HAVE_OPENCV
     cv::setNumThreads(1);
     add("imread/" + fileName, repetitions, [&](benchmark::State& state) { timed(state, [&] { return bench::openCvDecode(file); }); });
 #endif
+
+    // Merging the boxes of the largest sheet, against that sheet's search.
+    Picture& largest = *std::find_if(pictures.rbegin(), pictures.rend(), [](const Picture& p) { return p.name.rfind("sheet", 0) == 0; });
+    std::vector<RegionBox> boxes;
+    add("merge 3/" + largest.name, repetitions, [&](benchmark::State& state) {
+        if (boxes.empty())
+            boxes = findRegions(largest.get(), BackgroundRule::colour({255, 255, 255}));
+        timed(state, [&] { return bench::ourMerge(boxes, 3); });
+    });
 
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());

@@ -2,9 +2,11 @@
 
 #include "errors.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
+#include <unordered_map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,17 +26,24 @@ void encodeInto(int fd, const std::function<void(ByteWriter&)>& encode)
 }
 
 // A hidden temporary file beside its target, removed again unless it was renamed into place.
+// Its name is the target's with the process and a count after it: names that sort with their
+// targets are much cheaper for a file system to create by the thousand than random ones.
 class TemporaryFile {
 public:
     explicit TemporaryFile(fs::path target) : target_(std::move(target))
     {
-        std::string hidden = target_.filename().string();
-        hidden.insert(0, 1, '.');
-        hidden.append(".XXXXXX");
-        name_ = (target_.parent_path() / hidden).string();
-        fd_ = FileDescriptor(::mkstemp(name_.data()));
-        if (fd_.get() < 0)
-            throw IoError("cannot create a file in " + folderName(target_) + ": " + systemReason(errno), target_.string());
+        static std::atomic<unsigned> count{0};
+        for (;;) {
+            std::string hidden = target_.filename().string();
+            hidden.insert(0, 1, '.');
+            hidden.append(".").append(std::to_string(::getpid())).append("-").append(std::to_string(count++));
+            name_ = (target_.parent_path() / hidden).string();
+            fd_ = FileDescriptor(::open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            if (fd_.get() >= 0)
+                return;
+            if (errno != EEXIST)
+                throw IoError("cannot create a file in " + folderName(target_) + ": " + systemReason(errno), target_.string());
+        }
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -49,7 +58,7 @@ public:
     {
         try {
             encodeInto(fd_.get(), encode);
-            if (::fchmod(fd_.get(), 0644) != 0 || (durable && ::fsync(fd_.get()) != 0))
+            if (durable && ::fsync(fd_.get()) != 0)
                 throw IoError("cannot write: " + systemReason(errno));
             fd_.close();
         } catch (const IoError& e) {
@@ -136,10 +145,18 @@ void writeFilesInFolder(const fs::path& folder, const std::vector<std::string>& 
                         const std::function<void(std::size_t, ByteWriter&)>& encode)
 {
     CreatedFolder created(folder);
+    // What stands in the folder already, read once rather than asked name by name.
+    std::unordered_map<std::string, Existing> present;
+    for (const auto& entry : fs::directory_iterator(folder, fs::directory_options::skip_permission_denied)) {
+        std::error_code error;
+        const fs::file_status status = entry.status(error);
+        present[entry.path().filename().string()] =
+            fs::is_regular_file(status) ? Existing::Regular : fs::is_directory(status) ? Existing::Directory : Existing::Other;
+    }
     for (const std::string& name : names) {
-        const Existing existing = existingAt(folder / name);
-        if (existing == Existing::Directory || existing == Existing::Other)
-            throw IoError(existing == Existing::Directory ? "is a directory" : "is not a regular file", (folder / name).string());
+        const auto found = present.find(name);
+        if (found != present.end() && found->second != Existing::Regular)
+            throw IoError(found->second == Existing::Directory ? "is a directory" : "is not a regular file", (folder / name).string());
     }
     std::vector<std::unique_ptr<TemporaryFile>> files;
     files.reserve(names.size());
