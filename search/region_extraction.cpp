@@ -9,35 +9,87 @@ namespace {
 
 constexpr std::uint64_t kAll = ~std::uint64_t{0};
 
-// The pixels of `mask` reachable from `seeds` (a subset of it) by moving towards bit 0
-// through set bits: a ladder of doubling shifts instead of one step per pixel.
-inline std::uint64_t fillTowardsBitZero(std::uint64_t seeds, std::uint64_t mask)
-{
-    seeds |= mask & (seeds >> 1);
-    mask &= mask >> 1;
-    seeds |= mask & (seeds >> 2);
-    mask &= mask >> 2;
-    seeds |= mask & (seeds >> 4);
-    mask &= mask >> 4;
-    seeds |= mask & (seeds >> 8);
-    mask &= mask >> 8;
-    seeds |= mask & (seeds >> 16);
-    mask &= mask >> 16;
-    return seeds | (mask & (seeds >> 32));
-}
-
 // Bits lo .. hi of a word.
 inline std::uint64_t bitRange(int lo, int hi) { return (kAll << lo) & (kAll >> (63 - hi)); }
 
-// The runs of `bits` that hold a pixel of `seeds` (a subset of it), within one word.
-inline std::uint64_t runsThrough(std::uint64_t seeds, std::uint64_t bits)
+// Two neighbouring words of a row seen as one, the first in the low half, so that narrow
+// shapes need no care where one word ends and the next begins.
+__extension__ using Pair = unsigned __int128;
+
+// The pixels of `mask` reachable from `seeds` (a subset of it) by moving towards bit 0
+// through set bits: a ladder of doubling shifts instead of one step per pixel.
+template <class Bits>
+inline Bits fillTowardsBitZero(Bits seeds, Bits mask)
 {
-    const std::uint64_t right = (bits & ~(bits + seeds)) | seeds;
+    for (int step = 1; step < static_cast<int>(8 * sizeof(Bits)); step *= 2) {
+        seeds |= mask & (seeds >> step);
+        mask &= mask >> step;
+    }
+    return seeds;
+}
+
+// The runs of `bits` that hold a pixel of `seeds` (a subset of it): to the right, adding a
+// seed to its run carries through the run's set bits and stops at the clear bit after it; to
+// the left, the ladder, only where a run reaches below its lowest seed.
+template <class Bits>
+inline Bits runsThrough(Bits seeds, Bits bits)
+{
+    const Bits right = (bits & ~(bits + seeds)) | seeds;
     return (bits & ~seeds & seeds >> 1) != 0 ? right | fillTowardsBitZero(seeds, bits) : right;
 }
 
-// Whether a word's pixels might continue into the word before or after it.
-inline bool touchesEdge(std::uint64_t bits) { return (bits & 1) != 0 || bits >> 63 != 0; }
+// Word `first` of every row, or words first and first + 1 as one pair, and the bits whose
+// runs might go on outside it.
+template <class Bits>
+struct Window {
+    static constexpr int kWords = static_cast<int>(sizeof(Bits) / sizeof(std::uint64_t));
+    int first;
+    bool pair; // both words exist
+    Bits edges;
+
+    Window(int firstWord, int wordsPerRow) : first(firstWord), pair(kWords == 2 && firstWord + 1 < wordsPerRow), edges(0)
+    {
+        if (first > 0)
+            edges |= 1;
+        if (first + (pair ? 2 : 1) < wordsPerRow)
+            edges |= Bits{1} << (pair ? 127 : 63);
+    }
+    Bits load(const std::uint64_t* row) const
+    {
+        if constexpr (kWords == 2)
+            return pair ? Pair{row[first + 1]} << 64 | row[first] : Pair{row[first]};
+        return row[first];
+    }
+    void clear(std::uint64_t* row, Bits bits) const
+    {
+        row[first] &= ~static_cast<std::uint64_t>(bits);
+        if constexpr (kWords == 2) {
+            if (pair)
+                row[first + 1] &= ~static_cast<std::uint64_t>(bits >> 64);
+        }
+    }
+    int lowest(Bits bits) const
+    {
+        const auto low = static_cast<std::uint64_t>(bits);
+        if constexpr (kWords == 2) {
+            if (low == 0)
+                return first * 64 + 64 + std::countr_zero(static_cast<std::uint64_t>(bits >> 64));
+        }
+        return first * 64 + std::countr_zero(low);
+    }
+    int highest(Bits bits) const
+    {
+        if constexpr (kWords == 2) {
+            const auto high = static_cast<std::uint64_t>(bits >> 64);
+            if (high != 0)
+                return first * 64 + 127 - std::countl_zero(high);
+        }
+        return first * 64 + 63 - std::countl_zero(static_cast<std::uint64_t>(bits));
+    }
+};
+
+using WordWindow = Window<std::uint64_t>;
+using PairWindow = Window<Pair>;
 
 // The growth of one region: its box, and the steps that take runs and offer neighbour rows.
 // Kept in one local object so that the compiler holds the box in registers.
@@ -123,46 +175,104 @@ struct Growth {
         AddPendingPixel(y, first, last);
     }
 
-    // Follows a region through single words: while the pixels taken last in row y lie inside
-    // word i without touching its edges, the next row's share is taken here and kept in a
-    // register instead of going through the frontier and the queue, towards the side that
-    // has any; the other side, when both have, goes the general way. Narrow shapes, lines
-    // above all, cost a few instructions a row like this.
-    void follow(int y, int i, std::uint64_t bits)
+    // Offers the pixels `near` of a window's row the general way.
+    template <class Bits>
+    void offerRow(int y, const Window<Bits>& window, Bits near)
     {
+        offered[window.first] = static_cast<std::uint64_t>(near);
+        if constexpr (Window<Bits>::kWords == 2) {
+            if (window.pair)
+                offered[window.first + 1] = static_cast<std::uint64_t>(near >> 64);
+        }
+        offerRow(y, window.first, window.first + (window.pair ? 1 : 0));
+    }
+
+    // Follows a region through a window: while the pixels taken last, in row y, lie inside it
+    // without touching its edges, the next row's share is taken here and kept in registers
+    // instead of going through the frontier and the queue, towards the side that has any; the
+    // other side, when both have, goes the general way. A chain in one word that reaches an
+    // edge goes on in a pair of words. Narrow shapes, most icons among them, cost a few
+    // instructions a row like this.
+    template <class Bits>
+    void follow(int y, const Window<Bits>& window, Bits bits)
+    {
+        // The chain's box is kept in locals, which stay in registers, and joined to the
+        // region's when the chain ends: min and max do not mind the order.
+        int left = minX, right = maxX, top = minY, bottom = maxY;
+        const auto joinBox = [&] {
+            minX = std::min(minX, left);
+            maxX = std::max(maxX, right);
+            minY = std::min(minY, top);
+            maxY = std::max(maxY, bottom);
+        };
+        std::uint64_t* row = maskRow(y);
+        const auto step = static_cast<std::ptrdiff_t>(stride);
         for (;;) {
-            const std::uint64_t near = bits | bits << 1 | bits >> 1;
-            const bool up = y > 0 && (maskRow(y - 1)[i] & near) != 0;
-            const bool down = y + 1 < height && (maskRow(y + 1)[i] & near) != 0;
+            const Bits near = bits | bits << 1 | bits >> 1;
+            const bool up = y > 0 && (window.load(row - step) & near) != 0;
+            const bool down = y + 1 < height && (window.load(row + step) & near) != 0;
             if (!up && !down)
-                return;
-            offered[i] = near;
+                break;
             if (up && down)
-                offerRow(y - 1, i, i);
+                offerRow(y - 1, window, near);
             y += down ? 1 : -1;
-            std::uint64_t& word = maskRow(y)[i];
-            const std::uint64_t next = runsThrough(word & near, word);
-            if (touchesEdge(next)) {
-                offerRow(y, i, i);
+            row += down ? step : -step;
+            const Bits here = window.load(row);
+            const Bits next = runsThrough(here & near, here);
+            if ((next & window.edges) != 0) {
+                joinBox();
+                if constexpr (Window<Bits>::kWords == 1) {
+                    // Into a pair with the word on the side it reached, unless it reached both.
+                    const bool low = (next & 1) != 0, high = next >> 63 != 0;
+                    if (low != high) {
+                        const PairWindow pair(low ? window.first - 1 : window.first, wordsPerRow);
+                        const Pair pairNear = Pair{near} << (low ? 64 : 0);
+                        const Pair pairHere = pair.load(row);
+                        const Pair pairNext = runsThrough(pairHere & pairNear, pairHere);
+                        if ((pairNext & pair.edges) == 0) {
+                            pair.clear(row, pairNext);
+                            minX = std::min(minX, pair.lowest(pairNext));
+                            maxX = std::max(maxX, pair.highest(pairNext));
+                            minY = std::min(minY, y);
+                            maxY = std::max(maxY, y);
+                            follow(y, pair, pairNext);
+                            return;
+                        }
+                    }
+                }
+                offerRow(y, window, near);
                 return;
             }
-            word &= ~next;
-            minX = std::min(minX, i * 64 + std::countr_zero(next));
-            maxX = std::max(maxX, i * 64 + 63 - std::countl_zero(next));
-            minY = std::min(minY, y);
-            maxY = std::max(maxY, y);
+            window.clear(row, next);
+            left = std::min(left, window.lowest(next));
+            right = std::max(right, window.highest(next));
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
             bits = next;
         }
+        joinBox();
     }
 
     // Offers the rows above and below the frontier of row y in words first .. last.
     void visit(int y, int first, int last)
     {
         std::uint64_t* front = frontierRow(y);
-        if (first == last && front[first] != 0 && !touchesEdge(front[first])) {
-            const std::uint64_t bits = std::exchange(front[first], 0);
-            follow(y, first, bits);
-            return;
+        if (first == last) {
+            const WordWindow window(first, wordsPerRow);
+            const std::uint64_t bits = window.load(front);
+            if (bits != 0 && (bits & window.edges) == 0) {
+                window.clear(front, bits);
+                follow(y, window, bits);
+                return;
+            }
+        } else if (last == first + 1) {
+            const PairWindow window(first, wordsPerRow);
+            const Pair bits = window.load(front);
+            if ((bits & window.edges) == 0) {
+                window.clear(front, bits);
+                follow(y, window, bits);
+                return;
+            }
         }
         // The word before or after is offered only where the frontier touches its edge.
         const int a = first > 0 && (front[first] & 1) ? first - 1 : first;
@@ -230,26 +340,36 @@ bool RegionExtraction::findSeed(int& x, int& y)
     return false;
 }
 
-void RegionExtraction::takeRegion(int seedX, int seedY, RegionBox& box)
+RegionBox RegionExtraction::takeRegion(int seedX, int seedY)
 {
-    pendingPixels_.reset(work_.height());
-    Growth growth{work_.row(0), frontier_.data(), work_.wordsPerRow(), static_cast<int>(work_.wordsPerRow()), work_.height(),
-                  offered_.data(), taken_.data(), pendingPixels_, seedX, seedY, seedX, seedY};
-    const int seedWord = seedX >> 6;
-    std::uint64_t& word = work_.row(seedY)[seedWord];
-    const std::uint64_t seedRun = runsThrough(std::uint64_t{1} << (seedX & 63), word);
-    if (touchesEdge(seedRun)) {
-        offered_[static_cast<std::size_t>(seedWord)] = std::uint64_t{1} << (seedX & 63);
-        growth.offerRow(seedY, seedWord, seedWord);
-    } else {
-        word &= ~seedRun;
-        growth.minX = seedWord * 64 + std::countr_zero(seedRun);
-        growth.maxX = seedWord * 64 + 63 - std::countl_zero(seedRun);
-        growth.follow(seedY, seedWord, seedRun);
+    const int wordsPerRow = static_cast<int>(work_.wordsPerRow());
+    const auto stride = static_cast<std::ptrdiff_t>(wordsPerRow);
+    std::uint64_t* row = work_.row(seedY);
+    // Nothing lies left of the seed in its row, so its run can only reach past its word's end.
+    const WordWindow window(seedX >> 6, wordsPerRow);
+    const std::uint64_t seed = std::uint64_t{1} << (seedX & 63);
+    const std::uint64_t here = window.load(row);
+    const std::uint64_t seedRun = runsThrough(seed, here);
+    const bool inWindow = (seedRun & window.edges) == 0;
+    RegionBox box{seedX, seedY, seedX, seedY};
+    if (inWindow) {
+        window.clear(row, seedRun);
+        box.maxX = window.highest(seedRun);
+        // A run with nothing above or below it, as specks and dots are, is the whole region.
+        const std::uint64_t near = seedRun | seedRun << 1 | seedRun >> 1;
+        if ((seedY == 0 || (window.load(row - stride) & near) == 0) && (seedY + 1 == work_.height() || (window.load(row + stride) & near) == 0))
+            return box;
     }
+    pendingPixels_.reset(work_.height());
+    Growth growth{work_.row(0),  frontier_.data(), work_.wordsPerRow(), wordsPerRow, work_.height(), offered_.data(),
+                  taken_.data(), pendingPixels_,   box.minX,            box.minY,    box.maxX,       box.maxY};
+    if (inWindow)
+        growth.follow(seedY, window, seedRun);
+    else
+        growth.offerRow(seedY, window, seed);
     for (int y; (y = pendingPixels_.topRow()) >= 0;)
         pendingPixels_.takeRow(y, [&](int first, int last) { growth.visit(y, first, last); });
-    box = {growth.minX, growth.minY, growth.maxX, growth.maxY};
+    return {growth.minX, growth.minY, growth.maxX, growth.maxY};
 }
 
 void RegionExtraction::eraseBox(const RegionBox& box)
@@ -260,23 +380,20 @@ void RegionExtraction::eraseBox(const RegionBox& box)
     const int lastWord = (box.maxX - 1) >> 6;
     const std::uint64_t firstBits = kAll << (box.minX & 63);
     const std::uint64_t lastBits = kAll >> (63 - ((box.maxX - 1) & 63));
+    // Clears the box's columns of word i of a row, and the summary's bit once it is empty.
+    const auto clear = [&](std::uint64_t* row, std::uint64_t& summary, int i) {
+        row[i] &= ~((i == firstWord ? firstBits : kAll) & (i == lastWord ? lastBits : kAll));
+        if (row[i] == 0)
+            summary &= ~(std::uint64_t{1} << (i & 63));
+    };
+    const int firstSummary = firstWord >> 6, lastSummary = lastWord >> 6;
     for (int y = box.minY; y < box.maxY; ++y) {
         std::uint64_t* row = work_.row(y);
         std::uint64_t* summary = summary_.data() + static_cast<std::size_t>(y) * summaryPerRow_;
-        for (int s = firstWord >> 6; s <= lastWord >> 6; ++s) {
-            const int lo = s == firstWord >> 6 ? firstWord & 63 : 0;
-            const int hi = s == lastWord >> 6 ? lastWord & 63 : 63;
-            for (std::uint64_t words = summary[s] & bitRange(lo, hi); words != 0; words &= words - 1) {
-                const int i = s * 64 + std::countr_zero(words);
-                std::uint64_t bits = kAll;
-                if (i == firstWord)
-                    bits &= firstBits;
-                if (i == lastWord)
-                    bits &= lastBits;
-                row[i] &= ~bits;
-                if (row[i] == 0)
-                    summary[s] &= ~(std::uint64_t{1} << (i & 63));
-            }
+        for (int s = firstSummary; s <= lastSummary; ++s) {
+            const std::uint64_t range = bitRange(s == firstSummary ? firstWord & 63 : 0, s == lastSummary ? lastWord & 63 : 63);
+            for (std::uint64_t words = summary[s] & range; words != 0; words &= words - 1)
+                clear(row, summary[s], s * 64 + std::countr_zero(words));
         }
     }
 }
@@ -286,8 +403,7 @@ bool RegionExtraction::FindOneRegion()
     int x = 0, y = 0;
     if (!findSeed(x, y))
         return false;
-    RegionBox box;
-    takeRegion(x, y, box);
+    const RegionBox box = takeRegion(x, y);
     eraseBox(box);
     boxes_.push_back(box);
     return true;

@@ -55,7 +55,7 @@ public:
 
 private:
     bool findSeed(int& x, int& y);
-    void takeRegion(int seedX, int seedY, RegionBox& box);
+    RegionBox takeRegion(int seedX, int seedY);
     void eraseBox(const RegionBox& box);
 
     ForegroundMask& work_;

@@ -54,6 +54,13 @@ TEST(SearchMatchesReference, RandomPicturesUnderAColour)
     }
 }
 
+TEST(SearchMatchesReference, ShapesAcrossWords)
+{
+    pictures::Random random(64);
+    for (int i = 0; i < 1500 && !HasFatalFailure(); ++i)
+        expectSameUnderColour(pictures::randomShapes(random), kWhite, 0, "shapes " + std::to_string(i));
+}
+
 TEST(SearchMatchesReference, RandomPicturesUnderATolerance)
 {
     const ColorValue backgrounds[] = {kWhite, rgbColor(128, 64, 200), rgbColor(3, 250, 10)};

@@ -31,7 +31,7 @@ PixelImage iconSheet(int width, int height, std::uint64_t seed, int cell)
             const int y0 = top + random.between(1, cell - size - 1);
             const int r = size / 2;
             const int cx = x0 + r, cy = y0 + r;
-            const int kind = random.below(4);
+            const int kind = random.below(5);
             const Pixel colour = ink(random);
             for (int y = y0; y < y0 + size; ++y) {
                 for (int x = x0; x < x0 + size; ++x) {
@@ -96,6 +96,34 @@ PixelImage randomAlphaPicture(Random& random)
         const int alpha = random.chance(opaque) ? 255 : random.chance(50) ? random.below(40) : random.below(256);
         p = makePixel(static_cast<std::uint8_t>(random.below(256)), static_cast<std::uint8_t>(random.below(4)),
                       static_cast<std::uint8_t>(random.below(256)), static_cast<std::uint8_t>(alpha));
+    }
+    return picture;
+}
+
+PixelImage randomShapes(Random& random)
+{
+    const int width = random.between(60, 260), height = random.between(1, 80);
+    PixelImage picture(width, height, kWhite);
+    for (int shapes = random.between(1, 14); shapes > 0; --shapes) {
+        const int cx = random.below(width), cy = random.below(height), r = random.between(1, 40);
+        const int inner = random.chance(40) ? random.below(r) : -1;
+        const int kind = random.below(5);
+        const Pixel colour = ink(random);
+        for (int y = std::max(0, cy - r); y <= std::min(height - 1, cy + r); ++y) {
+            for (int x = std::max(0, cx - r); x <= std::min(width - 1, cx + r); ++x) {
+                const int d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
+                bool on = false;
+                switch (kind) {
+                case 0: on = d2 <= r * r && d2 > inner * inner; break;        // disc or ring
+                case 1: on = std::abs(y - cy) <= r / 8; break;                  // bar
+                case 2: on = std::abs((x - cx) - (y - cy)) <= 1; break;         // diagonal line
+                case 3: on = (x + y) % 2 == 0 && d2 <= r * r; break;            // chequered disc
+                case 4: on = x % 64 < 5 || x % 64 > 59 ? random.chance(45) : false; break; // specks where words meet
+                }
+                if (on)
+                    picture.at(x, y) = colour;
+            }
+        }
     }
     return picture;
 }

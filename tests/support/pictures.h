@@ -40,6 +40,10 @@ PixelImage randomNearPicture(Random& random, Pixel background);
 // half of them below 40; for the transparent rule.
 PixelImage randomAlphaPicture(Random& random);
 
+// 60..260 pixels wide: random discs, rings, bars, lines and specks that straddle the 64-pixel
+// words of a mask, some touching, some inside others.
+PixelImage randomShapes(Random& random);
+
 // Each pixel is foreground with `percent` probability, in one of a few colours.
 PixelImage noise(int width, int height, int percent, std::uint64_t seed);
 
