@@ -31,19 +31,49 @@ Pixel load24(const std::byte* p)
 
 #if defined(__SSE2__)
 
-// Bytes of `value` within `limit` of `wanted`, each as 0xFF.
-inline __m128i within(__m128i value, __m128i wanted, __m128i limit)
-{
-    const __m128i distance = _mm_or_si128(_mm_subs_epu8(value, wanted), _mm_subs_epu8(wanted, value));
-    return _mm_cmpeq_epi8(_mm_subs_epu8(distance, limit), _mm_setzero_si128());
-}
+// The rule's reference and limits over 48 bytes, three vectors, for pixels of 3 or 4 bytes.
+struct Pattern {
+    Pattern(const BackgroundRule& rule, int bytesPerPixel)
+    {
+        alignas(16) std::uint8_t bytes[2][48];
+        for (int i = 0; i < 48; ++i) {
+            bytes[0][i] = static_cast<std::uint8_t>(rule.reference() >> (8 * (i % bytesPerPixel)));
+            bytes[1][i] = static_cast<std::uint8_t>(rule.limits() >> (8 * (i % bytesPerPixel)));
+        }
+        for (int k = 0; k < 3; ++k) {
+            wanted[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes[0]) + k);
+            limit[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(bytes[1]) + k);
+            free[k] = _mm_cmpeq_epi8(limit[k], _mm_set1_epi8(-1));
+        }
+    }
+    __m128i wanted[3], limit[3];
+    __m128i free[3]; // bytes whose limit lets anything through
+};
+
+// Which of 16 bytes (the k-th vector of a pattern) count as background, each as 0xFF: within
+// the limit of the reference.
+struct Tolerant {
+    const Pattern& pattern;
+    __m128i operator()(__m128i value, int k) const
+    {
+        const __m128i distance = _mm_or_si128(_mm_subs_epu8(value, pattern.wanted[k]), _mm_subs_epu8(pattern.wanted[k], value));
+        return _mm_cmpeq_epi8(_mm_subs_epu8(distance, pattern.limit[k]), _mm_setzero_si128());
+    }
+};
+
+// The same for limits of 0 and 255 only, as an exact colour has: one comparison.
+struct Exact {
+    const Pattern& pattern;
+    __m128i operator()(__m128i value, int k) const { return _mm_or_si128(_mm_cmpeq_epi8(value, pattern.wanted[k]), pattern.free[k]); }
+};
 
 // Bit i set when pixel i of the 16 four-byte pixels at p is background.
-inline unsigned background16(const std::byte* p, __m128i wanted, __m128i limit)
+template <class Match>
+inline unsigned background16(const std::byte* p, const Match& match)
 {
     const auto pixelsWithin = [&](int k) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p) + k);
-        return _mm_cmpeq_epi32(within(v, wanted, limit), _mm_set1_epi32(-1));
+        return _mm_cmpeq_epi32(match(v, 0), _mm_set1_epi32(-1));
     };
     const __m128i low = _mm_packs_epi32(pixelsWithin(0), pixelsWithin(1));
     const __m128i high = _mm_packs_epi32(pixelsWithin(2), pixelsWithin(3));
@@ -61,14 +91,14 @@ constexpr std::array<std::uint8_t, 4096> kWholePixels = [] {
     return table;
 }();
 
-// Bit i set when pixel i of the 16 three-byte pixels at p is background; `wanted` and
-// `limit` hold the colour's three bytes repeated over 48 bytes.
-inline unsigned background16of24(const std::byte* p, const __m128i (&wanted)[3], const __m128i (&limit)[3])
+// Bit i set when pixel i of the 16 three-byte pixels at p is background.
+template <class Match>
+inline unsigned background16of24(const std::byte* p, const Match& match)
 {
     std::uint64_t bytes = 0;
     for (int k = 0; k < 3; ++k) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p) + k);
-        bytes |= std::uint64_t(static_cast<unsigned>(_mm_movemask_epi8(within(v, wanted[k], limit[k])))) << (16 * k);
+        bytes |= std::uint64_t(static_cast<unsigned>(_mm_movemask_epi8(match(v, k)))) << (16 * k);
     }
     return kWholePixels[bytes & 0xFFF] | kWholePixels[bytes >> 12 & 0xFFF] << 4 | kWholePixels[bytes >> 24 & 0xFFF] << 8 |
            kWholePixels[bytes >> 36 & 0xFFF] << 12;
@@ -125,23 +155,21 @@ void MaskBuilder::putRow(int y, const std::byte* row, RowLayout layout)
     std::uint64_t* words = mask_.row(y);
     const int width = mask_.width();
 #if defined(__SSE2__)
-    if (layout == RowLayout::Bgr24) {
-        alignas(16) std::uint8_t pattern[2][48];
-        for (int i = 0; i < 48; ++i) {
-            pattern[0][i] = static_cast<std::uint8_t>(rule_.reference() >> (8 * (i % 3)));
-            pattern[1][i] = static_cast<std::uint8_t>(rule_.limits() >> (8 * (i % 3)));
-        }
-        __m128i wanted[3], limit[3];
-        for (int k = 0; k < 3; ++k) {
-            wanted[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(pattern[0]) + k);
-            limit[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(pattern[1]) + k);
-        }
-        maskRow<3>(row, width, rule_, words, [&](const std::byte* p) { return background16of24(p, wanted, limit); }, load24);
-    } else {
-        const __m128i wanted = _mm_set1_epi32(static_cast<int>(rule_.reference()));
-        const __m128i limit = _mm_set1_epi32(static_cast<int>(rule_.limits()));
-        maskRow<4>(row, width, rule_, words, [&](const std::byte* p) { return background16(p, wanted, limit); }, load32);
-    }
+    const bool threeBytes = layout == RowLayout::Bgr24;
+    const Pattern pattern(rule_, threeBytes ? 3 : 4);
+    bool exact = true;
+    for (int shift = 0; shift < 32; shift += 8)
+        exact &= (rule_.limits() >> shift & 0xFF) == 0 || (rule_.limits() >> shift & 0xFF) == 0xFF;
+    const auto run = [&](const auto& match) {
+        if (threeBytes)
+            maskRow<3>(row, width, rule_, words, [&](const std::byte* p) { return background16of24(p, match); }, load24);
+        else
+            maskRow<4>(row, width, rule_, words, [&](const std::byte* p) { return background16(p, match); }, load32);
+    };
+    if (exact)
+        run(Exact{pattern});
+    else
+        run(Tolerant{pattern});
 #else
     if (layout == RowLayout::Bgr24)
         maskRow<3>(row, width, rule_, words, nullptr, load24);
