@@ -33,12 +33,15 @@ int searchAll(const cli::Options& options)
             done.notify_all();
         }
     };
-    std::vector<std::jthread> threads;
-    const std::size_t helpers = std::min<std::size_t>(static_cast<std::size_t>(options.jobs), inputs.size()) - 1;
-    for (std::size_t t = 0; t < helpers; ++t)
-        threads.emplace_back(work);
-    if (helpers == 0)
+    // One picture is searched right here; several by as many workers as allowed, while this
+    // thread prints.
+    std::vector<std::jthread> workers;
+    const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(options.jobs), inputs.size());
+    if (count == 1)
         work();
+    else
+        for (std::size_t t = 0; t < count; ++t)
+            workers.emplace_back(work);
 
     int status = 0;
     for (std::size_t i = 0; i < inputs.size(); ++i) {

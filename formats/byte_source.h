@@ -1,11 +1,13 @@
 #pragma once
 
 #include "file_io.h"
+#include "mapped_piece.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -23,6 +25,9 @@ public:
     // memory the source holds, or of `buffer` (of `count` bytes or more) after reading them
     // into it.
     virtual std::span<const std::byte> read(std::uint64_t offset, std::size_t count, std::span<std::byte> buffer) = 0;
+
+    // Throws IoError when bytes given out earlier may be wrong: the file shrank meanwhile.
+    virtual void verify() {}
 
     // Fills `dest` from `offset`, checked like read().
     void copy(std::uint64_t offset, std::span<std::byte> dest)
@@ -44,18 +49,22 @@ private:
 };
 
 // A regular file; throws IoError naming the system's reason when it cannot be opened or read.
+// Large pieces are mapped rather than copied, one at a time.
 class FileSource final : public ByteSource {
 public:
     explicit FileSource(const std::filesystem::path& path) : file_(path) {}
     std::uint64_t size() const override { return file_.size(); }
     std::span<const std::byte> read(std::uint64_t offset, std::size_t count, std::span<std::byte> buffer) override;
+    void verify() override;
 
 private:
     InputFile file_;
+    MappedPiece piece_;
 };
 
-// Reads a range of a source from front to back in pieces of a quarter megabyte or more, so
-// that short rows cost no system call each. Callers check lengths against remaining().
+// Reads a range of a source from front to back in pieces of several megabytes, so that short
+// rows cost no system call each and a file's pieces can be mapped. Callers check lengths
+// against remaining().
 class ByteStream {
 public:
     ByteStream(ByteSource& source, std::uint64_t begin, std::uint64_t end) : source_(source), at_(begin), end_(end) {}
@@ -69,7 +78,8 @@ private:
     ByteSource& source_;
     std::uint64_t at_;
     std::uint64_t end_;
-    std::vector<std::byte> buffer_;
+    std::unique_ptr<std::byte[]> buffer_;
+    std::size_t bufferSize_ = 0;
     std::span<const std::byte> piece_; // the bytes from pieceStart_ that were read last
     std::uint64_t pieceStart_ = 0;
 };

@@ -39,6 +39,7 @@ class InputFile {
 public:
     explicit InputFile(const std::filesystem::path& path);
     std::uint64_t size() const { return size_; }
+    int descriptor() const { return fd_.get(); }
     // Fills `dest` from `offset`; the caller has checked the range against size().
     void readAt(std::uint64_t offset, std::span<std::byte> dest) const;
 

@@ -27,11 +27,20 @@ void encodeInto(int fd, const std::function<void(ByteWriter&)>& encode)
 
 // A hidden temporary file beside its target, removed again unless it was renamed into place.
 // Its name is the target's with the process and a count after it: names that sort with their
-// targets are much cheaper for a file system to create by the thousand than random ones.
+// targets are much cheaper for a file system to create by the thousand than random ones. In a
+// folder made for it, it is written under its target's name at once.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(fs::path target) : target_(std::move(target))
+    explicit TemporaryFile(fs::path target, bool inNewFolder = false) : target_(std::move(target))
     {
+        if (inNewFolder) {
+            name_ = target_.string();
+            fd_ = FileDescriptor(::open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+            if (fd_.get() < 0)
+                throw IoError("cannot create: " + systemReason(errno), target_.string());
+            renamed_ = inPlace_ = true; // removed with the folder should anything fail
+            return;
+        }
         static std::atomic<unsigned> count{0};
         for (;;) {
             std::string hidden = target_.filename().string();
@@ -68,6 +77,8 @@ public:
 
     void renameIntoPlace()
     {
+        if (inPlace_)
+            return;
         if (::rename(name_.c_str(), target_.c_str()) != 0)
             throw IoError("cannot rename the finished file: " + systemReason(errno), target_.string());
         renamed_ = true;
@@ -78,6 +89,7 @@ private:
     std::string name_;
     FileDescriptor fd_;
     bool renamed_ = false;
+    bool inPlace_ = false;
 };
 
 // What stands at `path` already: nothing, a regular file, a directory or something else.
@@ -106,6 +118,8 @@ public:
     }
     CreatedFolder(const CreatedFolder&) = delete;
     CreatedFolder& operator=(const CreatedFolder&) = delete;
+    // Whether the folder itself is new, so that nothing in it needs keeping.
+    bool isNew() const { return !topmost_.empty(); }
     ~CreatedFolder()
     {
         std::error_code ignored;
@@ -161,7 +175,7 @@ void writeFilesInFolder(const fs::path& folder, const std::vector<std::string>& 
     std::vector<std::unique_ptr<TemporaryFile>> files;
     files.reserve(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
-        files.push_back(std::make_unique<TemporaryFile>(folder / names[i]));
+        files.push_back(std::make_unique<TemporaryFile>(folder / names[i], created.isNew()));
         files.back()->write([&](ByteWriter& out) { encode(i, out); }, false);
     }
     // One flush of the file system instead of one per file: the files are on the disk before

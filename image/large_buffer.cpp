@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 #if defined(__linux__)
@@ -19,6 +18,14 @@ constexpr std::size_t kHugePage = std::size_t{2} << 20;
 void* allocateLarge(std::size_t bytes, bool zeroed)
 {
     bytes = std::max<std::size_t>(bytes, 64);
+    // Zeroed memory comes from calloc, which leaves the system's fresh pages untouched: a
+    // buffer used here and there costs only the pages it uses.
+    if (zeroed) {
+        void* memory = std::calloc(1, bytes);
+        if (!memory)
+            throw std::bad_alloc();
+        return memory;
+    }
     const bool huge = bytes >= 2 * kHugePage;
     const std::size_t alignment = huge ? kHugePage : 64;
     void* memory = std::aligned_alloc(alignment, (bytes + alignment - 1) / alignment * alignment);
@@ -28,8 +35,6 @@ void* allocateLarge(std::size_t bytes, bool zeroed)
     if (huge)
         ::madvise(memory, bytes, MADV_HUGEPAGE); // only advice: failing it changes nothing
 #endif
-    if (zeroed)
-        std::memset(memory, 0, bytes);
     return memory;
 }
 

@@ -12,8 +12,9 @@ struct FreeLarge {
 };
 } // namespace detail
 
-// An array of trivial values, aligned for wide loads and placed on huge pages when large:
-// on virtual machines a fault per 4 KiB page can cost more than the work on the page.
+// An array of trivial values. Left unset, it is aligned for wide loads and placed on huge
+// pages when large: on virtual machines a fault per 4 KiB page can cost more than the work on
+// the page. Zeroed, it takes pages only where it is used.
 template <class T>
 class LargeBuffer {
 public:

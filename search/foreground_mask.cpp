@@ -1,6 +1,7 @@
 #include "foreground_mask.h"
 
 #include "errors.h"
+#include "mask_words_avx2.h"
 
 #include <algorithm>
 #include <array>
@@ -112,8 +113,14 @@ template <int bytesPerPixel, class Background16, class PixelAt>
 void maskRow(const std::byte* row, int width, const BackgroundRule& rule, std::uint64_t* words, Background16 background16,
              PixelAt pixelAt)
 {
-    std::fill_n(words, wordsFor(width), 0);
+    // Whole words with 256-bit compares where the processor has them; the rest here.
     int x = 0;
+#if defined(ICONFINDER_AVX2)
+    static const bool wide = avx2::available();
+    if (wide)
+        x = avx2::maskWords(row, width, bytesPerPixel, rule.reference(), rule.limits(), words);
+#endif
+    std::fill(words + (x >> 6), words + wordsFor(width), 0);
     if constexpr (!std::is_same_v<Background16, std::nullptr_t>) {
         for (; x + 16 <= width; x += 16) {
             const std::uint64_t background = background16(row + static_cast<std::size_t>(x) * bytesPerPixel);

@@ -68,6 +68,14 @@ struct Window {
                 row[first + 1] &= ~static_cast<std::uint64_t>(bits >> 64);
         }
     }
+    // Clears `bits` from a mask row and the summary's bit of each word left empty.
+    void take(std::uint64_t* row, Bits bits, std::uint64_t* summary) const
+    {
+        clear(row, bits);
+        for (int i = first; i < first + (pair ? 2 : 1); ++i)
+            if (row[i] == 0)
+                summary[i >> 6] &= ~(std::uint64_t{1} << (i & 63));
+    }
     int lowest(Bits bits) const
     {
         const auto low = static_cast<std::uint64_t>(bits);
@@ -96,6 +104,8 @@ using PairWindow = Window<Pair>;
 struct Growth {
     std::uint64_t* mask;
     std::uint64_t* frontier;
+    std::uint64_t* summary;
+    std::size_t summaryStride;
     std::size_t stride;
     int wordsPerRow;
     int height;
@@ -106,6 +116,7 @@ struct Growth {
 
     std::uint64_t* maskRow(int y) const { return mask + static_cast<std::size_t>(y) * stride; }
     std::uint64_t* frontierRow(int y) const { return frontier + static_cast<std::size_t>(y) * stride; }
+    std::uint64_t* summaryRow(int y) const { return summary + static_cast<std::size_t>(y) * summaryStride; }
 
     // Takes the pixels taken[first .. last] of row y: clears them from the mask, makes them
     // the row's frontier, widens the box and queues each stretch of non-empty words.
@@ -124,6 +135,8 @@ struct Growth {
                 continue;
             }
             row[i] &= ~bits;
+            if (row[i] == 0)
+                summaryRow(y)[i >> 6] &= ~(std::uint64_t{1} << (i & 63));
             front[i] |= bits;
             if (stretch < 0)
                 stretch = i;
@@ -230,7 +243,7 @@ struct Growth {
                         const Pair pairHere = pair.load(row);
                         const Pair pairNext = runsThrough(pairHere & pairNear, pairHere);
                         if ((pairNext & pair.edges) == 0) {
-                            pair.clear(row, pairNext);
+                            pair.take(row, pairNext, summaryRow(y));
                             minX = std::min(minX, pair.lowest(pairNext));
                             maxX = std::max(maxX, pair.highest(pairNext));
                             minY = std::min(minY, y);
@@ -243,7 +256,7 @@ struct Growth {
                 offerRow(y, window, near);
                 return;
             }
-            window.clear(row, next);
+            window.take(row, next, summaryRow(y));
             left = std::min(left, window.lowest(next));
             right = std::max(right, window.highest(next));
             top = std::min(top, y);
@@ -353,7 +366,7 @@ RegionBox RegionExtraction::takeRegion(int seedX, int seedY)
     const bool inWindow = (seedRun & window.edges) == 0;
     RegionBox box{seedX, seedY, seedX, seedY};
     if (inWindow) {
-        window.clear(row, seedRun);
+        window.take(row, seedRun, summary_.data() + static_cast<std::size_t>(seedY) * summaryPerRow_);
         box.maxX = window.highest(seedRun);
         // A run with nothing above or below it, as specks and dots are, is the whole region.
         const std::uint64_t near = seedRun | seedRun << 1 | seedRun >> 1;
@@ -361,8 +374,9 @@ RegionBox RegionExtraction::takeRegion(int seedX, int seedY)
             return box;
     }
     pendingPixels_.reset(work_.height());
-    Growth growth{work_.row(0),  frontier_.data(), work_.wordsPerRow(), wordsPerRow, work_.height(), offered_.data(),
-                  taken_.data(), pendingPixels_,   box.minX,            box.minY,    box.maxX,       box.maxY};
+    Growth growth{work_.row(0),   frontier_.data(), summary_.data(), summaryPerRow_, work_.wordsPerRow(),
+                  wordsPerRow,    work_.height(),   offered_.data(), taken_.data(),  pendingPixels_,
+                  box.minX,       box.minY,         box.maxX,        box.maxY};
     if (inWindow)
         growth.follow(seedY, window, seedRun);
     else

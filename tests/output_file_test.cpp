@@ -1,5 +1,6 @@
 // Files are read and written whole or not at all, and errors name the system's reason.
 #include "bmp_reader.h"
+#include "byte_source.h"
 #include "errors.h"
 #include "output_file.h"
 #include "picture_file.h"
@@ -138,6 +139,26 @@ TEST_F(Files, FilesInAFolderAllOrNone)
 
     std::ofstream(dir / "file") << "x";
     EXPECT_NE(errorOf([&] { writeFilesInFolder(dir / "file" / "sub", names, write); }).find("cannot create directory"), std::string::npos);
+}
+
+TEST_F(Files, AFileThatShrinksWhileMappedIsReportedNotFatal)
+{
+    const std::size_t size = std::size_t{4} << 20;
+    {
+        std::ofstream out(dir / "big.bin", std::ios::binary);
+        out << std::string(size, 'x');
+    }
+    FileSource source(dir / "big.bin");
+    std::vector<std::byte> unused(16);
+    const auto bytes = source.read(4096, size - 8192, unused);
+    ASSERT_NE(bytes.data(), unused.data()) << "a large piece is mapped";
+    EXPECT_EQ(bytes[0], std::byte{'x'});
+    EXPECT_NO_THROW(source.verify());
+    fs::resize_file(dir / "big.bin", 1 << 20);
+    // The lost pages read as zeros instead of killing the process, and the source knows.
+    EXPECT_EQ(bytes[bytes.size() - 1], std::byte{0});
+    EXPECT_EQ(bytes[0], std::byte{'x'}) << "pages still in the file keep their bytes";
+    EXPECT_EQ(errorOf([&] { source.verify(); }), "file shrank while it was read");
 }
 
 } // namespace

@@ -31,7 +31,7 @@ PixelImage iconSheet(int width, int height, std::uint64_t seed, int cell)
             const int y0 = top + random.between(1, cell - size - 1);
             const int r = size / 2;
             const int cx = x0 + r, cy = y0 + r;
-            const int kind = random.below(5);
+            const int kind = random.below(4);
             const Pixel colour = ink(random);
             for (int y = y0; y < y0 + size; ++y) {
                 for (int x = x0; x < x0 + size; ++x) {
