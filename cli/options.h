@@ -34,8 +34,8 @@ struct Options {
     std::optional<std::string> cropDir;
     std::optional<FileFormat> cropFormat; // none: as the input
     CropStyle crop;                        // all but the format
-    std::string namePattern = "icon-{n:04}";
-    NamePattern name = NamePattern::parse("icon-{n:04}", false);
+    std::string namePattern{kDefaultNamePattern};
+    NamePattern name = NamePattern::parse(kDefaultNamePattern, false);
     std::optional<std::string> atlas;
     std::optional<std::string> atlasDir;
     AtlasLayout atlasLayout = AtlasLayout::Hash;

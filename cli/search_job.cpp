@@ -11,7 +11,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <set>
 
 namespace iconfinder::cli {
 namespace {
@@ -54,30 +53,15 @@ Picture readPicture(const Options& options, ByteSource& source)
     return picture;
 }
 
+// The input's name without folder and extension.
+std::string stemOf(const std::optional<std::string>& file) { return file ? fs::path(*file).stem().string() : "sample"; }
+
 std::vector<PlacedRegion> regionsOf(const Options& options, ForegroundMask& mask)
 {
     const std::vector<RegionBox> found = extractRegions(mask);
     const std::vector<RegionBox> merged = mergeRegions(found, options.merge);
     const std::vector<RegionBox> kept = withMinimumSize(merged, options.minWidth, options.minHeight);
     return orderRegions(kept, options.order);
-}
-
-// The names of the regions' files and frames; throws UsageError when two are the same.
-std::vector<std::string> namesOf(const Options& options, const std::vector<PlacedRegion>& regions, const std::string& stem)
-{
-    std::vector<std::string> names;
-    std::set<std::string> taken;
-    for (std::size_t i = 0; i < regions.size(); ++i) {
-        const RegionBox& box = regions[i].box;
-        std::string name = options.name.format(
-            {static_cast<int>(i) + 1, box.minX, box.minY, box.width(), box.height(), regions[i].row, regions[i].column, stem});
-        if (name == "." || name == "..")
-            throw UsageError("--name '" + options.namePattern + "' gives the name '" + name + "'");
-        if (!taken.insert(name).second)
-            throw UsageError("--name '" + options.namePattern + "' gives two regions the same name '" + name + "'");
-        names.push_back(std::move(name));
-    }
-    return names;
 }
 
 std::string imagePathFrom(const fs::path& atlas, const std::string& file)
@@ -91,7 +75,7 @@ std::string imagePathFrom(const fs::path& atlas, const std::string& file)
 void writeOutputs(const Options& options, const std::optional<std::string>& file, Picture& picture,
                   const std::vector<PlacedRegion>& regions, const std::vector<std::string>& names)
 {
-    const std::string stem = file ? fs::path(*file).stem().string() : "sample";
+    const std::string stem = stemOf(file);
     std::vector<RegionBox> boxes;
     for (const PlacedRegion& region : regions)
         boxes.push_back(region.box);
@@ -155,11 +139,10 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
     const std::vector<PlacedRegion> regions = regionsOf(options, picture.mask);
     try {
         const bool named = options.cropDir || options.atlas || options.atlasDir;
-        const std::vector<std::string> names = named ? namesOf(options, regions, file ? fs::path(*file).stem().string() : "sample")
-                                                     : std::vector<std::string>{};
+        const std::vector<std::string> names = named ? namesFor(options.name, regions, stemOf(file)) : std::vector<std::string>{};
         writeOutputs(options, file, picture, regions, names);
-    } catch (const UsageError& e) {
-        return fail(shown, e.what(), 2);
+    } catch (const std::invalid_argument& e) {
+        return fail(shown, "--name '" + options.namePattern + "' " + e.what(), 2);
     } catch (const IoError& e) {
         return fail(e.path().empty() ? shown : e.path(), e.what(), 1);
     }

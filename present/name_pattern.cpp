@@ -1,6 +1,7 @@
 #include "name_pattern.h"
 
 #include <charconv>
+#include <set>
 #include <stdexcept>
 
 namespace iconfinder {
@@ -82,6 +83,23 @@ std::string NamePattern::format(const Values& values) const
         name += digits;
     }
     return name;
+}
+
+std::vector<std::string> namesFor(const NamePattern& pattern, std::span<const PlacedRegion> regions, std::string_view stem)
+{
+    std::vector<std::string> names;
+    std::set<std::string> taken;
+    for (std::size_t i = 0; i < regions.size(); ++i) {
+        const RegionBox& box = regions[i].box;
+        std::string name = pattern.format(
+            {static_cast<int>(i) + 1, box.minX, box.minY, box.width(), box.height(), regions[i].row, regions[i].column, stem});
+        if (name == "." || name == "..")
+            throw std::invalid_argument("gives the name '" + name + "'");
+        if (!taken.insert(name).second)
+            throw std::invalid_argument("gives two regions the same name '" + name + "'");
+        names.push_back(std::move(name));
+    }
+    return names;
 }
 
 } // namespace iconfinder

@@ -1,10 +1,16 @@
 #pragma once
 
+#include "region_order.h"
+
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace iconfinder {
+
+// What crops and atlas frames are called unless asked otherwise: icon-0001, icon-0002, ...
+inline constexpr std::string_view kDefaultNamePattern = "icon-{n:04}";
 
 // A file or frame name made of literal text and fields: {n} (place in the output, from 1),
 // {x} {y} {w} {h} (the box), {stem} (the input's name without folder and extension), and
@@ -38,5 +44,9 @@ private:
     };
     std::vector<Piece> pieces_;
 };
+
+// The names of the regions in their output places, n counting from 1. Throws
+// std::invalid_argument when two regions get the same name, or one gets "." or "..".
+std::vector<std::string> namesFor(const NamePattern& pattern, std::span<const PlacedRegion> regions, std::string_view stem);
 
 } // namespace iconfinder

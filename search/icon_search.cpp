@@ -38,15 +38,22 @@ void drawFrames(PixelImage& displayed, std::span<const RegionBox> boxes)
         canvas.rectangle(frameRect(box));
 }
 
-StringList findIcons(PixelImage& displayed, ColorValue BackColor)
+IconSearch findIcons(PixelImage& displayed, ColorValue BackColor, FrameMemory* frames)
 {
     ForegroundMask WorkBitmap = maskOf(displayed, BackgroundRule::colour(resolve(BackColor)));
-    const StringList ResultLines = resultLines(extractRegions(WorkBitmap));
+    IconSearch found;
+    found.boxes = extractRegions(WorkBitmap);
+    found.ResultLines = resultLines(found.boxes);
     StringList Fields;
     Canvas canvas = framingCanvas(displayed);
-    for (std::size_t i = 0; i < ResultLines.count(); ++i)
-        canvas.rectangle(frameRect(parseResultLine(ResultLines[i], Fields)));
-    return ResultLines;
+    for (std::size_t i = 0; i < found.ResultLines.count(); ++i) {
+        const Rect frame = frameRect(parseResultLine(found.ResultLines[i], Fields));
+        if (frames)
+            frames->draw(displayed, frame, kRed);
+        else
+            canvas.rectangle(frame);
+    }
+    return found;
 }
 
 } // namespace iconfinder

@@ -3,6 +3,7 @@
 #include "background_rule.h"
 #include "color.h"
 #include "foreground_mask.h"
+#include "frame_memory.h"
 #include "pixel_image.h"
 #include "region_box.h"
 #include "string_list.h"
@@ -22,9 +23,16 @@ std::vector<RegionBox> findRegions(const PixelImage& picture, const BackgroundRu
 // Frames each box in opaque red on its outermost pixels.
 void drawFrames(PixelImage& displayed, std::span<const RegionBox> boxes);
 
+// What the window's search found: the result lines, and the boxes they were formatted from.
+struct IconSearch {
+    StringList ResultLines;
+    std::vector<RegionBox> boxes;
+};
+
 // The search the window's button runs: extracts the regions of `displayed` with `BackColor`
 // as background from a mask of it (the working copy), formats them as result lines and frames
-// each line, read back through `Fields`, on `displayed`. Returns the result lines.
-StringList findIcons(PixelImage& displayed, ColorValue BackColor);
+// each line, read back through `Fields`, on `displayed`; through `frames`, when given, so that
+// they can be taken back.
+IconSearch findIcons(PixelImage& displayed, ColorValue BackColor, FrameMemory* frames = nullptr);
 
 } // namespace iconfinder

@@ -1,5 +1,6 @@
 // The worked example and the edge cases a reader of the search should see.
 #include "canvas.h"
+#include "frame_memory.h"
 #include "errors.h"
 #include "color_table.h"
 #include "icon_search.h"
@@ -153,9 +154,9 @@ TEST(RegionExtraction, AnyBackgroundColourGivesTheSameBoxes)
 TEST(IconSearch, SecondSearchRedrawsTheSameFrames)
 {
     PixelImage displayed = pictureWith(20, 12, {{2, 2}, {3, 3}, {4, 2}, {10, 5}, {14, 6}, {15, 7}, {19, 11}});
-    const std::vector<std::string> first = linesOf(findIcons(displayed, kWhite));
+    const std::vector<std::string> first = linesOf(findIcons(displayed, kWhite).ResultLines);
     const PixelImage framed = displayed;
-    EXPECT_EQ(linesOf(findIcons(displayed, kWhite)), first);
+    EXPECT_EQ(linesOf(findIcons(displayed, kWhite).ResultLines), first);
     EXPECT_TRUE(displayed == framed);
     EXPECT_EQ(displayed.at(19, 11), kRedPixel) << "a frame on the last column and row stays inside";
 
@@ -167,13 +168,13 @@ TEST(IconSearch, FramesAreBackgroundWhenRedIsChosen)
     findIcons(displayed, kWhite);
     ASSERT_EQ(displayed.at(2, 0), kRedPixel);
     // The white is foreground now, cut in two by the frame.
-    EXPECT_EQ(linesOf(findIcons(displayed, kRed)), (std::vector<std::string>{"0 , 0 , 1 , 0 ", "3 , 0 , 4 , 0 "}));
+    EXPECT_EQ(linesOf(findIcons(displayed, kRed).ResultLines), (std::vector<std::string>{"0 , 0 , 1 , 0 ", "3 , 0 , 4 , 0 "}));
 }
 
 TEST(IconSearch, FramesCountEqualsLines)
 {
     PixelImage displayed = pictureWith(9, 9, {{0, 0}, {8, 8}, {4, 4}});
-    const StringList lines = findIcons(displayed, kWhite);
+    const StringList lines = findIcons(displayed, kWhite).ResultLines;
     EXPECT_EQ(lines.count(), 3u);
     int red = 0;
     for (Pixel p : displayed.pixels())
@@ -250,6 +251,35 @@ TEST(ResultLines, SplitBackIntoFourNumbers)
     EXPECT_THROW(parseResultLine("18 , 11 , 49 ", Fields), std::invalid_argument);
     EXPECT_THROW(parseResultLine("18 , x1 , 49 , 4 ", Fields), std::invalid_argument);
     EXPECT_THROW(strToInt("99999999999"), std::invalid_argument);
+}
+
+TEST(FrameMemory, TakesBackExactlyWhatFramesCovered)
+{
+    pictures::Random random(3);
+    for (int i = 0; i < 500; ++i) {
+        const PixelImage original = pictures::randomPicture(random, toPixel(kWhite));
+        PixelImage picture = original;
+        FrameMemory frames;
+        // Frames over frames, one pixel wide or high, partly outside, empty.
+        for (int k = random.below(12); k > 0; --k) {
+            const int left = random.between(-3, original.width()), top = random.between(-3, original.height());
+            const Rect rect{left, top, left + random.between(0, 30), top + random.between(0, 30)};
+            frames.draw(picture, rect, k % 2 == 0 ? kRed : rgbColor(0, 0, static_cast<std::uint8_t>(k)));
+        }
+        PixelImage direct = original;
+        for (std::size_t k = 0; k < frames.frames().size(); ++k) {
+            Canvas canvas(direct);
+            canvas.penColor = (frames.frames().size() - k) % 2 == 0 ? kRed : rgbColor(0, 0, static_cast<std::uint8_t>(frames.frames().size() - k));
+            canvas.brushStyle = BrushStyle::Clear;
+            canvas.rectangle(frames.frames()[k]);
+        }
+        ASSERT_TRUE(picture == direct) << "frames drawn as the canvas draws them, picture " << i;
+        const PixelImage framed = picture;
+        frames.takeBack(picture);
+        ASSERT_TRUE(picture == original) << "picture " << i;
+        frames.redraw(picture);
+        ASSERT_TRUE(picture == framed) << "picture " << i;
+    }
 }
 
 TEST(ForegroundMask, ThreeAndFourBytePixelsGiveTheSameMask)

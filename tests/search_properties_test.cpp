@@ -41,7 +41,7 @@ TEST(SearchProperties, HoldOnRandomPictures)
         }
 
         PixelImage displayed = original;
-        const StringList lines = findIcons(displayed, backColor);
+        const StringList lines = findIcons(displayed, backColor).ResultLines;
         ASSERT_EQ(lines.count(), boxes.size());
         std::size_t framed = 0;
         for (const RegionBox& b : boxes)

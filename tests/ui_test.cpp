@@ -1,11 +1,18 @@
-// The window on the offscreen platform: start state, search, loading, readout and About.
+// The window on the offscreen platform: start state, search, loading, readout and About, and
+// what it adds around the form: status line, zoom, colours from the picture, drag and drop,
+// saving, copying, taking the frames back and the keyboard.
 #include "Unit1.h"
 #include "application.h"
-#include "picture_file.h"
+#include "bmp_reader.h"
 #include "icon_search.h"
+#include "picture_file.h"
 #include "sample_picture.h"
 
+#include <QAbstractItemView>
+#include <QClipboard>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -13,6 +20,8 @@
 
 using namespace iconfinder;
 namespace fs = std::filesystem;
+
+void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace {
 
@@ -26,6 +35,8 @@ protected:
         form = std::make_unique<TForm1>();
         Form1 = form.get();
         form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         dir = fs::temp_directory_path() / ("iconfinder-ui-" + std::to_string(::getpid()));
         fs::create_directories(dir);
     }
@@ -36,6 +47,7 @@ protected:
     }
 
     void press(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    void keys(const QKeySequence& sequence) { QTest::keySequence(form.get(), sequence); }
     void openFile(const fs::path& path)
     {
         form->OpenPictureDialog = [path] { return QString::fromStdString(path.string()); };
@@ -48,6 +60,7 @@ protected:
         QApplication::sendEvent(widget, &move);
     }
     void choose(const char* colour) { form->ColorBox->setCurrentIndex(form->ColorBox->findText(colour)); }
+    QString status() const { return form->StatusLine->text(); }
 
     std::unique_ptr<TForm1> form;
     std::vector<QString> messages;
@@ -60,9 +73,14 @@ TEST_F(Window, StartState)
     EXPECT_EQ(form->Image1->size(), QSize(395, 308));
     EXPECT_EQ(form->Image1->mapTo(form.get(), QPoint(0, 0)), QPoint(3, 48));
     EXPECT_EQ(form->ColorBox->currentText(), "White");
-    EXPECT_EQ(form->ColorBox->count(), 45);
+    EXPECT_EQ(form->ColorBox->count(), 46) << "the named colours and a last entry for any other";
+    EXPECT_EQ(form->ColorBox->itemText(45), "사용자 정의...");
     EXPECT_FALSE(form->ColorBox->itemIcon(0).isNull()) << "each colour shows a swatch";
+    EXPECT_GT(form->ColorBox->view()->minimumWidth(), form->ColorBox->fontMetrics().horizontalAdvance("InactiveCaptionText"))
+        << "the list that drops down fits its longest name";
     EXPECT_EQ(form->Label1->text(), "");
+    EXPECT_EQ(status(), "샘플 그림 (395 × 308)");
+    EXPECT_EQ(Application::messageTitle, "이미지에서 특정 아이콘 찾기") << "message boxes carry the window's title";
 
     EXPECT_EQ(form->windowTitle(), "이미지에서 특정 아이콘 찾기");
     EXPECT_EQ(form->Btn_OpenFile->text(), "파일선택");
@@ -98,9 +116,10 @@ TEST_F(Window, StartState)
 TEST_F(Window, SearchFramesExactlyWhatTheCoreComputes)
 {
     PixelImage expected = samplePicture();
-    findIcons(expected, kWhite);
+    const std::size_t found = findIcons(expected, kWhite).boxes.size();
     press(form->Btn_FindIcons);
     EXPECT_TRUE(form->picture() == expected);
+    EXPECT_TRUE(QRegularExpression(QString("^영역 %1개 찾음 \\(\\d+\\.\\d ms\\)$").arg(found)).match(status()).hasMatch()) << status().toStdString();
     std::size_t changed = 0;
     const PixelImage original = samplePicture();
     for (std::size_t i = 0; i < original.pixelCount(); ++i)
@@ -132,17 +151,19 @@ TEST_F(Window, Loading)
     EXPECT_TRUE(form->picture() == framed) << "cancel changes nothing";
     EXPECT_EQ(form->Label1->text(), "X=1  Y=2");
 
-    openFile(fs::path(BMPSUITE_DIR) / "bad" / "pal8badindex.bmp");
+    const fs::path bad = fs::path(BMPSUITE_DIR) / "bad" / "pal8badindex.bmp";
+    openFile(bad);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], "colour index 103 outside the palette of 101 colours (row 1 of 64)");
+    EXPECT_EQ(messages[0], QString::fromStdString(bad.string()) + ": colour index 103 outside the palette of 101 colours (row 1 of 64)")
+        << "the file, then the reason";
     EXPECT_TRUE(form->picture() == framed) << "the old picture and its frames stay";
     EXPECT_EQ(form->Image1->size(), QSize(395, 308));
 
     openFile(dir / "gone.bmp");
     ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[1], "cannot open: No such file or directory");
+    EXPECT_TRUE(messages[1].endsWith("gone.bmp: cannot open: No such file or directory"));
     openFile(dir);
-    EXPECT_EQ(messages.back(), "is a directory, not a picture file");
+    EXPECT_TRUE(messages.back().endsWith(": is a directory, not a picture file"));
     EXPECT_TRUE(form->picture() == framed);
 
     // A file that goes away between the dialog and the load, and one cut short in its pixels.
@@ -152,11 +173,11 @@ TEST_F(Window, Loading)
         return QString::fromStdString((dir / "vanishing.bmp").string());
     };
     press(form->Btn_OpenFile);
-    EXPECT_EQ(messages.back(), "cannot open: No such file or directory");
+    EXPECT_TRUE(messages.back().endsWith("vanishing.bmp: cannot open: No such file or directory"));
     writeBmp(PixelImage(64, 64, 0), dir / "cut.bmp");
     fs::resize_file(dir / "cut.bmp", 54 + 64 * 192 / 2);
     openFile(dir / "cut.bmp");
-    EXPECT_EQ(messages.back(), "truncated pixel data (row 33 of 64)");
+    EXPECT_TRUE(messages.back().endsWith("cut.bmp: truncated pixel data (row 33 of 64)"));
     EXPECT_TRUE(form->picture() == framed);
     EXPECT_EQ(form->Image1->size(), QSize(395, 308));
     const std::size_t failures = messages.size();
@@ -168,6 +189,7 @@ TEST_F(Window, Loading)
     openFile(dir / "small.bmp");
     EXPECT_TRUE(form->picture() == small);
     EXPECT_EQ(form->Image1->size(), QSize(100, 50));
+    EXPECT_EQ(status(), "small.bmp (100 × 50)");
     press(form->Btn_FindIcons);
     EXPECT_FALSE(form->picture() == small);
     openFile(dir / "small.bmp");
@@ -217,6 +239,213 @@ TEST_F(Window, HandlerExceptionsAreShownAndTheWindowCarriesOn)
     press(form->Btn_FindIcons);
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(form->picture().at(form->picture().width() - 1, 0), makePixel(255, 255, 255));
+}
+
+TEST_F(Window, ZoomKeepsPixelsSharpAndCoordinatesInThePicture)
+{
+    press(form->Btn_FindIcons);
+    const QString found = status();
+    keys(QKeySequence("Ctrl+="));
+    EXPECT_EQ(form->Image1->zoom(), 200);
+    keys(QKeySequence("Ctrl++"));
+    EXPECT_EQ(form->Image1->zoom(), 300);
+    EXPECT_EQ(status(), found + " · 300%");
+    EXPECT_EQ(form->Image1->size(), QSize(3 * 395, 3 * 308));
+    moveOver(form->Image1, {3 * 12 + 2, 3 * 300 + 1});
+    EXPECT_EQ(form->Label1->text(), "X=12  Y=300") << "the readout gives picture pixels";
+
+    // A picture pixel is a sharp 3 x 3 square.
+    form->Image1->setZoom(300);
+    const QImage shown = form->Image1->grab(QRect(0, 0, 3 * 40, 3 * 60)).toImage();
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 40; ++x)
+            for (int k = 0; k < 9; ++k)
+                ASSERT_EQ(shown.pixel(3 * x + k % 3, 3 * y + k / 3) & 0xFFFFFF, form->picture().at(x, y) & 0xFFFFFF) << x << ", " << y;
+
+    keys(QKeySequence("Ctrl+0"));
+    EXPECT_EQ(form->Image1->zoom(), 100);
+    EXPECT_EQ(status(), found);
+    for (int step = 0; step < 4; ++step)
+        keys(QKeySequence("Ctrl+-"));
+    EXPECT_EQ(form->Image1->zoom(), 25) << "the smallest step";
+    // Zoomed out, one-pixel frames still show.
+    const QImage small = form->Image1->grab().toImage();
+    int red = 0;
+    for (int y = 0; y < small.height(); ++y)
+        for (int x = 0; x < small.width(); ++x)
+            red += small.pixel(x, y) == qRgb(255, 0, 0);
+    EXPECT_GT(red, 500);
+
+    QWheelEvent wheel(QPointF(40, 40), form->Image1->mapToGlobal(QPointF(40, 40)), QPoint(), QPoint(0, 240), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(form->Image1, &wheel);
+    EXPECT_EQ(form->Image1->zoom(), 100) << "two wheel steps with Ctrl";
+}
+
+TEST_F(Window, BackgroundFromThePicture)
+{
+    const auto ctrlClick = [&](int x, int y) { QTest::mouseClick(form->Image1, Qt::LeftButton, Qt::ControlModifier, QPoint(x, y)); };
+    choose("Red");
+    ctrlClick(0, 0);
+    EXPECT_EQ(form->ColorBox->currentText(), "White") << "a named colour's own entry";
+    // A pixel of an icon whose colour no name has.
+    QPoint inked;
+    for (int y = 0; y < form->picture().height() && inked.isNull(); ++y)
+        for (int x = 0; x < form->picture().width(); ++x)
+            if (form->ColorBox->findText(QColor::fromRgb(form->picture().at(x, y)).name().toUpper()) < 0 &&
+                (form->picture().at(x, y) & 0xFFFFFF) != 0xFFFFFF && (form->picture().at(x, y) & 0xFFFFFF) != 0) {
+                inked = {x, y};
+                break;
+            }
+    const Pixel colour = form->picture().at(inked.x(), inked.y());
+    ctrlClick(inked.x(), inked.y());
+    const QString hex = QColor::fromRgb(colour).name(QColor::HexRgb).toUpper();
+    EXPECT_EQ(form->ColorBox->currentText(), hex);
+    EXPECT_EQ(form->ColorBox->currentIndex(), 45) << "after the named colours";
+    EXPECT_FALSE(form->ColorBox->itemIcon(45).isNull());
+    EXPECT_EQ(form->ColorBox->count(), 47);
+    choose("Blue");
+    ctrlClick(inked.x(), inked.y());
+    EXPECT_EQ(form->ColorBox->count(), 47) << "added once";
+    EXPECT_EQ(form->ColorBox->currentText(), hex);
+    press(form->Btn_FindIcons);
+    EXPECT_EQ(form->BackColor, rgbColor(redOf(colour), greenOf(colour), blueOf(colour)));
+    EXPECT_EQ(form->PickColourAction->text(), "이 색을 배경색으로");
+
+    // The last entry asks for any colour; a cancel keeps the one chosen.
+    form->ColorDialog = [] { return QColor(1, 2, 3); };
+    emit form->ColorBox->activated(form->ColorBox->count() - 1);
+    EXPECT_EQ(form->ColorBox->currentText(), "#010203");
+    EXPECT_EQ(form->ColorBox->itemText(form->ColorBox->count() - 1), "사용자 정의...");
+    form->ColorDialog = [] { return QColor(); };
+    emit form->ColorBox->activated(form->ColorBox->count() - 1);
+    EXPECT_EQ(form->ColorBox->currentText(), "#010203");
+}
+
+TEST_F(Window, DroppedFilesLoadAsFromTheDialog)
+{
+    PixelImage small(30, 20, makePixel(255, 255, 255));
+    small.at(4, 5) = makePixel(0, 0, 0);
+    writeBmp(small, dir / "dropped.bmp");
+    writePictureFile(small, FileFormat::Png, dir / "dropped.png");
+    const auto drop = [&](const fs::path& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path.string()))});
+        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent dropped(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &dropped);
+    };
+    drop(dir / "dropped.png");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], QString::fromStdString((dir / "dropped.png").string()) + ": not a bitmap file (no 'BM' signature)");
+    EXPECT_TRUE(form->picture() == samplePicture());
+    drop(dir / "dropped.bmp");
+    EXPECT_TRUE(form->picture() == small);
+    EXPECT_EQ(status(), "dropped.bmp (30 × 20)");
+}
+
+TEST_F(Window, SavingAndCopyingWhatWasFound)
+{
+    EXPECT_FALSE(form->SaveIconsAction->isEnabled()) << "nothing found yet";
+    press(form->Btn_FindIcons);
+    PixelImage searched = samplePicture();
+    const IconSearch expected = findIcons(searched, kWhite);
+    ASSERT_TRUE(form->SaveIconsAction->isEnabled());
+    EXPECT_EQ(form->SaveIconsAction->shortcut(), QKeySequence("Ctrl+Shift+S"));
+
+    form->SavePictureDialog = [&] { return QString::fromStdString((dir / "framed.png").string()); };
+    keys(QKeySequence("Ctrl+S"));
+    PictureBuilder png;
+    readPictureFile(dir / "framed.png", png);
+    EXPECT_TRUE(png.take() == form->picture()) << "the picture as shown, frames and all";
+    form->SavePictureDialog = [&] { return QString::fromStdString((dir / "framed.bmp").string()); };
+    keys(QKeySequence("Ctrl+S"));
+    EXPECT_TRUE(bmp::readFile(dir / "framed.bmp") == form->picture());
+
+    const PixelImage framed = form->picture();
+    form->IconFolderDialog = [&] { return QString::fromStdString((dir / "icons").string()); };
+    keys(QKeySequence("Ctrl+Shift+S"));
+    ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
+    const PixelImage original = samplePicture();
+    for (std::size_t i = 0; i < expected.boxes.size(); ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "icon-%04zu.bmp", i + 1);
+        ASSERT_TRUE(bmp::readFile(dir / "icons" / name) == cropped(original, frameRect(expected.boxes[i]))) << name;
+    }
+    EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(dir / "icons"), fs::directory_iterator())), expected.boxes.size());
+    EXPECT_TRUE(form->picture() == framed) << "the frames are back";
+
+    keys(QKeySequence("Ctrl+C"));
+    QString lines;
+    for (std::size_t i = 0; i < expected.ResultLines.count(); ++i)
+        lines += QString::fromStdString(std::string(expected.ResultLines[i])) + "\n";
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), lines);
+
+    // Failures: a message, and nothing else changes.
+    fs::create_directories(dir / "blocked" / "icon-0003.bmp");
+    form->IconFolderDialog = [&] { return QString::fromStdString((dir / "blocked").string()); };
+    keys(QKeySequence("Ctrl+Shift+S"));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].endsWith("icon-0003.bmp: is a directory")) << messages[0].toStdString();
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "blocked"), fs::directory_iterator()), 1);
+    form->SavePictureDialog = [&] { return QString::fromStdString((dir / "nowhere" / "framed.bmp").string()); };
+    keys(QKeySequence("Ctrl+S"));
+    form->SavePictureDialog = [&] { return QString::fromStdString((dir / "framed.gif").string()); };
+    keys(QKeySequence("Ctrl+S"));
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_TRUE(messages[2].endsWith("framed.gif: must end in .bmp or .png"));
+    EXPECT_TRUE(form->picture() == framed);
+    EXPECT_FALSE(fs::exists(dir / "nowhere"));
+}
+
+TEST_F(Window, EscapeTakesEveryFrameBack)
+{
+    const PixelImage original = form->picture();
+    press(form->Btn_FindIcons);
+    choose("Red");
+    press(form->Btn_FindIcons); // frames are background now: the white between them is found
+    choose("Black");
+    press(form->Btn_FindIcons);
+    ASSERT_FALSE(form->picture() == original);
+    keys(QKeySequence(Qt::Key_Escape));
+    EXPECT_TRUE(form->picture() == original) << "the exact pixels, after three searches";
+    EXPECT_EQ(status(), "샘플 그림 (395 × 308)");
+    EXPECT_FALSE(form->ClearFramesAction->isEnabled());
+
+    PixelImage small(100, 50, makePixel(255, 255, 255));
+    small.at(10, 20) = makePixel(0, 0, 0);
+    writeBmp(small, dir / "small.bmp");
+    openFile(dir / "small.bmp");
+    choose("White");
+    press(form->Btn_FindIcons);
+    keys(QKeySequence(Qt::Key_Escape));
+    EXPECT_TRUE(form->picture() == small);
+    EXPECT_EQ(status(), "small.bmp (100 × 50)");
+}
+
+TEST_F(Window, KeyboardReachesEveryButton)
+{
+    int asked = 0;
+    form->OpenPictureDialog = [&] {
+        ++asked;
+        return QString();
+    };
+    keys(QKeySequence("Ctrl+O"));
+    EXPECT_EQ(asked, 1);
+    keys(QKeySequence("Ctrl+F"));
+    EXPECT_FALSE(form->picture() == samplePicture());
+    keys(QKeySequence(Qt::Key_F1));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], kAboutText);
+    keys(QKeySequence(Qt::Key_Escape));
+    form->Btn_FindIcons->setFocus();
+    QTest::keyClick(form->Btn_FindIcons, Qt::Key_Return);
+    EXPECT_FALSE(form->picture() == samplePicture()) << "Enter presses the focused button";
+    form->Btn_OpenFile->setFocus();
+    QTest::keyClick(form->Btn_OpenFile, Qt::Key_Enter);
+    EXPECT_EQ(asked, 2);
 }
 
 } // namespace

@@ -3,13 +3,30 @@
 #include "application.h"
 #include "bmp_reader.h"
 #include "color_table.h"
-#include "icon_search.h"
+#include "crops.h"
+#include "errors.h"
+#include "name_pattern.h"
+#include "picture_file.h"
 #include "sample_picture.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QDragEnterEvent>
+#include <QDir>
+#include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QShortcut>
+
+#include <algorithm>
 
 using namespace iconfinder;
 
@@ -28,6 +45,8 @@ const QString kAboutText = QStringLiteral(
 
 namespace {
 
+const QString kCustomColour = QStringLiteral("사용자 정의...");
+
 QColor toQColor(ColorValue value)
 {
     const Rgb rgb = resolve(value);
@@ -44,6 +63,19 @@ QIcon swatch(ColorValue value)
     return QIcon(pixmap);
 }
 
+QString sizeText(const PixelImage& picture)
+{
+    return QString("(%1 × %2)").arg(picture.width()).arg(picture.height());
+}
+
+// A wait cursor while a long handler runs.
+struct BusyCursor {
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
 QString chooseBitmap()
 {
     QFileDialog dialog(Form1);
@@ -53,35 +85,128 @@ QString chooseBitmap()
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first() : QString();
 }
 
+QString choosePictureToSave()
+{
+    QFileDialog dialog(Form1);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({"Bitmap(*.bmp)", "PNG(*.png)"});
+    dialog.setDefaultSuffix("bmp");
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first() : QString();
+}
+
+QString chooseIconFolder() { return QFileDialog::getExistingDirectory(Form1); }
+
+QColor chooseColour() { return QColorDialog::getColor(Qt::white, Form1); }
+
+std::string pathOf(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
 } // namespace
 
-TForm1::TForm1(QWidget* owner) : QWidget(owner), OpenPictureDialog(chooseBitmap), picture_(samplePicture())
+TForm1::TForm1(QWidget* owner)
+    : QWidget(owner), OpenPictureDialog(chooseBitmap), SavePictureDialog(choosePictureToSave), IconFolderDialog(chooseIconFolder),
+      ColorDialog(chooseColour), picture_(samplePicture())
 {
     setupUi(this);
     move(437, 199); // the form's position; uic applies only its size to a top-level window
     QPalette face = palette();
     face.setColor(QPalette::Window, toQColor(systemColor(15)));
     setPalette(face);
+    Application::messageTitle = windowTitle();
+
     for (const NamedColor& colour : namedColors())
         ColorBox->addItem(swatch(colour.value), QString::fromUtf8(colour.name.data(), static_cast<qsizetype>(colour.name.size())),
                           QVariant::fromValue(colour.value));
+    ColorBox->addItem(kCustomColour);
     ColorBox->setCurrentIndex(ColorBox->findText("White"));
+    chosenColour_ = ColorBox->currentIndex();
+    fitColourList();
+    connect(ColorBox, &QComboBox::activated, this, &TForm1::colourBoxActivated);
+
+    StatusLine = new QLabel(this);
+    StatusLine->setObjectName("StatusLine");
+    StatusLine->setContentsMargins(4, 2, 4, 2);
+    FormLayout->addWidget(StatusLine);
+    pictureText_ = "샘플 그림 " + sizeText(picture_);
+
+    // Enter presses the focused button, as Space does.
+    for (QPushButton* button : {Btn_OpenFile, Btn_FindIcons, Button1})
+        button->setAutoDefault(true);
+    setAcceptDrops(true);
+    buildActions();
+    connect(Image1, &PictureView::pixelPicked, this, &TForm1::pickColourAt);
+    connect(Image1, &PictureView::zoomWheel, this, [this](int steps, QPoint at) { zoomAround(steppedZoom(steps), at); });
+    connect(Image1, &PictureView::contextMenuWanted, this, [this](int x, int y, QPoint global) {
+        menuPixel_ = {x, y};
+        PickColourAction->setEnabled(x >= 0 && y >= 0 && x < picture_.width() && y < picture_.height());
+        QMenu menu(this);
+        menu.addActions({PickColourAction, SavePictureAction, SaveIconsAction, CopyLinesAction, ClearFramesAction});
+        menu.exec(global);
+    });
+    Image1->setFrames(&frames_.frames());
     showPicture();
+}
+
+void TForm1::buildActions()
+{
+    const auto action = [this](const QString& text, const QKeySequence& keys, void (TForm1::*slot)()) {
+        auto* created = new QAction(text, this);
+        created->setShortcut(keys);
+        created->setShortcutContext(Qt::WindowShortcut);
+        addAction(created);
+        connect(created, &QAction::triggered, this, [this, slot] { Application::runHandler([this, slot] { (this->*slot)(); }); });
+        return created;
+    };
+    PickColourAction = new QAction("이 색을 배경색으로", this);
+    connect(PickColourAction, &QAction::triggered, this, [this] { pickColourAt(menuPixel_.x(), menuPixel_.y()); });
+    SavePictureAction = action("틀 그린 그림 저장...", QKeySequence("Ctrl+S"), &TForm1::saveFramedPicture);
+    SaveIconsAction = action("아이콘 파일로 저장...", QKeySequence("Ctrl+Shift+S"), &TForm1::saveIconFiles);
+    CopyLinesAction = action("좌표 복사", QKeySequence("Ctrl+C"), &TForm1::copyResultLines);
+    ClearFramesAction = action("틀 지우기", QKeySequence(Qt::Key_Escape), &TForm1::clearFrames);
+
+    const auto shortcut = [this](const QKeySequence& keys, auto slot) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, slot);
+    };
+    shortcut(QKeySequence("Ctrl+O"), [this] { Btn_OpenFile->click(); });
+    shortcut(QKeySequence("Ctrl+F"), [this] { Btn_FindIcons->click(); });
+    shortcut(QKeySequence(Qt::Key_F1), [this] { Button1->click(); });
+    shortcut(QKeySequence("Ctrl+="), [this] { zoomBy(1); });
+    shortcut(QKeySequence("Ctrl++"), [this] { zoomBy(1); });
+    shortcut(QKeySequence("Ctrl+-"), [this] { zoomBy(-1); });
+    shortcut(QKeySequence("Ctrl+0"), [this] { zoomTo(100); });
     // Ctrl+Q closes the window, as desktop programs here do.
-    connect(new QShortcut(QKeySequence::Quit, this), &QShortcut::activated, this, &QWidget::close);
+    shortcut(QKeySequence::Quit, [this] { close(); });
 }
 
 void TForm1::showPicture()
 {
     Image1->setPicture(&picture_);
-    ImageArea->resize(Image1->x() + picture_.width(), Image1->y() + picture_.height());
+    ImageArea->resize(Image1->x() + Image1->width(), Image1->y() + Image1->height());
+    searchText_.clear();
+    showStatus();
+}
+
+void TForm1::showStatus()
+{
+    QString text = searchText_.isEmpty() ? pictureText_ : searchText_;
+    if (Image1->zoom() != 100)
+        text += QString(" · %1%").arg(Image1->zoom());
+    StatusLine->setText(text);
+    const bool found = lastSearch_.ResultLines.count() > 0;
+    SaveIconsAction->setEnabled(found);
+    CopyLinesAction->setEnabled(found);
+    ClearFramesAction->setEnabled(!frames_.empty());
 }
 
 void TForm1::Btn_FindIconsClick()
 {
     Application::runHandler([this] {
+        const BusyCursor busy;
+        QElapsedTimer timer;
+        timer.start();
         BackColor = ColorBox->currentData().value<ColorValue>();
-        findIcons(picture_, BackColor);
+        lastSearch_ = findIcons(picture_, BackColor, &frames_);
+        searchText_ = QString("영역 %1개 찾음 (%2 ms)").arg(lastSearch_.ResultLines.count()).arg(timer.nsecsElapsed() / 1e6, 0, 'f', 1);
+        showStatus();
         Image1->update();
     });
 }
@@ -90,11 +215,26 @@ void TForm1::Btn_OpenFileClick()
 {
     Application::runHandler([this] {
         const QString name = OpenPictureDialog();
-        if (name.isEmpty())
-            return;
+        if (!name.isEmpty())
+            loadFile(name);
+    });
+}
+
+void TForm1::loadFile(const QString& path)
+{
+    Application::runHandler([&] {
+        const BusyCursor busy;
         // Decoded aside first: a file that fails leaves the picture and its frames as they were.
-        PixelImage loaded = bmp::readFile(QFile::encodeName(name).toStdString());
+        PixelImage loaded;
+        try {
+            loaded = bmp::readFile(pathOf(path));
+        } catch (const Error& e) {
+            throw Error(QDir::toNativeSeparators(path).toStdString() + ": " + e.what());
+        }
         picture_ = std::move(loaded);
+        frames_.forget();
+        lastSearch_ = {};
+        pictureText_ = QFileInfo(path).fileName() + " " + sizeText(picture_);
         showPicture();
     });
 }
@@ -107,4 +247,144 @@ void TForm1::Image1MouseMove(int x, int y)
 void TForm1::Button1Click()
 {
     Application::runHandler([] { Application::showMessage(kAboutText); });
+}
+
+void TForm1::pickColourAt(int x, int y)
+{
+    const Pixel pixel = picture_.at(x, y);
+    chooseBackground({redOf(pixel), greenOf(pixel), blueOf(pixel)});
+}
+
+void TForm1::chooseBackground(Rgb colour)
+{
+    const int custom = ColorBox->count() - 1;
+    for (int i = 0; i < custom; ++i) {
+        if (resolve(ColorBox->itemData(i).value<ColorValue>()) == colour) {
+            ColorBox->setCurrentIndex(i);
+            chosenColour_ = i;
+            return;
+        }
+    }
+    const ColorValue value = rgbColor(colour.red, colour.green, colour.blue);
+    ColorBox->insertItem(custom, swatch(value), QColor(colour.red, colour.green, colour.blue).name(QColor::HexRgb).toUpper(),
+                         QVariant::fromValue(value));
+    ColorBox->setCurrentIndex(custom);
+    chosenColour_ = custom;
+    fitColourList();
+}
+
+void TForm1::fitColourList()
+{
+    // The list that drops down is as wide as its longest entry.
+    int widest = 0;
+    for (int i = 0; i < ColorBox->count(); ++i)
+        widest = std::max(widest, ColorBox->fontMetrics().horizontalAdvance(ColorBox->itemText(i)));
+    ColorBox->view()->setMinimumWidth(widest + ColorBox->iconSize().width() + 40);
+}
+
+void TForm1::colourBoxActivated(int index)
+{
+    if (index != ColorBox->count() - 1) {
+        chosenColour_ = index;
+        return;
+    }
+    ColorBox->setCurrentIndex(chosenColour_);
+    const QColor chosen = ColorDialog();
+    if (chosen.isValid())
+        chooseBackground({static_cast<std::uint8_t>(chosen.red()), static_cast<std::uint8_t>(chosen.green()),
+                          static_cast<std::uint8_t>(chosen.blue())});
+}
+
+void TForm1::saveFramedPicture()
+{
+    const QString name = SavePictureDialog();
+    if (name.isEmpty())
+        return;
+    const auto format = formatOfName(pathOf(name));
+    try {
+        if (!format)
+            throw IoError("must end in .bmp or .png");
+        writePictureFile(picture_, *format, pathOf(name));
+    } catch (const Error& e) {
+        throw Error(QDir::toNativeSeparators(name).toStdString() + ": " + e.what());
+    }
+}
+
+void TForm1::saveIconFiles()
+{
+    const QString folder = IconFolderDialog();
+    if (folder.isEmpty())
+        return;
+    const BusyCursor busy;
+    // As find-icons --crop writes them: the picture's own pixels, without the frames, which
+    // are taken back for the while.
+    const std::vector<PlacedRegion> regions = orderRegions(lastSearch_.boxes, RegionOrder::Search);
+    const std::vector<std::string> names = namesFor(NamePattern::parse(kDefaultNamePattern, false), regions, "");
+    frames_.takeBack(picture_);
+    try {
+        writeCrops(picture_, lastSearch_.boxes, names, pathOf(folder), BackgroundRule::colour(resolve(BackColor)), CropStyle{});
+    } catch (const IoError& e) {
+        frames_.redraw(picture_);
+        throw Error((e.path().empty() ? pathOf(folder) : e.path()) + ": " + e.what());
+    }
+    frames_.redraw(picture_);
+}
+
+void TForm1::copyResultLines()
+{
+    QString text;
+    for (std::size_t i = 0; i < lastSearch_.ResultLines.count(); ++i) {
+        const std::string_view line = lastSearch_.ResultLines[i];
+        text += QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())) + "\n";
+    }
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void TForm1::clearFrames()
+{
+    frames_.takeBack(picture_);
+    frames_.forget();
+    searchText_.clear();
+    showStatus();
+    Image1->update();
+}
+
+int TForm1::steppedZoom(int steps) const
+{
+    const auto& zooms = PictureView::kZoomSteps;
+    const auto current = std::find(zooms.begin(), zooms.end(), Image1->zoom()) - zooms.begin();
+    return zooms[static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(current + steps, 0, static_cast<std::ptrdiff_t>(zooms.size()) - 1))];
+}
+
+void TForm1::zoomBy(int steps) { zoomTo(steppedZoom(steps)); }
+
+void TForm1::zoomTo(int percent) { zoomAround(percent, Image1->mapFrom(ImageScroll->viewport(), ImageScroll->viewport()->rect().center())); }
+
+void TForm1::zoomAround(int percent, QPoint at)
+{
+    // The picture point under `at` (in the view) stays where it is on the screen.
+    const QPointF pixel = QPointF(at) * 100.0 / Image1->zoom();
+    const QPoint onScreen = Image1->mapTo(ImageScroll->viewport(), at);
+    Image1->setZoom(percent);
+    ImageArea->resize(Image1->x() + Image1->width(), Image1->y() + Image1->height());
+    const QPointF after = Image1->placeOf(pixel) + QPointF(Image1->pos());
+    ImageScroll->horizontalScrollBar()->setValue(static_cast<int>(after.x()) - onScreen.x());
+    ImageScroll->verticalScrollBar()->setValue(static_cast<int>(after.y()) - onScreen.y());
+    showStatus();
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    loadFile(urls.first().toLocalFile());
 }

@@ -1,26 +1,43 @@
 #pragma once
 
 #include "color.h"
+#include "frame_memory.h"
+#include "icon_search.h"
 #include "pixel_image.h"
 #include "ui_Unit1.h"
 
+#include <QAction>
+#include <QColor>
+#include <QLabel>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 
 // The main window. Its controls come from the form in Unit1.ui, under the names it gives
-// them (Image1, Panel1, Btn_FindIcons, ...); its handlers are bound there by name.
+// them (Image1, Panel1, Btn_FindIcons, ...); its handlers are bound there by name. Around the
+// form: a status line, zoom, the background taken from the picture, drag and drop, saving and
+// copying what was found, and taking the frames back.
 class TForm1 : public QWidget, public Ui::TForm1 {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* owner = nullptr);
 
-    // Asks for the bitmap to open; empty when the user cancels. Tests replace it.
+    // Dialogs, which tests replace: an empty answer or an invalid colour is a cancel.
     std::function<QString()> OpenPictureDialog;
+    std::function<QString()> SavePictureDialog;
+    std::function<QString()> IconFolderDialog;
+    std::function<QColor()> ColorDialog;
 
     // The colour of the last search.
     iconfinder::ColorValue BackColor = iconfinder::kWhite;
+
+    QLabel* StatusLine = nullptr;
+    QAction* PickColourAction = nullptr;
+    QAction* SavePictureAction = nullptr;
+    QAction* SaveIconsAction = nullptr;
+    QAction* CopyLinesAction = nullptr;
+    QAction* ClearFramesAction = nullptr;
 
     const iconfinder::PixelImage& picture() const { return picture_; }
 
@@ -30,10 +47,38 @@ public slots:
     void Image1MouseMove(int x, int y);
     void Button1Click();
 
+    // Loads a bitmap as "파일선택" does; a failure is shown and changes nothing.
+    void loadFile(const QString& path);
+    // Selects a colour in the colour box: its named entry, or one of its own.
+    void chooseBackground(iconfinder::Rgb colour);
+    void zoomBy(int steps);
+    void zoomTo(int percent);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     void showPicture();
+    void showStatus();
+    void buildActions();
+    void pickColourAt(int x, int y);
+    void saveFramedPicture();
+    void saveIconFiles();
+    void copyResultLines();
+    void clearFrames();
+    void colourBoxActivated(int index);
+    void fitColourList();
+    int steppedZoom(int steps) const;
+    void zoomAround(int percent, QPoint at);
 
     iconfinder::PixelImage picture_;
+    iconfinder::FrameMemory frames_;     // what the frames on the picture cover
+    iconfinder::IconSearch lastSearch_;  // since the picture was loaded
+    QString pictureText_;                // the status of the picture as loaded
+    QString searchText_;                 // and of the last search, until the frames go
+    int chosenColour_ = 0;               // the colour box's entry before "사용자 정의..."
+    QPoint menuPixel_;                   // where the context menu was asked for
 };
 
 extern TForm1* Form1;

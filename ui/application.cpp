@@ -13,8 +13,10 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     setDesktopFileName("iconfinder");
 }
 
+QString Application::messageTitle = QStringLiteral("iconfinder");
+
 std::function<void(const QString&)> Application::showMessage = [](const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, applicationName(), text, QMessageBox::Ok, activeWindow());
+    QMessageBox box(QMessageBox::NoIcon, messageTitle, text, QMessageBox::Ok, activeWindow());
     box.exec();
 };
 

@@ -10,8 +10,10 @@ class Application : public QApplication {
 public:
     Application(int& argc, char** argv);
 
-    // Shows a message modally; tests replace it so that they never wait on a window.
+    // Shows a message modally under `messageTitle`; tests replace it so that they never wait
+    // on a window.
     static std::function<void(const QString&)> showMessage;
+    static QString messageTitle;
 
     // Runs one event handler; an exception it raises is shown and the program carries on.
     static void runHandler(const std::function<void()>& handler);

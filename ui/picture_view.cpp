@@ -1,8 +1,12 @@
 #include "picture_view.h"
 
+#include <QContextMenuEvent>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
+
+#include <cmath>
 
 PictureView::PictureView(QWidget* parent) : QWidget(parent)
 {
@@ -13,25 +17,97 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent)
 void PictureView::setPicture(const iconfinder::PixelImage* picture)
 {
     picture_ = picture;
-    setFixedSize(picture ? picture->width() : 0, picture ? picture->height() : 0);
+    fitSize();
+}
+
+void PictureView::setFrames(const std::vector<iconfinder::Rect>* frames)
+{
+    frames_ = frames;
     update();
+}
+
+void PictureView::setZoom(int percent)
+{
+    zoom_ = percent;
+    fitSize();
+}
+
+void PictureView::fitSize()
+{
+    const auto scaled = [&](int length) { return static_cast<int>(std::ceil(static_cast<double>(length) * zoom_ / 100)); };
+    setFixedSize(picture_ ? scaled(picture_->width()) : 0, picture_ ? scaled(picture_->height()) : 0);
+    update();
+}
+
+QPoint PictureView::pixelAt(QPointF point) const
+{
+    return {static_cast<int>(std::floor(point.x() * 100 / zoom_)), static_cast<int>(std::floor(point.y() * 100 / zoom_))};
+}
+
+QPointF PictureView::placeOf(QPointF pixel) const { return pixel * zoom_ / 100.0; }
+
+bool PictureView::inPicture(QPoint pixel) const
+{
+    return picture_ && pixel.x() >= 0 && pixel.y() >= 0 && pixel.x() < picture_->width() && pixel.y() < picture_->height();
 }
 
 void PictureView::paintEvent(QPaintEvent* event)
 {
     if (!picture_ || picture_->pixelCount() == 0)
         return;
-    // The picture's rows are already 0xXXRRGGBB words: Qt can draw them in place.
+    // The picture's rows are already 0xAARRGGBB words: Qt draws them in place, only the
+    // pixels under the exposed part, each a sharp square.
     const QImage view(reinterpret_cast<const uchar*>(picture_->pixels().data()), picture_->width(), picture_->height(),
                       static_cast<qsizetype>(picture_->width()) * 4, QImage::Format_RGB32);
+    const QRect exposed = event->rect();
+    const QPoint first = pixelAt(exposed.topLeft());
+    const QPoint last = pixelAt(QPointF(exposed.right() + 1, exposed.bottom() + 1));
+    const QRect source = QRect(first, QPoint(last.x(), last.y())).intersected(view.rect());
     QPainter painter(this);
-    painter.drawImage(event->rect(), view, event->rect());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QRectF(placeOf(source.topLeft()), placeOf(QPointF(source.right() + 1, source.bottom() + 1))), view, source);
+    if (zoom_ < 100 && frames_) {
+        painter.setPen(QPen(Qt::red, 0));
+        for (const iconfinder::Rect& frame : *frames_) {
+            const QRectF outline(placeOf(QPointF(frame.left, frame.top)), placeOf(QPointF(frame.right, frame.bottom)));
+            if (outline.intersects(exposed))
+                painter.drawRect(outline.adjusted(0, 0, -1, -1));
+        }
+    }
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint at = event->position().toPoint();
-    if (picture_ && at.x() >= 0 && at.y() >= 0 && at.x() < picture_->width() && at.y() < picture_->height())
+    const QPoint at = pixelAt(event->position());
+    if (inPicture(at))
         emit mouseMoved(at.x(), at.y());
     QWidget::mouseMoveEvent(event);
+}
+
+void PictureView::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint at = pixelAt(event->position());
+    if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier) && inPicture(at)) {
+        emit pixelPicked(at.x(), at.y());
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void PictureView::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QWidget::wheelEvent(event); // scrolls
+        return;
+    }
+    const int steps = event->angleDelta().y() / 120;
+    if (steps != 0)
+        emit zoomWheel(steps, event->position().toPoint());
+    event->accept();
+}
+
+void PictureView::contextMenuEvent(QContextMenuEvent* event)
+{
+    const QPoint at = pixelAt(event->pos());
+    emit contextMenuWanted(at.x(), at.y(), event->globalPos());
 }

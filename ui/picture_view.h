@@ -4,23 +4,50 @@
 
 #include <QWidget>
 
-// Shows a picture unscaled at its top-left corner and takes the picture's size; reports
-// pointer moves over the picture in picture pixel coordinates.
+#include <array>
+#include <vector>
+
+// Shows a picture at its top-left corner, zoomed in whole steps with sharp square pixels,
+// drawing only the part exposed; takes the picture's size at that zoom. Reports the pointer
+// in picture pixel coordinates, Ctrl+click on a pixel, Ctrl+wheel and the context menu.
 class PictureView : public QWidget {
     Q_OBJECT
 public:
+    // Zoom steps, in percent.
+    static constexpr std::array<int, 10> kZoomSteps{25, 50, 100, 200, 300, 400, 600, 800, 1200, 1600};
+
     explicit PictureView(QWidget* parent = nullptr);
 
-    // The view keeps a pointer: the picture must outlive it or be replaced first.
+    // The view keeps pointers: the picture and the frames must outlive it or be replaced first.
     void setPicture(const iconfinder::PixelImage* picture);
+    // Frames on the picture, drawn over it when zoomed out, where its one-pixel lines could
+    // fall between the pixels shown.
+    void setFrames(const std::vector<iconfinder::Rect>* frames);
+
+    int zoom() const { return zoom_; }
+    void setZoom(int percent);
+    // The picture pixel under a point of the view, and a picture point's place in the view.
+    QPoint pixelAt(QPointF point) const;
+    QPointF placeOf(QPointF pixel) const;
 
 signals:
     void mouseMoved(int x, int y);
+    void pixelPicked(int x, int y);
+    void zoomWheel(int steps, QPoint at);
+    void contextMenuWanted(int x, int y, QPoint globalPos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    bool inPicture(QPoint pixel) const;
+    void fitSize();
+
     const iconfinder::PixelImage* picture_ = nullptr;
+    const std::vector<iconfinder::Rect>* frames_ = nullptr;
+    int zoom_ = 100;
 };

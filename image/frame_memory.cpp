@@ -1,0 +1,88 @@
+#include "frame_memory.h"
+
+#include "canvas.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace iconfinder {
+namespace {
+
+// Calls visit(pixel) for each pixel of the outline of `r` inside the picture, once each and
+// always in the same order: the top row, the bottom row, then the columns between them.
+template <class Picture, class Visit>
+void forEachOutlinePixel(Picture& picture, Rect r, Visit visit)
+{
+    if (r.right <= r.left || r.bottom <= r.top)
+        return;
+    const int left = std::max(r.left, 0), right = std::min(r.right, picture.width());
+    const int lastRow = r.bottom - 1, lastColumn = r.right - 1;
+    const auto row = [&](int y) {
+        if (y >= 0 && y < picture.height())
+            for (int x = left; x < right; ++x)
+                visit(picture.at(x, y));
+    };
+    const auto column = [&](int x, int y) {
+        if (x >= 0 && x < picture.width())
+            visit(picture.at(x, y));
+    };
+    row(r.top);
+    if (lastRow != r.top)
+        row(lastRow);
+    for (int y = std::max(r.top + 1, 0); y < std::min(lastRow, picture.height()); ++y) {
+        column(r.left, y);
+        if (lastColumn != r.left)
+            column(lastColumn, y);
+    }
+}
+
+void drawOutline(PixelImage& picture, Rect rect, ColorValue pen)
+{
+    Canvas canvas(picture);
+    canvas.penColor = pen;
+    canvas.brushStyle = BrushStyle::Clear;
+    canvas.rectangle(rect);
+}
+
+} // namespace
+
+void FrameMemory::draw(PixelImage& picture, Rect rect, ColorValue pen)
+{
+    frames_.push_back(rect);
+    pens_.push_back(pen);
+    forEachOutlinePixel(std::as_const(picture), rect, [&](Pixel p) { covered_.push_back(p); });
+    drawOutline(picture, rect, pen);
+}
+
+void FrameMemory::takeBack(PixelImage& picture)
+{
+    // Frames drawn over frames give their pixels back last drawn, first put back.
+    auto next = covered_.end();
+    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
+        std::size_t count = 0;
+        forEachOutlinePixel(std::as_const(picture), *frame, [&](Pixel) { ++count; });
+        auto saved = next - static_cast<std::ptrdiff_t>(count);
+        next = saved;
+        forEachOutlinePixel(picture, *frame, [&](Pixel& p) { p = *saved++; });
+    }
+    covered_.clear();
+}
+
+void FrameMemory::redraw(PixelImage& picture)
+{
+    const std::vector<Rect> frames = std::move(frames_);
+    const std::vector<ColorValue> pens = std::move(pens_);
+    frames_.clear();
+    pens_.clear();
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        draw(picture, frames[i], pens[i]);
+}
+
+void FrameMemory::forget()
+{
+    frames_.clear();
+    pens_.clear();
+    covered_.clear();
+}
+
+} // namespace iconfinder

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "color.h"
+#include "pixel_image.h"
+
+#include <vector>
+
+namespace iconfinder {
+
+// Draws frames (rectangle outlines in a pen colour, the inside untouched) and remembers the
+// pixels they cover, so that the picture can be put back as it was without a second copy of
+// it: four bytes for each framed pixel.
+class FrameMemory {
+public:
+    // Draws the outline of `rect` (right and bottom exclusive, clipped to the picture) in `pen`.
+    void draw(PixelImage& picture, Rect rect, ColorValue pen);
+    // Puts back every pixel drawn over, the last frame first; the frames stay known.
+    void takeBack(PixelImage& picture);
+    // Draws again every frame taken back.
+    void redraw(PixelImage& picture);
+    void forget();
+
+    bool empty() const { return frames_.empty(); }
+    // The frames drawn, in order.
+    const std::vector<Rect>& frames() const { return frames_; }
+
+private:
+    std::vector<Rect> frames_;
+    std::vector<ColorValue> pens_;
+    std::vector<Pixel> covered_; // each frame's pixels, frame after frame
+};
+
+} // namespace iconfinder
