@@ -50,7 +50,14 @@ void FrameMemory::draw(PixelImage& picture, Rect rect, ColorValue pen)
 {
     frames_.push_back(rect);
     pens_.push_back(pen);
-    forEachOutlinePixel(std::as_const(picture), rect, [&](Pixel p) { covered_.push_back(p); });
+    const std::size_t before = covered_.size();
+    forEachOutlinePixel(std::as_const(picture), rect, [&](Pixel p) {
+        if (covered_.size() > before && covered_.back().value == p)
+            ++covered_.back().count;
+        else
+            covered_.push_back({p, 1});
+    });
+    runsPerFrame_.push_back(static_cast<std::uint32_t>(covered_.size() - before));
     drawOutline(picture, rect, pen);
 }
 
@@ -58,14 +65,19 @@ void FrameMemory::takeBack(PixelImage& picture)
 {
     // Frames drawn over frames give their pixels back last drawn, first put back.
     auto next = covered_.end();
-    for (auto frame = frames_.rbegin(); frame != frames_.rend(); ++frame) {
-        std::size_t count = 0;
-        forEachOutlinePixel(std::as_const(picture), *frame, [&](Pixel) { ++count; });
-        auto saved = next - static_cast<std::ptrdiff_t>(count);
-        next = saved;
-        forEachOutlinePixel(picture, *frame, [&](Pixel& p) { p = *saved++; });
+    for (std::size_t f = frames_.size(); f-- > 0;) {
+        auto run = next - static_cast<std::ptrdiff_t>(runsPerFrame_[f]);
+        next = run;
+        std::uint32_t left = run != covered_.end() ? run->count : 0;
+        forEachOutlinePixel(picture, frames_[f], [&](Pixel& p) {
+            if (left == 0)
+                left = (++run)->count;
+            p = run->value;
+            --left;
+        });
     }
     covered_.clear();
+    runsPerFrame_.clear();
 }
 
 void FrameMemory::redraw(PixelImage& picture)
@@ -83,6 +95,7 @@ void FrameMemory::forget()
     frames_.clear();
     pens_.clear();
     covered_.clear();
+    runsPerFrame_.clear();
 }
 
 } // namespace iconfinder

@@ -3,13 +3,14 @@
 #include "color.h"
 #include "pixel_image.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace iconfinder {
 
 // Draws frames (rectangle outlines in a pen colour, the inside untouched) and remembers the
 // pixels they cover, so that the picture can be put back as it was without a second copy of
-// it: four bytes for each framed pixel.
+// it. The pixels are kept as runs of one colour: a frame mostly crosses background.
 class FrameMemory {
 public:
     // Draws the outline of `rect` (right and bottom exclusive, clipped to the picture) in `pen`.
@@ -25,9 +26,14 @@ public:
     const std::vector<Rect>& frames() const { return frames_; }
 
 private:
+    struct Run {
+        Pixel value;
+        std::uint32_t count;
+    };
     std::vector<Rect> frames_;
     std::vector<ColorValue> pens_;
-    std::vector<Pixel> covered_; // each frame's pixels, frame after frame
+    std::vector<Run> covered_;               // each frame's pixels, frame after frame
+    std::vector<std::uint32_t> runsPerFrame_; // how many runs each frame's are
 };
 
 } // namespace iconfinder
