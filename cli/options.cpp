@@ -77,8 +77,6 @@ std::pair<int, int> parseSize(const std::string& text)
     return {width, by == std::string::npos ? width : number(text.substr(by + 1))};
 }
 
-std::string stemOf(const std::string& file) { return std::filesystem::path(file).stem().string(); }
-
 // Checks what no single option can: how the options fit together.
 void checkTogether(Options& options, const CLI::App& app)
 {
@@ -94,8 +92,6 @@ void checkTogether(Options& options, const CLI::App& app)
         throw UsageError("--align needs --same-size");
     if (options.crop.transparent && options.cropFormat == FileFormat::Bmp)
         throw UsageError("--crop-transparent needs PNG crops, not --crop-format bmp");
-    if (options.crop.transparent && options.background == Background::Transparent)
-        throw UsageError("--crop-transparent is already what --background transparent crops are");
     if (options.atlas && options.atlasDir)
         throw UsageError("--atlas and --atlas-dir do not go together");
     if (options.atlas && options.several())
@@ -227,5 +223,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     checkTogether(options, app);
     return line;
 }
+
+std::string stemOf(const std::optional<std::string>& file) { return file ? std::filesystem::path(*file).stem().string() : "sample"; }
 
 } // namespace iconfinder::cli

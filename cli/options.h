@@ -62,4 +62,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 // A name of the colour table (any case), #RRGGBB or RRGGBB; throws UsageError.
 ColorValue parseColor(const std::string& text);
 
+// A picture's name without folder and extension: "sample" for the built-in one.
+std::string stemOf(const std::optional<std::string>& file);
+
 } // namespace iconfinder::cli

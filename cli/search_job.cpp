@@ -53,9 +53,6 @@ Picture readPicture(const Options& options, ByteSource& source)
     return picture;
 }
 
-// The input's name without folder and extension.
-std::string stemOf(const std::optional<std::string>& file) { return file ? fs::path(*file).stem().string() : "sample"; }
-
 std::vector<PlacedRegion> regionsOf(const Options& options, ForegroundMask& mask)
 {
     const std::vector<RegionBox> found = extractRegions(mask);

@@ -25,6 +25,21 @@ std::vector<std::filesystem::path> filesIn(const char* folder)
     return files;
 }
 
+// Every file of the good and questionable folders that decodes, with its picture.
+std::vector<std::pair<std::filesystem::path, PixelImage>> decodableFiles()
+{
+    std::vector<std::pair<std::filesystem::path, PixelImage>> decoded;
+    for (const char* folder : {"good", "questionable"}) {
+        for (const auto& path : filesIn(folder)) {
+            try {
+                decoded.emplace_back(path, bmp::readFile(path));
+            } catch (const FormatError&) {
+            }
+        }
+    }
+    return decoded;
+}
+
 // Qt widens narrow channels by shifting, we by bit replication: the low bits may differ.
 int allowedDifference(const std::string& name) { return name.rfind("rgb16", 0) == 0 ? 7 : 0; }
 
@@ -85,64 +100,47 @@ TEST(BmpSuite, QuestionableFilesDecodeOrAreRefusedClearly)
 // decoded picture.
 TEST(BmpSuite, EveryVariantFillsTheMaskOfItsPicture)
 {
-    std::size_t checked = 0;
-    for (const char* folder : {"good", "questionable"}) {
-        for (const auto& path : filesIn(folder)) {
-            PixelImage picture;
-            try {
-                picture = bmp::readFile(path);
-            } catch (const FormatError&) {
-                continue;
-            }
-            const Pixel middle = picture.at(picture.width() / 2, picture.height() / 2);
-            for (const BackgroundRule& rule : {BackgroundRule::colour({redOf(middle), greenOf(middle), blueOf(middle)}),
-                                               BackgroundRule::colour({255, 255, 255}, 60)}) {
-                MaskBuilder builder(rule);
-                FileSource source(path);
-                bmp::decode(source, builder);
-                EXPECT_TRUE(builder.take() == maskOf(picture, rule)) << path.filename();
-            }
-            ++checked;
+    const auto decoded = decodableFiles();
+    for (const auto& [path, picture] : decoded) {
+        const Pixel middle = picture.at(picture.width() / 2, picture.height() / 2);
+        for (const BackgroundRule& rule : {BackgroundRule::colour({redOf(middle), greenOf(middle), blueOf(middle)}),
+                                           BackgroundRule::colour({255, 255, 255}, 60)}) {
+            MaskBuilder builder(rule);
+            FileSource source(path);
+            bmp::decode(source, builder);
+            EXPECT_TRUE(builder.take() == maskOf(picture, rule)) << path.filename();
         }
     }
-    EXPECT_GT(checked, 55u);
+    EXPECT_GT(decoded.size(), 55u);
 }
 
 // Only a bit-field alpha mask gives a bitmap alpha; Qt sees the same files as having it.
 TEST(BmpSuite, AlphaComesFromTheAlphaMaskOnly)
 {
-    for (const char* folder : {"good", "questionable"}) {
-        for (const auto& path : filesIn(folder)) {
-            PixelImage ours;
-            try {
-                ours = bmp::readFile(path);
-            } catch (const FormatError&) {
-                continue;
-            }
-            const std::string name = path.filename().string();
-            const bool expected = name.rfind("rgba", 0) == 0;
-            EXPECT_EQ(ours.hasAlpha(), expected) << name;
-            if (!ours.hasAlpha()) {
-                for (const Pixel p : ours.pixels())
-                    ASSERT_EQ(alphaOf(p), 255) << name << ": a picture without alpha is opaque";
-            }
-            const QImage theirs(QString::fromStdString(path.string()));
-            if (expected && theirs.hasAlphaChannel()) {
-                // Qt widens a narrow alpha by shifting, we by bit replication (as for colours):
-                // Qt's value is ours with the bits below the channel's width cleared.
-                const QImage argb = theirs.convertToFormat(QImage::Format_ARGB32);
-                const auto shiftedBy = [&](int low) {
-                    for (int y = 0; y < ours.height(); ++y)
-                        for (int x = 0; x < ours.width(); ++x)
-                            if ((alphaOf(ours.at(x, y)) >> low << low) != qAlpha(argb.pixel(x, y)))
-                                return false;
-                    return true;
-                };
-                bool agree = false;
-                for (int low = 0; low < 8 && !agree; ++low)
-                    agree = shiftedBy(low);
-                EXPECT_TRUE(agree) << name;
-            }
+    for (const auto& [path, ours] : decodableFiles()) {
+        const std::string name = path.filename().string();
+        const bool expected = name.rfind("rgba", 0) == 0;
+        EXPECT_EQ(ours.hasAlpha(), expected) << name;
+        if (!ours.hasAlpha()) {
+            for (const Pixel p : ours.pixels())
+                ASSERT_EQ(alphaOf(p), 255) << name << ": a picture without alpha is opaque";
+        }
+        const QImage theirs(QString::fromStdString(path.string()));
+        if (expected && theirs.hasAlphaChannel()) {
+            // Qt widens a narrow alpha by shifting, we by bit replication (as for colours):
+            // Qt's value is ours with the bits below the channel's width cleared.
+            const QImage argb = theirs.convertToFormat(QImage::Format_ARGB32);
+            const auto shiftedBy = [&](int low) {
+                for (int y = 0; y < ours.height(); ++y)
+                    for (int x = 0; x < ours.width(); ++x)
+                        if ((alphaOf(ours.at(x, y)) >> low << low) != qAlpha(argb.pixel(x, y)))
+                            return false;
+                return true;
+            };
+            bool agree = false;
+            for (int low = 0; low < 8 && !agree; ++low)
+                agree = shiftedBy(low);
+            EXPECT_TRUE(agree) << name;
         }
     }
 }
