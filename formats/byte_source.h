@@ -1,5 +1,6 @@
 #pragma once
 
+#include "errors.h"
 #include "file_io.h"
 #include "mapped_piece.h"
 
@@ -37,6 +38,20 @@ public:
             std::copy(bytes.begin(), bytes.end(), dest.begin());
     }
 };
+
+// Runs `decode` over `source`: bytes that went missing while they were read, should the file
+// shrink meanwhile, explain whatever went wrong after, and are reported even when nothing did.
+template <class Decode>
+void decodeWhole(ByteSource& source, Decode&& decode)
+{
+    try {
+        decode();
+    } catch (const FormatError&) {
+        source.verify();
+        throw;
+    }
+    source.verify();
+}
 
 class MemorySource final : public ByteSource {
 public:

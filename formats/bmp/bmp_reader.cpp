@@ -18,18 +18,13 @@ PixelImage decodePicture(ByteSource& source)
 
 void decode(ByteSource& source, RowSink& sink)
 {
-    // Bytes that went missing while they were read explain whatever went wrong after.
-    try {
+    decodeWhole(source, [&] {
         const BmpLayout layout = readLayout(source);
         if (layout.encoding == Encoding::Rle8 || layout.encoding == Encoding::Rle4)
             decodeRle(source, layout, sink);
         else
             decodePlain(source, layout, sink);
-    } catch (const FormatError&) {
-        source.verify();
-        throw;
-    }
-    source.verify();
+    });
 }
 
 PixelImage read(std::span<const std::byte> file)

@@ -62,9 +62,7 @@ void swapRedAndBlue(std::byte* row, int width)
         std::swap(row[0], row[2]);
 }
 
-} // namespace
-
-void decode(ByteSource& source, RowSink& sink)
+void decodeRows(ByteSource& source, RowSink& sink)
 {
     Context context(spng_ctx_new(0));
     if (!context)
@@ -116,6 +114,13 @@ void decode(ByteSource& source, RowSink& sink)
     // The chunks after the pixels, to the end: a wrong checksum of the last data chunk shows
     // only here.
     check(spng_decode_chunks(ctx), reader);
+}
+
+} // namespace
+
+void decode(ByteSource& source, RowSink& sink)
+{
+    decodeWhole(source, [&] { decodeRows(source, sink); });
 }
 
 } // namespace iconfinder::png
