@@ -22,84 +22,91 @@ public:
         return i;
     }
     // The earlier one stays the root, so a group's root is its earliest member.
-    bool unite(std::size_t a, std::size_t b)
+    std::size_t unite(std::size_t a, std::size_t b)
     {
         a = find(a);
         b = find(b);
-        if (a == b)
-            return false;
         parent_[std::max(a, b)] = std::min(a, b);
-        return true;
+        return std::min(a, b);
     }
 
 private:
     std::vector<std::size_t> parent_;
 };
 
-// Grid cells about twice the size of a typical box widened by the distance (the median, so
-// that a few huge boxes do not make every cell crowded).
-int cellSizeFor(std::span<const RegionBox> boxes, int distance)
+// A range of grid cells, columns minX .. maxX and rows minY .. maxY.
+struct Cells {
+    std::int64_t minX, minY, maxX, maxY;
+};
+
+// The part of `outer` not in `inner` (which lies within it), as up to four rectangles of the
+// same kind: cell ranges or pixel boxes, both ends inclusive.
+template <class Rectangle>
+std::vector<Rectangle> without(const Rectangle& outer, const Rectangle& inner)
 {
-    std::vector<int> sizes;
-    sizes.reserve(boxes.size());
-    for (const RegionBox& box : boxes)
-        sizes.push_back(std::max(box.width(), box.height()) + distance);
-    std::nth_element(sizes.begin(), sizes.begin() + static_cast<std::ptrdiff_t>(sizes.size() / 2), sizes.end());
-    return std::max(4, 2 * sizes[sizes.size() / 2]);
+    const auto empty = [](const Rectangle& r) { return r.minX > r.maxX || r.minY > r.maxY; };
+    if (empty(inner))
+        return {outer};
+    std::vector<Rectangle> parts = {{outer.minX, outer.minY, outer.maxX, inner.minY - 1},
+                                    {outer.minX, inner.maxY + 1, outer.maxX, outer.maxY},
+                                    {outer.minX, inner.minY, inner.minX - 1, inner.maxY},
+                                    {inner.maxX + 1, inner.minY, outer.maxX, inner.maxY}};
+    std::erase_if(parts, empty);
+    return parts;
 }
 
-// One round: boxes closer than the distance, directly or through others, become one group,
-// the union of its boxes in the place of its earliest member. False when nothing merged.
-bool mergeOnce(std::vector<RegionBox>& boxes, int distance)
-{
-    // Widened to the right and downwards by the distance, two boxes are closer than it exactly
-    // when they overlap: each is filed under the grid cells its widened box covers, and only
-    // boxes filed under one cell are compared.
-    const int cell = cellSizeFor(boxes, distance);
-    struct Filed {
-        std::uint64_t cell;
-        std::uint32_t box;
-        bool operator<(const Filed& other) const { return cell != other.cell ? cell < other.cell : box < other.box; }
-    };
-    std::vector<Filed> filed;
-    filed.reserve(boxes.size() * 2);
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        const RegionBox& box = boxes[i];
-        for (std::uint64_t row = static_cast<std::uint64_t>(box.minY / cell); row <= static_cast<std::uint64_t>((box.maxY + distance) / cell); ++row)
-            for (std::uint64_t column = static_cast<std::uint64_t>(box.minX / cell);
-                 column <= static_cast<std::uint64_t>((box.maxX + distance) / cell); ++column)
-                filed.push_back({row << 32 | column, static_cast<std::uint32_t>(i)});
-    }
-    std::sort(filed.begin(), filed.end());
-
-    DisjointSets groups(boxes.size());
-    bool merged = false;
-    for (std::size_t start = 0; start < filed.size();) {
-        std::size_t end = start + 1;
-        while (end < filed.size() && filed[end].cell == filed[start].cell)
-            ++end;
-        for (std::size_t a = start; a < end; ++a)
-            for (std::size_t b = a + 1; b < end; ++b)
-                if (closerThan(boxes[filed[a].box], boxes[filed[b].box], distance))
-                    merged |= groups.unite(filed[a].box, filed[b].box);
-        start = end;
-    }
-    if (!merged)
-        return false;
-    std::vector<RegionBox> united;
-    std::vector<std::size_t> place(boxes.size(), SIZE_MAX);
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        const std::size_t root = groups.find(i);
-        if (place[root] == SIZE_MAX) {
-            place[root] = united.size();
-            united.push_back(boxes[i]);
-        } else {
-            united[place[root]] = unite(united[place[root]], boxes[i]);
+// Boxes widened to the right and downwards by the distance: two boxes are closer than it
+// exactly when their widened boxes overlap. Groups that are not closer than the distance to one
+// another have widened boxes apart, so a grid in which each is filed under the cells its widened
+// box touches holds few entries a cell; a group that grows is filed only under the cells it
+// newly touches, and the cells of the groups it swallowed lead to it through the disjoint sets.
+class Grid {
+public:
+    Grid(std::span<const RegionBox> boxes, int distance) : distance_(distance)
+    {
+        // Cells about twice a typical widened box (the median, so that a few huge boxes do not
+        // crowd every cell), and never many more cells than boxes.
+        std::vector<std::int64_t> sizes;
+        std::int64_t right = 0, bottom = 0;
+        for (const RegionBox& box : boxes) {
+            sizes.push_back(std::int64_t{std::max(box.width(), box.height())} + distance);
+            right = std::max<std::int64_t>(right, std::int64_t{box.maxX} + distance);
+            bottom = std::max<std::int64_t>(bottom, std::int64_t{box.maxY} + distance);
         }
+        std::nth_element(sizes.begin(), sizes.begin() + static_cast<std::ptrdiff_t>(sizes.size() / 2), sizes.end());
+        cell_ = std::max<std::int64_t>(4, 2 * sizes[sizes.size() / 2]);
+        while ((right / cell_ + 1) * (bottom / cell_ + 1) > 4 * static_cast<std::int64_t>(boxes.size()) + 1024)
+            cell_ *= 2;
+        columns_ = right / cell_ + 1;
+        cells_.resize(static_cast<std::size_t>(columns_ * (bottom / cell_ + 1)));
     }
-    boxes = std::move(united);
-    return true;
-}
+
+    // The pixels a box's widened box covers, and the cells those touch.
+    RegionBox widened(const RegionBox& box) const { return {box.minX, box.minY, box.maxX + distance_, box.maxY + distance_}; }
+    Cells touched(const RegionBox& pixels) const
+    {
+        return {pixels.minX / cell_, pixels.minY / cell_, pixels.maxX / cell_, pixels.maxY / cell_};
+    }
+
+    void file(const Cells& cells, std::uint32_t group)
+    {
+        forEach(cells, [&](std::vector<std::uint32_t>& cell) { cell.push_back(group); });
+    }
+
+    template <class Visit>
+    void forEach(const Cells& cells, Visit visit)
+    {
+        for (std::int64_t row = cells.minY; row <= cells.maxY; ++row)
+            for (std::int64_t column = cells.minX; column <= cells.maxX; ++column)
+                visit(cells_[static_cast<std::size_t>(row * columns_ + column)]);
+    }
+
+private:
+    int distance_;
+    std::int64_t cell_ = 4;
+    std::int64_t columns_ = 1;
+    std::vector<std::vector<std::uint32_t>> cells_;
+};
 
 } // namespace
 
@@ -111,12 +118,71 @@ bool closerThan(const RegionBox& a, const RegionBox& b, int distance)
 
 std::vector<RegionBox> mergeRegions(std::span<const RegionBox> boxes, int distance)
 {
-    std::vector<RegionBox> merged(boxes.begin(), boxes.end());
-    // A merged box may now be close to boxes none of its members was close to: again until
-    // a round merges nothing.
-    if (distance > 0 && !merged.empty())
-        while (mergeOnce(merged, distance)) {
+    if (distance <= 0 || boxes.size() < 2)
+        return {boxes.begin(), boxes.end()};
+    // Boxes join one at a time. The groups filed so far are not closer than the distance to
+    // one another; a new box takes in every group close to it, and the grown group every group
+    // close to what it grew by, until none is; then it is filed in turn.
+    Grid grid(boxes, distance);
+    DisjointSets groups(boxes.size());
+    std::vector<RegionBox> extent(boxes.begin(), boxes.end()); // each group's box, at its root
+    std::vector<char> filed(boxes.size(), 0);
+    std::vector<std::size_t> seen(boxes.size(), 0); // the round in which a group was looked at
+    std::size_t round = 0;
+    std::vector<std::size_t> close;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        std::size_t root = i;
+        RegionBox box = boxes[i];
+        Cells alreadyFiled{0, 0, -1, -1}; // cells of the largest group taken in, which lead here
+        std::int64_t largestFiledArea = 0;
+        std::vector<RegionBox> search = {grid.widened(box)};
+        for (;;) {
+            ++round;
+            close.clear();
+            for (const RegionBox& pixels : search) {
+                grid.forEach(grid.touched(pixels), [&](const std::vector<std::uint32_t>& cell) {
+                    for (const std::uint32_t entry : cell) {
+                        const std::size_t other = groups.find(entry);
+                        if (other != root && filed[other] && seen[other] != round) {
+                            seen[other] = round;
+                            if (closerThan(box, extent[other], distance))
+                                close.push_back(other);
+                        }
+                    }
+                });
+            }
+            if (close.empty())
+                break;
+            // Nothing filed is close to a group taken in, and the box before was searched: of
+            // those, the largest need not be searched again.
+            RegionBox searched = box;
+            std::int64_t largest = std::int64_t{box.width()} * box.height();
+            for (const std::size_t other : close) {
+                const RegionBox& taken = extent[other];
+                const std::int64_t area = std::int64_t{taken.width()} * taken.height();
+                if (area > largest) {
+                    largest = area;
+                    searched = taken;
+                }
+                if (area >= largestFiledArea) {
+                    largestFiledArea = area;
+                    alreadyFiled = grid.touched(grid.widened(taken));
+                }
+                filed[other] = 0;
+                box = unite(box, taken);
+                root = groups.unite(root, other);
+            }
+            search = without(grid.widened(box), grid.widened(searched));
         }
+        extent[root] = box;
+        filed[root] = 1;
+        for (const Cells& cells : without(grid.touched(grid.widened(box)), alreadyFiled))
+            grid.file(cells, static_cast<std::uint32_t>(root));
+    }
+    std::vector<RegionBox> merged;
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        if (filed[i])
+            merged.push_back(extent[i]);
     return merged;
 }
 

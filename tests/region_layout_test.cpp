@@ -68,6 +68,24 @@ TEST(RegionMerge, MatchesThePlainDefinition)
     EXPECT_EQ(mergeRegions(std::vector<RegionBox>{{0, 0, 5, 5}, {7, 0, 9, 5}}, 2).size(), 1u) << "but is closer than 2";
 }
 
+TEST(RegionMerge, CascadesAndHugeBoxesMatchThePlainDefinition)
+{
+    // Many boxes of very different sizes, so that groups grow into one another again and
+    // again and huge boxes meet small ones.
+    pictures::Random random(2024);
+    for (int i = 0; i < 200; ++i) {
+        std::vector<RegionBox> boxes;
+        const int area = random.between(100, 600);
+        for (int k = random.between(100, 250); k > 0; --k) {
+            const int x = random.below(area), y = random.below(area);
+            const int size = random.chance(5) ? random.between(50, 200) : random.between(0, 6);
+            boxes.push_back({x, y, x + random.below(size + 1), y + random.below(size + 1)});
+        }
+        const int distance = random.between(1, 12);
+        ASSERT_EQ(mergeRegions(boxes, distance), mergedPlainly(boxes, distance)) << "set " << i << ", distance " << distance;
+    }
+}
+
 TEST(RegionMerge, ManyBoxesStayFast)
 {
     // 300,000 boxes on a grid, 3 pixels apart but for every third pair in a row, 2 apart: a
