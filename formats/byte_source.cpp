@@ -22,6 +22,7 @@ std::span<const std::byte> FileSource::read(std::uint64_t offset, std::size_t co
 {
     if (count >= kMapFrom) {
         verify();
+        piece_ = MappedPiece(); // the last piece goes before the next comes: one at a time in memory
         piece_ = MappedPiece(file_.descriptor(), offset, count);
         if (piece_.mapped())
             return piece_.bytes();
