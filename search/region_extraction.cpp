@@ -12,6 +12,9 @@ constexpr std::uint64_t kAll = ~std::uint64_t{0};
 // Bits lo .. hi of a word.
 inline std::uint64_t bitRange(int lo, int hi) { return (kAll << lo) & (kAll >> (63 - hi)); }
 
+// Marks word i of a row empty in the row's summary.
+inline void forgetWord(std::uint64_t* summary, std::size_t i) { summary[i >> 6] &= ~(std::uint64_t{1} << (i & 63)); }
+
 // Two neighbouring words of a row seen as one, the first in the low half, so that narrow
 // shapes need no care where one word ends and the next begins.
 __extension__ using Pair = unsigned __int128;
@@ -74,7 +77,7 @@ struct Window {
         clear(row, bits);
         for (int i = first; i < first + (pair ? 2 : 1); ++i)
             if (row[i] == 0)
-                summary[i >> 6] &= ~(std::uint64_t{1} << (i & 63));
+                forgetWord(summary, static_cast<std::size_t>(i));
     }
     int lowest(Bits bits) const
     {
@@ -100,7 +103,6 @@ using WordWindow = Window<std::uint64_t>;
 using PairWindow = Window<Pair>;
 
 // The growth of one region: its box, and the steps that take runs and offer neighbour rows.
-// Kept in one local object so that the compiler holds the box in registers.
 struct Growth {
     std::uint64_t* mask;
     std::uint64_t* frontier;
@@ -136,7 +138,7 @@ struct Growth {
             }
             row[i] &= ~bits;
             if (row[i] == 0)
-                summaryRow(y)[i >> 6] &= ~(std::uint64_t{1} << (i & 63));
+                forgetWord(summaryRow(y), static_cast<std::size_t>(i));
             front[i] |= bits;
             if (stretch < 0)
                 stretch = i;
@@ -323,7 +325,7 @@ RegionExtraction::RegionExtraction(ForegroundMask& work)
 {
     for (int y = 0; y < work.height(); ++y) {
         const std::uint64_t* row = work.row(y);
-        std::uint64_t* summary = summary_.data() + static_cast<std::size_t>(y) * summaryPerRow_;
+        std::uint64_t* summary = summaryRow(y);
         for (std::size_t i = 0; i < work.wordsPerRow(); ++i)
             summary[i >> 6] |= std::uint64_t{row[i] != 0} << (i & 63);
     }
@@ -333,7 +335,7 @@ bool RegionExtraction::findSeed(int& x, int& y)
 {
     for (; seedY_ < work_.height(); ++seedY_, seedX_ = 0) {
         const std::uint64_t* row = work_.row(seedY_);
-        std::uint64_t* summary = summary_.data() + static_cast<std::size_t>(seedY_) * summaryPerRow_;
+        std::uint64_t* summary = summaryRow(seedY_);
         const std::size_t startWord = static_cast<std::size_t>(seedX_) >> 6;
         for (std::size_t s = startWord >> 6; s < summaryPerRow_; ++s) {
             std::uint64_t candidates = summary[s] & (s == startWord >> 6 ? kAll << (startWord & 63) : kAll);
@@ -346,7 +348,7 @@ bool RegionExtraction::findSeed(int& x, int& y)
                     return true;
                 }
                 if (row[i] == 0)
-                    summary[s] &= ~(std::uint64_t{1} << (i & 63));
+                    forgetWord(summary, i);
             }
         }
     }
@@ -366,7 +368,7 @@ RegionBox RegionExtraction::takeRegion(int seedX, int seedY)
     const bool inWindow = (seedRun & window.edges) == 0;
     RegionBox box{seedX, seedY, seedX, seedY};
     if (inWindow) {
-        window.take(row, seedRun, summary_.data() + static_cast<std::size_t>(seedY) * summaryPerRow_);
+        window.take(row, seedRun, summaryRow(seedY));
         box.maxX = window.highest(seedRun);
         // A run with nothing above or below it, as specks and dots are, is the whole region.
         const std::uint64_t near = seedRun | seedRun << 1 | seedRun >> 1;
@@ -395,19 +397,19 @@ void RegionExtraction::eraseBox(const RegionBox& box)
     const std::uint64_t firstBits = kAll << (box.minX & 63);
     const std::uint64_t lastBits = kAll >> (63 - ((box.maxX - 1) & 63));
     // Clears the box's columns of word i of a row, and the summary's bit once it is empty.
-    const auto clear = [&](std::uint64_t* row, std::uint64_t& summary, int i) {
+    const auto clear = [&](std::uint64_t* row, std::uint64_t* summary, int i) {
         row[i] &= ~((i == firstWord ? firstBits : kAll) & (i == lastWord ? lastBits : kAll));
         if (row[i] == 0)
-            summary &= ~(std::uint64_t{1} << (i & 63));
+            forgetWord(summary, static_cast<std::size_t>(i));
     };
     const int firstSummary = firstWord >> 6, lastSummary = lastWord >> 6;
     for (int y = box.minY; y < box.maxY; ++y) {
         std::uint64_t* row = work_.row(y);
-        std::uint64_t* summary = summary_.data() + static_cast<std::size_t>(y) * summaryPerRow_;
+        std::uint64_t* summary = summaryRow(y);
         for (int s = firstSummary; s <= lastSummary; ++s) {
             const std::uint64_t range = bitRange(s == firstSummary ? firstWord & 63 : 0, s == lastSummary ? lastWord & 63 : 63);
             for (std::uint64_t words = summary[s] & range; words != 0; words &= words - 1)
-                clear(row, summary[s], s * 64 + std::countr_zero(words));
+                clear(row, summary, s * 64 + std::countr_zero(words));
         }
     }
 }

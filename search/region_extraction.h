@@ -57,6 +57,7 @@ private:
     bool findSeed(int& x, int& y);
     RegionBox takeRegion(int seedX, int seedY);
     void eraseBox(const RegionBox& box);
+    std::uint64_t* summaryRow(int y) { return summary_.data() + static_cast<std::size_t>(y) * summaryPerRow_; }
 
     ForegroundMask& work_;
     std::size_t summaryPerRow_;
