@@ -29,6 +29,16 @@ public:
         return true;
     }
 
+    // Whether every limit is 0 or 255, so that each byte either must equal the reference's or
+    // never counts: one comparison a byte instead of a distance.
+    bool isExact() const
+    {
+        for (int shift = 0; shift < 32; shift += 8)
+            if (const auto limit = limits_ >> shift & 0xFF; limit != 0 && limit != 0xFF)
+                return false;
+        return true;
+    }
+
     bool isTransparent() const { return alphaOf(limits_) != 255; }
     // What a background pixel is filled with: the colour, opaque, or full transparency.
     Pixel fill() const { return isTransparent() ? Pixel{0} : reference_ | kAlphaBits; }

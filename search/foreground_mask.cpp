@@ -118,7 +118,7 @@ void maskRow(const std::byte* row, int width, const BackgroundRule& rule, std::u
 #if defined(ICONFINDER_AVX2)
     static const bool wide = avx2::available();
     if (wide)
-        x = avx2::maskWords(row, width, bytesPerPixel, rule.reference(), rule.limits(), words);
+        x = avx2::maskWords(row, width, bytesPerPixel, rule.reference(), rule.limits(), rule.isExact(), words);
 #endif
     std::fill(words + (x >> 6), words + wordsFor(width), 0);
     if constexpr (!std::is_same_v<Background16, std::nullptr_t>) {
@@ -164,16 +164,13 @@ void MaskBuilder::putRow(int y, const std::byte* row, RowLayout layout)
 #if defined(__SSE2__)
     const bool threeBytes = layout == RowLayout::Bgr24;
     const Pattern pattern(rule_, threeBytes ? 3 : 4);
-    bool exact = true;
-    for (int shift = 0; shift < 32; shift += 8)
-        exact &= (rule_.limits() >> shift & 0xFF) == 0 || (rule_.limits() >> shift & 0xFF) == 0xFF;
     const auto run = [&](const auto& match) {
         if (threeBytes)
             maskRow<3>(row, width, rule_, words, [&](const std::byte* p) { return background16of24(p, match); }, load24);
         else
             maskRow<4>(row, width, rule_, words, [&](const std::byte* p) { return background16(p, match); }, load32);
     };
-    if (exact)
+    if (rule_.isExact())
         run(Exact{pattern});
     else
         run(Tolerant{pattern});

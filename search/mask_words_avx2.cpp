@@ -52,11 +52,9 @@ int words(const std::byte* row, int width, std::uint32_t reference, std::uint32_
 
 bool available() { return __builtin_cpu_supports("avx2"); }
 
-int maskWords(const std::byte* row, int width, int bytesPerPixel, std::uint32_t reference, std::uint32_t limits, std::uint64_t* out)
+int maskWords(const std::byte* row, int width, int bytesPerPixel, std::uint32_t reference, std::uint32_t limits, bool exact,
+              std::uint64_t* out)
 {
-    bool exact = true;
-    for (int shift = 0; shift < 32; shift += 8)
-        exact &= (limits >> shift & 0xFF) == 0 || (limits >> shift & 0xFF) == 0xFF;
     if (bytesPerPixel == 3)
         return exact ? words<3, true>(row, width, reference, limits, out) : words<3, false>(row, width, reference, limits, out);
     return exact ? words<4, true>(row, width, reference, limits, out) : words<4, false>(row, width, reference, limits, out);
