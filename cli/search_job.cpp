@@ -84,20 +84,12 @@ void writeOutputs(const Options& options, const std::optional<std::string>& file
     }
     if (options.framed) {
         drawFrames(*picture.pixels, boxes);
-        try {
-            writePictureFile(*picture.pixels, *formatOfName(*options.framed), *options.framed);
-        } catch (const IoError& e) {
-            throw IoError(e.what(), *options.framed);
-        }
+        writePictureFile(*picture.pixels, *formatOfName(*options.framed), *options.framed);
     }
     if (options.atlas) {
         const std::string text = atlasJson(regions, names, imagePathFrom(*options.atlas, *file), picture.mask.width(),
                                            picture.mask.height(), options.atlasLayout);
-        try {
-            writeWholeFile(*options.atlas, [&](ByteWriter& out) { out.write(text); });
-        } catch (const IoError& e) {
-            throw IoError(e.what(), *options.atlas);
-        }
+        writeWholeFile(*options.atlas, [&](ByteWriter& out) { out.write(text); });
     }
     if (options.atlasDir) {
         // Like the crops' folder, the atlases' is made when missing.

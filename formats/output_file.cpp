@@ -17,12 +17,20 @@ namespace fs = std::filesystem;
 
 std::string folderName(const fs::path& path) { return path.has_parent_path() ? path.parent_path().string() : std::string("."); }
 
-// Writes through `fd` what `encode` produces.
-void encodeInto(int fd, const std::function<void(ByteWriter&)>& encode)
+// Writes through `fd` what `encode` produces and closes it; `durable` waits until the bytes
+// are on the disk. Failures name `target`.
+void encodeInto(FileDescriptor& fd, const fs::path& target, const std::function<void(ByteWriter&)>& encode, bool durable)
 {
-    ByteWriter out([fd](std::span<const std::byte> bytes) { writeAll(fd, bytes); });
-    encode(out);
-    out.flush();
+    try {
+        ByteWriter out([&fd](std::span<const std::byte> bytes) { writeAll(fd.get(), bytes); });
+        encode(out);
+        out.flush();
+        if (durable && ::fsync(fd.get()) != 0)
+            throw IoError("cannot write: " + systemReason(errno));
+        fd.close();
+    } catch (const IoError& e) {
+        throw IoError(e.what(), target.string());
+    }
 }
 
 // A hidden temporary file beside its target, removed again unless it was renamed into place.
@@ -63,17 +71,7 @@ public:
     }
 
     // Writes the contents and closes the file; `durable` waits until they are on the disk.
-    void write(const std::function<void(ByteWriter&)>& encode, bool durable)
-    {
-        try {
-            encodeInto(fd_.get(), encode);
-            if (durable && ::fsync(fd_.get()) != 0)
-                throw IoError("cannot write: " + systemReason(errno));
-            fd_.close();
-        } catch (const IoError& e) {
-            throw IoError(e.what(), target_.string());
-        }
-    }
+    void write(const std::function<void(ByteWriter&)>& encode, bool durable) { encodeInto(fd_, target_, encode, durable); }
 
     void renameIntoPlace()
     {
@@ -138,13 +136,12 @@ private:
 void writeWholeFile(const fs::path& path, const std::function<void(ByteWriter&)>& encode)
 {
     switch (existingAt(path)) {
-    case Existing::Directory: throw IoError("is a directory");
+    case Existing::Directory: throw IoError("is a directory", path.string());
     case Existing::Other: {
         FileDescriptor device(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
         if (device.get() < 0)
-            throw IoError("cannot open: " + systemReason(errno));
-        encodeInto(device.get(), encode);
-        device.close();
+            throw IoError("cannot open: " + systemReason(errno), path.string());
+        encodeInto(device, path, encode, false);
         return;
     }
     case Existing::None:

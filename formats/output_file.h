@@ -12,7 +12,8 @@ namespace iconfinder {
 
 // Writes the bytes `encode` produces to `path`, whole or not at all: a regular file is written
 // under a hidden temporary name beside it, flushed to the disk and renamed into place; a
-// device (/dev/null, /dev/stdout) is written in place. Throws IoError naming the reason.
+// device (/dev/null, /dev/stdout) is written in place. Throws IoError naming the reason, its
+// path() `path`.
 void writeWholeFile(const std::filesystem::path& path, const std::function<void(ByteWriter&)>& encode);
 
 // Writes files into one folder all or none. The folder is created when missing; no name may be
