@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <memory>
 #include <unordered_map>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace iconfinder {
@@ -90,15 +89,25 @@ private:
     bool inPlace_ = false;
 };
 
-// What stands at `path` already: nothing, a regular file, a directory or something else.
+// What stands at a path already: nothing (or nothing that can be looked at), a regular file,
+// a directory or something else.
 enum class Existing { None, Regular, Directory, Other };
+
+Existing kindOf(const fs::file_status& status)
+{
+    switch (status.type()) {
+    case fs::file_type::none:
+    case fs::file_type::not_found: return Existing::None;
+    case fs::file_type::regular: return Existing::Regular;
+    case fs::file_type::directory: return Existing::Directory;
+    default: return Existing::Other;
+    }
+}
 
 Existing existingAt(const fs::path& path)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return Existing::None;
-    return S_ISREG(info.st_mode) ? Existing::Regular : S_ISDIR(info.st_mode) ? Existing::Directory : Existing::Other;
+    std::error_code error;
+    return kindOf(fs::status(path, error));
 }
 
 // Creates `folder` and its missing parents; removes what it created again unless kept.
@@ -160,9 +169,7 @@ void writeFilesInFolder(const fs::path& folder, const std::vector<std::string>& 
     std::unordered_map<std::string, Existing> present;
     for (const auto& entry : fs::directory_iterator(folder, fs::directory_options::skip_permission_denied)) {
         std::error_code error;
-        const fs::file_status status = entry.status(error);
-        present[entry.path().filename().string()] =
-            fs::is_regular_file(status) ? Existing::Regular : fs::is_directory(status) ? Existing::Directory : Existing::Other;
+        present[entry.path().filename().string()] = kindOf(entry.status(error));
     }
     for (const std::string& name : names) {
         const auto found = present.find(name);
