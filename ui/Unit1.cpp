@@ -100,6 +100,9 @@ QColor chooseColour() { return QColorDialog::getColor(Qt::white, Form1); }
 
 std::string pathOf(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
+// The error as the window shows it: the path it concerns in front.
+Error errorAt(const QString& path, const Error& e) { return Error(QDir::toNativeSeparators(path).toStdString() + ": " + e.what()); }
+
 } // namespace
 
 TForm1::TForm1(QWidget* owner)
@@ -229,7 +232,7 @@ void TForm1::loadFile(const QString& path)
         try {
             loaded = bmp::readFile(pathOf(path));
         } catch (const Error& e) {
-            throw Error(QDir::toNativeSeparators(path).toStdString() + ": " + e.what());
+            throw errorAt(path, e);
         }
         picture_ = std::move(loaded);
         frames_.forget();
@@ -306,7 +309,7 @@ void TForm1::saveFramedPicture()
             throw IoError("must end in .bmp or .png");
         writePictureFile(picture_, *format, pathOf(name));
     } catch (const Error& e) {
-        throw Error(QDir::toNativeSeparators(name).toStdString() + ": " + e.what());
+        throw errorAt(name, e);
     }
 }
 
@@ -325,7 +328,7 @@ void TForm1::saveIconFiles()
         writeCrops(picture_, lastSearch_.boxes, names, pathOf(folder), BackgroundRule::colour(resolve(BackColor)), CropStyle{});
     } catch (const IoError& e) {
         frames_.redraw(picture_);
-        throw Error((e.path().empty() ? pathOf(folder) : e.path()) + ": " + e.what());
+        throw errorAt(e.path().empty() ? folder : QFile::decodeName(QByteArray::fromStdString(e.path())), e);
     }
     frames_.redraw(picture_);
 }
