@@ -29,7 +29,7 @@ std::size_t floorPass(const PixelImage& picture)
 
 std::size_t ourDecode(const std::filesystem::path& file) { return bmp::readFile(file).pixelCount(); }
 
-std::size_t ourMerge(const std::vector<RegionBox>& boxes, int distance) { return mergeRegions(boxes, distance).size(); }
+std::size_t ourMerge(const std::vector<RegionBox>& boxes, int distance) { return mergeRegions(boxes, distance).boxes.size(); }
 
 #ifdef HAVE_OPENCV
 std::size_t openCvLabelling(const PixelImage& picture, int algorithm)

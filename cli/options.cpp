@@ -65,16 +65,24 @@ CLI::Option* addWord(CLI::App& app, const std::string& names, std::string& targe
     return app.add_option(names, target, wrapped(help))->check(CLI::IsMember(words))->option_text(text);
 }
 
-std::pair<int, int> parseSize(const std::string& text)
+bool isNumber(const std::string& text)
 {
-    const std::size_t by = text.find_first_of("xX");
-    const auto number = [&](const std::string& part) {
-        if (part.empty() || part.size() > 9 || !std::all_of(part.begin(), part.end(), [](unsigned char c) { return std::isdigit(c); }))
-            throw UsageError("--min-size: '" + text + "' is not W or WxH (such as 8 or 16x8)");
-        return std::stoi(part);
-    };
-    const int width = number(text.substr(0, by));
-    return {width, by == std::string::npos ? width : number(text.substr(by + 1))};
+    return !text.empty() && text.size() <= 9 && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+// Two whole numbers "AxB" (or "A,B"), or one standing for both when `single` is allowed;
+// `smallest` is the least each may be. `form` names the forms accepted for the message.
+std::pair<int, int> parsePair(const std::string& option, const std::string& text, const char* separators, int smallest,
+                              const std::string& form)
+{
+    const std::size_t by = text.find_first_of(separators);
+    const std::string first = text.substr(0, by), second = by == std::string::npos ? first : text.substr(by + 1);
+    if (!isNumber(first) || !isNumber(second))
+        throw UsageError(option + ": '" + text + "' is not " + form);
+    const std::pair<int, int> values{std::stoi(first), std::stoi(second)};
+    if (values.first < smallest || values.second < smallest)
+        throw UsageError(option + ": '" + text + "' must be at least " + std::to_string(smallest) + " each way");
+    return values;
 }
 
 // Checks what no single option can: how the options fit together.
@@ -85,7 +93,7 @@ void checkTogether(Options& options, const CLI::App& app)
         throw UsageError("--framed: '" + *options.framed + "' must end in .bmp or .png");
     if (options.framed && options.several())
         throw UsageError("--framed takes one picture, not " + std::to_string(options.files.size()));
-    for (const char* cropOnly : {"--crop-format", "--crop-transparent", "--padding", "--same-size"})
+    for (const char* cropOnly : {"--crop-format", "--crop-transparent", "--padding", "--same-size", "--isolate"})
         if (given(cropOnly) && !options.cropDir)
             throw UsageError(std::string(cropOnly) + " needs --crop");
     if (given("--align") && !options.crop.sameSize)
@@ -108,8 +116,21 @@ void checkTogether(Options& options, const CLI::App& app)
             if (!stems.insert(stemOf(file)).second)
                 throw UsageError("two pictures are named '" + stemOf(file) + "', so their crops or atlases would be written to the same place");
     }
+    for (const char* gridOnly : {"--trim", "--keep-empty", "--grid-offset", "--grid-spacing"})
+        if (given(gridOnly) && !options.gridded())
+            throw UsageError(std::string(gridOnly) + " needs --grid");
+    for (const char* fixedOnly : {"--grid-offset", "--grid-spacing"})
+        if (given(fixedOnly) && options.guessGrid)
+            throw UsageError(std::string(fixedOnly) + " does not go with --grid auto, which finds it");
+    for (const char* searchOnly : {"--merge", "--speck"})
+        if (given(searchOnly) && options.grid)
+            throw UsageError(std::string(searchOnly) + " has nothing to do with --grid WxH: the cells are the regions");
+    if (given("--order") && options.gridded())
+        throw UsageError("--order has nothing to do with --grid: cells are taken row by row");
+    if (given("--speck") && !options.shaping.merge.merges())
+        throw UsageError("--speck needs --merge: specks join the merged boxes");
     try {
-        options.name = NamePattern::parse(options.namePattern, options.order != RegionOrder::Search);
+        options.name = NamePattern::parse(options.namePattern, options.shaping.order != RegionOrder::Search || options.gridded());
     } catch (const std::invalid_argument& e) {
         throw UsageError("--name: " + std::string(e.what()));
     }
@@ -145,7 +166,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
 
     app.add_option("FILE", options.files, "Pictures to search, PNG or BMP\n(none: the built-in sample)")->type_name("");
 
-    std::string background = "White", minSize, order = "search", format = "lines", atlasFormat = "hash", cropFormat,
+    std::string background = "White", merge, grid, gridOffset, gridSpacing, minSize, order = "search", format = "lines", atlasFormat = "hash", cropFormat,
                 align = "center";
     text("-b,--background", background, "COLOR",
          "A colour name (White, Fuchsia, BtnFace, ...), #RRGGBB, transparent (pixels with alpha), or auto (transparent "
@@ -156,10 +177,24 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
               "background: 0-255, default 0")
         ->group("Background");
 
-    addNumber(app, "--merge", options.merge, 0, 1 << 30, "Merge boxes closer than N pixels until none are; 1 joins touching boxes")
+    text("--merge", merge, "N[xM]",
+         "Merge boxes closer than N pixels across and M down (M = N when omitted) until none are; 1 joins touching boxes",
+         "Regions");
+    addNumber(app, "--speck", options.shaping.speck, 1, 1 << 30,
+              "Regions at most N x N pixels are specks: they join the nearest merged box within the merge distance, "
+              "but never glue boxes together")
         ->group("Regions");
     text("--min-size", minSize, "W[xH]", "Leave out regions narrower than W or lower than H (H = W when omitted)", "Regions");
     addWord(app, "--order", order, {"search", "rows", "columns"}, "As found (default), in rows, or in columns")->group("Regions");
+
+    text("--grid", grid, "WxH|auto",
+         "Cut the picture into cells of W x H pixels instead of searching it, or guess the grid the regions repeat with",
+         "Grid");
+    text("--grid-offset", gridOffset, "X,Y", "Where the first cell's top-left corner is (default 0,0)", "Grid");
+    text("--grid-spacing", gridSpacing, "X[,Y]", "Pixels between cells across and down (default 0)", "Grid");
+    app.add_flag("--trim", options.trim, wrapped("A cell's box is the bounding box of its foreground, not the whole cell"))
+        ->group("Grid");
+    app.add_flag("--keep-empty", options.keepEmpty, wrapped("Cells without foreground are regions too"))->group("Grid");
 
     addWord(app, "--format", format, {"lines", "json"},
             "Print a line \"minX , minY , maxX , maxY \" per region (default), or a JSON object per picture")
@@ -183,6 +218,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
          "widths as {n:04}; default icon-{n:04}",
          "Crops");
     addNumber(app, "--padding", options.crop.padding, 0, 4096, "N more pixels on every side of each crop, filled like the background")
+        ->group("Crops");
+    app.add_flag("--isolate", options.isolate,
+                 wrapped("Crops keep only the pixels of their own region; pieces of neighbours reaching into the box become "
+                         "background"))
         ->group("Crops");
     app.add_flag("--same-size", options.crop.sameSize, wrapped("Make every crop as wide as the widest box and as high as the highest"))
         ->group("Crops");
@@ -212,9 +251,28 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         options.background = Background::Auto;
     else
         options.colour = parseColor(background);
+    Shaping& shaping = options.shaping;
+    if (!merge.empty()) {
+        const auto [across, down] = parsePair("--merge", merge, "xX", 0, "N or NxM (such as 3 or 4x8)");
+        shaping.merge = {across, down};
+    }
     if (!minSize.empty())
-        std::tie(options.minWidth, options.minHeight) = parseSize(minSize);
-    options.order = order == "rows" ? RegionOrder::Rows : order == "columns" ? RegionOrder::Columns : RegionOrder::Search;
+        std::tie(shaping.minWidth, shaping.minHeight) = parsePair("--min-size", minSize, "xX", 0, "W or WxH (such as 8 or 16x8)");
+    shaping.order = order == "rows" ? RegionOrder::Rows : order == "columns" ? RegionOrder::Columns : RegionOrder::Search;
+    if (grid == "auto") {
+        options.guessGrid = true;
+    } else if (!grid.empty()) {
+        GridSpec spec;
+        std::tie(spec.cellWidth, spec.cellHeight) = parsePair("--grid", grid, "xX", 1, "WxH (such as 64x64) or auto");
+        if (!gridOffset.empty()) {
+            if (gridOffset.find(',') == std::string::npos)
+                throw UsageError("--grid-offset: '" + gridOffset + "' is not X,Y (such as 8,4)");
+            std::tie(spec.x, spec.y) = parsePair("--grid-offset", gridOffset, ",", 0, "X,Y (such as 8,4)");
+        }
+        if (!gridSpacing.empty())
+            std::tie(spec.spacingX, spec.spacingY) = parsePair("--grid-spacing", gridSpacing, ",", 0, "X or X,Y (such as 2 or 2,4)");
+        options.grid = spec;
+    }
     options.format = format == "json" ? Format::Json : Format::Lines;
     options.atlasLayout = atlasFormat == "array" ? AtlasLayout::Array : AtlasLayout::Hash;
     if (!cropFormat.empty())

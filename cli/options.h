@@ -3,9 +3,10 @@
 #include "atlas.h"
 #include "color.h"
 #include "crops.h"
+#include "grid_cells.h"
 #include "name_pattern.h"
 #include "picture_file.h"
-#include "region_order.h"
+#include "region_shaping.h"
 
 #include <optional>
 #include <stdexcept>
@@ -24,10 +25,12 @@ struct Options {
     ColorValue colour = kWhite;
     int tolerance = 0;
 
-    int merge = 0;
-    int minWidth = 0;
-    int minHeight = 0;
-    RegionOrder order = RegionOrder::Search;
+    Shaping shaping;
+    std::optional<GridSpec> grid; // cells of a grid as the regions, instead of the search
+    bool guessGrid = false;       // the grid the search's regions repeat with
+    bool trim = false;            // a cell's box is the bounding box of its foreground
+    bool keepEmpty = false;       // cells without foreground are regions too
+    bool isolate = false;         // crops keep only the pixels their region took
 
     Format format = Format::Lines;
     std::optional<std::string> framed;
@@ -42,6 +45,7 @@ struct Options {
     int jobs = 1;
 
     bool several() const { return files.size() > 1; }
+    bool gridded() const { return grid || guessGrid; }
 };
 
 // A command line that cannot be followed; the message says which word and why.

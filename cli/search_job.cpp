@@ -3,9 +3,10 @@
 #include "atlas.h"
 #include "auto_background.h"
 #include "errors.h"
+#include "grid_guess.h"
 #include "icon_search.h"
 #include "output_file.h"
-#include "region_merge.h"
+#include "region_owners.h"
 #include "report.h"
 #include "sample_picture.h"
 
@@ -53,12 +54,63 @@ Picture readPicture(const Options& options, ByteSource& source)
     return picture;
 }
 
-std::vector<PlacedRegion> regionsOf(const Options& options, ForegroundMask& mask)
+// The regions to present, and what else they were found with.
+struct Regions {
+    std::vector<PlacedRegion> placed;
+    std::optional<GridLayout> grid;
+    std::optional<RegionOwners> owners; // with --isolate after a search: crop i keeps label i + 1
+};
+
+// A picture's problem that the options, not the file, cause: status 2.
+class PictureUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+std::string gridText(const GridSpec& grid)
 {
-    const std::vector<RegionBox> found = extractRegions(mask);
-    const std::vector<RegionBox> merged = mergeRegions(found, options.merge);
-    const std::vector<RegionBox> kept = withMinimumSize(merged, options.minWidth, options.minHeight);
-    return orderRegions(kept, options.order);
+    return "--grid " + std::to_string(grid.cellWidth) + "x" + std::to_string(grid.cellHeight) + " at " + std::to_string(grid.x) +
+           "," + std::to_string(grid.y);
+}
+
+Regions regionsOf(const Options& options, ForegroundMask& mask)
+{
+    Regions regions;
+    const int width = mask.width(), height = mask.height();
+    std::optional<GridSpec> grid = options.grid;
+    if (!grid) {
+        const bool owned = options.isolate && !options.guessGrid;
+        // The search empties the mask; a guessed grid's cells are looked for in a copy.
+        std::optional<ForegroundMask> cells;
+        if (options.guessGrid)
+            cells = mask.copy();
+        if (owned)
+            regions.owners.emplace(width, height);
+        const std::vector<RegionBox> found = owned ? extractOwnedRegions(mask, *regions.owners) : extractRegions(mask);
+        ShapedRegions shaped = shapeRegions(found, options.shaping);
+        if (!options.guessGrid) {
+            if (owned)
+                regions.owners->relabel(shaped.labelOf);
+            regions.placed = std::move(shaped.regions);
+            return regions;
+        }
+        std::vector<RegionBox> boxes;
+        for (const PlacedRegion& region : shaped.regions)
+            boxes.push_back(region.box);
+        grid = guessGrid(boxes, width, height);
+        if (!grid)
+            throw Error("no uniform grid explains the regions");
+        mask = std::move(*cells);
+    }
+    regions.grid = layOutGrid(*grid, width, height);
+    if (regions.grid->columns == 0 || regions.grid->rows == 0)
+        throw PictureUsageError(gridText(*grid) + " leaves no whole cell in the picture (" + std::to_string(width) + " x " +
+                                std::to_string(height) + ")");
+    regions.placed = gridRegions(mask, *regions.grid, options.trim, options.keepEmpty);
+    std::erase_if(regions.placed, [&](const PlacedRegion& region) {
+        return region.box.width() < options.shaping.minWidth || region.box.height() < options.shaping.minHeight;
+    });
+    return regions;
 }
 
 std::string imagePathFrom(const fs::path& atlas, const std::string& file)
@@ -69,9 +121,10 @@ std::string imagePathFrom(const fs::path& atlas, const std::string& file)
 }
 
 // Writes the files the options ask for; throws IoError naming the path that failed.
-void writeOutputs(const Options& options, const std::optional<std::string>& file, Picture& picture,
-                  const std::vector<PlacedRegion>& regions, const std::vector<std::string>& names)
+void writeOutputs(const Options& options, const std::optional<std::string>& file, Picture& picture, const Regions& found,
+                  const std::vector<std::string>& names)
 {
+    const std::vector<PlacedRegion>& regions = found.placed;
     const std::string stem = stemOf(file);
     std::vector<RegionBox> boxes;
     for (const PlacedRegion& region : regions)
@@ -80,7 +133,7 @@ void writeOutputs(const Options& options, const std::optional<std::string>& file
         CropStyle style = options.crop;
         style.format = options.cropFormat.value_or(options.crop.transparent ? FileFormat::Png : picture.format);
         const fs::path folder = options.several() ? fs::path(*options.cropDir) / stem : fs::path(*options.cropDir);
-        writeCrops(*picture.pixels, boxes, names, folder, picture.rule, style);
+        writeCrops(*picture.pixels, boxes, names, folder, picture.rule, style, found.owners ? &*found.owners : nullptr);
     }
     if (options.framed) {
         drawFrames(*picture.pixels, boxes);
@@ -125,11 +178,19 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
     } catch (const Error& e) {
         return fail(shown, e.what(), 1);
     }
-    const std::vector<PlacedRegion> regions = regionsOf(options, picture.mask);
+    Regions found;
+    try {
+        found = regionsOf(options, picture.mask);
+    } catch (const PictureUsageError& e) {
+        return fail(shown, e.what(), 2);
+    } catch (const Error& e) {
+        return fail(shown, e.what(), 1);
+    }
+    const std::vector<PlacedRegion>& regions = found.placed;
     try {
         const bool named = options.cropDir || options.atlas || options.atlasDir;
         const std::vector<std::string> names = named ? namesFor(options.name, regions, stemOf(file)) : std::vector<std::string>{};
-        writeOutputs(options, file, picture, regions, names);
+        writeOutputs(options, file, picture, found, names);
     } catch (const std::invalid_argument& e) {
         return fail(shown, "--name '" + options.namePattern + "' " + e.what(), 2);
     } catch (const IoError& e) {
@@ -137,7 +198,7 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
     }
 
     if (options.format == Format::Json) {
-        result.out = jsonReport({file, picture.format, picture.mask.width(), picture.mask.height(), picture.rule}, regions);
+        result.out = jsonReport({file, picture.format, picture.mask.width(), picture.mask.height(), picture.rule, found.grid}, regions);
     } else {
         appendLines(result.out, regions, options.several() ? shown + ":" : "");
     }

@@ -7,19 +7,24 @@
 namespace iconfinder {
 
 PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
-                  int width, int height)
+                  int width, int height, const RegionOwners* owners, std::uint32_t label)
 {
     const bool transparent = style.transparent || rule.isTransparent();
     const int inner = style.sameSize ? width : box.width();
     const int innerHigh = style.sameSize ? height : box.height();
     const int left = style.padding + (inner - box.width()) / 2;
     const int top = style.padding + (style.align == Align::Bottom ? innerHigh - box.height() : (innerHigh - box.height()) / 2);
-    PixelImage crop(inner + 2 * style.padding, innerHigh + 2 * style.padding, transparent ? Pixel{0} : rule.fill(),
-                    picture.hasAlpha() || style.transparent);
+    const Pixel fill = transparent ? Pixel{0} : rule.fill();
+    PixelImage crop(inner + 2 * style.padding, innerHigh + 2 * style.padding, fill, picture.hasAlpha() || style.transparent);
     for (int y = box.minY; y <= box.maxY; ++y) {
         const Pixel* from = picture.row(y) + box.minX;
         Pixel* to = crop.row(top + y - box.minY) + left;
-        if (style.transparent)
+        if (owners) {
+            // The region's own pixels are foreground, so no background rule applies to them.
+            const std::uint32_t* owner = owners->row(y) + box.minX;
+            for (int x = 0; x < box.width(); ++x)
+                to[x] = owner[x] == label ? from[x] : fill;
+        } else if (style.transparent)
             std::transform(from, from + box.width(), to, [&](Pixel p) { return rule.isBackground(p) ? Pixel{0} : p; });
         else
             std::copy(from, from + box.width(), to);
@@ -28,7 +33,8 @@ PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const Backgro
 }
 
 void writeCrops(const PixelImage& picture, std::span<const RegionBox> boxes, const std::vector<std::string>& names,
-                const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style)
+                const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style,
+                const RegionOwners* owners)
 {
     int widest = 0, highest = 0;
     for (const RegionBox& box : boxes) {
@@ -40,7 +46,8 @@ void writeCrops(const PixelImage& picture, std::span<const RegionBox> boxes, con
     for (const std::string& name : names)
         files.push_back(name + "." + std::string(formatName(style.format)));
     writeFilesInFolder(folder, files, [&](std::size_t i, ByteWriter& out) {
-        encodePicture(cropOf(picture, boxes[i], rule, style, widest, highest), style.format, out);
+        encodePicture(cropOf(picture, boxes[i], rule, style, widest, highest, owners, static_cast<std::uint32_t>(i + 1)),
+                      style.format, out);
     });
 }
 

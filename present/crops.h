@@ -4,6 +4,7 @@
 #include "picture_file.h"
 #include "pixel_image.h"
 #include "region_box.h"
+#include "region_owners.h"
 
 #include <filesystem>
 #include <span>
@@ -26,13 +27,16 @@ struct CropStyle {
 // One crop: the box's own pixels of `picture` are its only pixels of the picture; the rest is
 // filled with the background colour, or transparency in a transparent crop (one with
 // `style.transparent`, or under the transparent rule). Centred crops give an odd pixel left
-// over to the right and the bottom; bottom-aligned ones stand on the bottom edge.
+// over to the right and the bottom; bottom-aligned ones stand on the bottom edge. With `owners`
+// (crops of a sprite's own pixels), the box's pixels not labelled `label` are filled too.
 PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
-                  int width, int height);
+                  int width, int height, const RegionOwners* owners = nullptr, std::uint32_t label = 0);
 
 // Writes crops into `folder` as NAME.bmp or NAME.png, all or none (writeFilesInFolder); the
-// boxes and the names (without extension) go in pairs.
+// boxes and the names (without extension) go in pairs. With `owners`, crop i keeps of its box
+// only the pixels labelled i + 1.
 void writeCrops(const PixelImage& picture, std::span<const RegionBox> boxes, const std::vector<std::string>& names,
-                const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style);
+                const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style,
+                const RegionOwners* owners = nullptr);
 
 } // namespace iconfinder

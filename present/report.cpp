@@ -32,6 +32,11 @@ std::string jsonReport(const SearchSummary& summary, std::span<const PlacedRegio
     }
     report["tolerance"] = summary.rule.tolerance();
     report["format"] = formatName(summary.format);
+    if (const std::optional<GridLayout>& grid = summary.grid) {
+        const GridSpec& spec = grid->spec;
+        report["grid"] = {{"width", spec.cellWidth}, {"height", spec.cellHeight}, {"x", spec.x},           {"y", spec.y},
+                          {"spacingX", spec.spacingX}, {"spacingY", spec.spacingY}, {"columns", grid->columns}, {"rows", grid->rows}};
+    }
     nlohmann::ordered_json& list = report["regions"] = nlohmann::ordered_json::array();
     for (const PlacedRegion& region : regions)
         list.push_back({{"minX", region.box.minX}, {"minY", region.box.minY}, {"maxX", region.box.maxX}, {"maxY", region.box.maxY}});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "background_rule.h"
+#include "grid_cells.h"
 #include "picture_file.h"
 #include "region_order.h"
 
@@ -18,13 +19,15 @@ struct SearchSummary {
     int width = 0;
     int height = 0;
     BackgroundRule rule = BackgroundRule::colour({255, 255, 255});
+    std::optional<GridLayout> grid; // the cells were the regions
 };
 
 // One result line per region, "minX , minY , maxX , maxY ", each after `prefix`.
 void appendLines(std::string& text, std::span<const PlacedRegion> regions, std::string_view prefix);
 
 // {"file", "width", "height", "background" ("transparent" or "#rrggbb"), "tolerance",
-// "format", "regions": [{"minX", "minY", "maxX", "maxY"}, ...]} on one line. Names that are not
+// "format", "grid" (when cells were the regions: {"width", "height", "x", "y", "spacingX",
+// "spacingY", "columns", "rows"}), "regions": [{"minX", "minY", "maxX", "maxY"}, ...]} on one line. Names that are not
 // valid UTF-8 have their bad bytes replaced, so the line is always valid JSON.
 std::string jsonReport(const SearchSummary& summary, std::span<const PlacedRegion> regions);
 

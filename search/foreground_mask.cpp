@@ -142,6 +142,13 @@ ForegroundMask::ForegroundMask(int width, int height, bool zeroed)
 
 ForegroundMask::ForegroundMask(int width, int height) : ForegroundMask(width, height, true) {}
 
+ForegroundMask ForegroundMask::copy() const
+{
+    ForegroundMask twin(width_, height_, false);
+    std::copy(words_.data(), words_.data() + words_.size(), twin.words_.data());
+    return twin;
+}
+
 bool operator==(const ForegroundMask& a, const ForegroundMask& b)
 {
     return a.width_ == b.width_ && a.height_ == b.height_ &&

@@ -17,6 +17,8 @@ public:
     ForegroundMask() = default;
     // All background.
     ForegroundMask(int width, int height);
+    // Masks are large: copies are made only when asked.
+    ForegroundMask copy() const;
 
     int width() const { return width_; }
     int height() const { return height_; }

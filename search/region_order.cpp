@@ -1,6 +1,7 @@
 #include "region_order.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 
 namespace iconfinder {
@@ -13,9 +14,13 @@ RegionBox transposed(const RegionBox& b) { return {b.minY, b.minX, b.maxY, b.max
 std::vector<PlacedRegion> orderInRows(std::span<const RegionBox> boxes, bool columns)
 {
     const auto view = [&](std::size_t i) { return columns ? transposed(boxes[i]) : boxes[i]; };
-    std::vector<std::size_t> byTop(boxes.size());
-    std::iota(byTop.begin(), byTop.end(), std::size_t{0});
-    std::stable_sort(byTop.begin(), byTop.end(), [&](std::size_t a, std::size_t b) { return view(a).minY < view(b).minY; });
+    std::vector<std::size_t> byCentre(boxes.size());
+    std::iota(byCentre.begin(), byCentre.end(), std::size_t{0});
+    // Centres doubled, to stay whole numbers.
+    const auto centre = [&](std::size_t i) { return std::int64_t{view(i).minY} + view(i).maxY; };
+    std::stable_sort(byCentre.begin(), byCentre.end(), [&](std::size_t a, std::size_t b) {
+        return centre(a) != centre(b) ? centre(a) < centre(b) : view(a).minX < view(b).minX;
+    });
 
     std::vector<PlacedRegion> placed;
     placed.reserve(boxes.size());
@@ -23,19 +28,19 @@ std::vector<PlacedRegion> orderInRows(std::span<const RegionBox> boxes, bool col
     int line = 0;
     int lowest = 0;
     const auto closeRow = [&](std::size_t end) {
-        std::stable_sort(byTop.begin() + static_cast<std::ptrdiff_t>(rowStart), byTop.begin() + static_cast<std::ptrdiff_t>(end),
+        std::stable_sort(byCentre.begin() + static_cast<std::ptrdiff_t>(rowStart), byCentre.begin() + static_cast<std::ptrdiff_t>(end),
                          [&](std::size_t a, std::size_t b) {
                              const RegionBox p = view(a), q = view(b);
                              return p.minX != q.minX ? p.minX < q.minX : p.minY != q.minY ? p.minY < q.minY : a < b;
                          });
         for (std::size_t k = rowStart; k < end; ++k) {
             const int place = static_cast<int>(k - rowStart) + 1;
-            placed.push_back({boxes[byTop[k]], columns ? place : line, columns ? line : place});
+            placed.push_back({boxes[byCentre[k]], columns ? place : line, columns ? line : place, byCentre[k]});
         }
     };
-    for (std::size_t k = 0; k < byTop.size(); ++k) {
-        const RegionBox box = view(byTop[k]);
-        if (k == 0 || box.minY > lowest) {
+    for (std::size_t k = 0; k < byCentre.size(); ++k) {
+        const RegionBox box = view(byCentre[k]);
+        if (k == 0 || centre(byCentre[k]) > 2 * std::int64_t{lowest}) {
             if (k > 0)
                 closeRow(k);
             rowStart = k;
@@ -45,8 +50,8 @@ std::vector<PlacedRegion> orderInRows(std::span<const RegionBox> boxes, bool col
             lowest = std::max(lowest, box.maxY);
         }
     }
-    if (!byTop.empty())
-        closeRow(byTop.size());
+    if (!byCentre.empty())
+        closeRow(byCentre.size());
     return placed;
 }
 
@@ -57,19 +62,11 @@ std::vector<PlacedRegion> orderRegions(std::span<const RegionBox> boxes, RegionO
     if (order == RegionOrder::Search) {
         std::vector<PlacedRegion> placed;
         placed.reserve(boxes.size());
-        for (const RegionBox& box : boxes)
-            placed.push_back({box, 0, 0});
+        for (std::size_t i = 0; i < boxes.size(); ++i)
+            placed.push_back({boxes[i], 0, 0, i});
         return placed;
     }
     return orderInRows(boxes, order == RegionOrder::Columns);
-}
-
-std::vector<RegionBox> withMinimumSize(std::span<const RegionBox> boxes, int width, int height)
-{
-    std::vector<RegionBox> kept;
-    std::copy_if(boxes.begin(), boxes.end(), std::back_inserter(kept),
-                 [&](const RegionBox& box) { return box.width() >= width && box.height() >= height; });
-    return kept;
 }
 
 } // namespace iconfinder

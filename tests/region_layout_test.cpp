@@ -2,34 +2,108 @@
 #include "pictures.h"
 #include "region_merge.h"
 #include "region_order.h"
+#include "region_shaping.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
+#include <optional>
 #include <string>
 
 using namespace iconfinder;
 
 namespace {
 
-// The definition, pair by pair, merging the first close pair found until none is left.
-std::vector<RegionBox> mergedPlainly(std::vector<RegionBox> boxes, int distance)
+int gapOf(int aMin, int aMax, int bMin, int bMax) { return std::max({0, bMin - aMax - 1, aMin - bMax - 1}); }
+
+RegionBox unitedPlainly(const RegionBox& a, const RegionBox& b)
 {
-    const auto gap = [](int aMin, int aMax, int bMin, int bMax) { return std::max({0, bMin - aMax - 1, aMin - bMax - 1}); };
+    return {std::min(a.minX, b.minX), std::min(a.minY, b.minY), std::max(a.maxX, b.maxX), std::max(a.maxY, b.maxY)};
+}
+
+// The definition, pair by pair, merging the first close pair found until none is left; each
+// box with the boxes given that it holds.
+struct PlainGroup {
+    RegionBox box;
+    std::vector<std::size_t> members;
+};
+
+std::vector<PlainGroup> mergedPlainly(const std::vector<RegionBox>& boxes, std::vector<std::size_t> which, MergeDistance distance)
+{
+    std::vector<PlainGroup> groups;
+    for (const std::size_t i : which)
+        groups.push_back({boxes[i], {i}});
     for (bool changed = true; changed;) {
         changed = false;
-        for (std::size_t i = 0; i < boxes.size() && !changed; ++i) {
-            for (std::size_t j = i + 1; j < boxes.size() && !changed; ++j) {
-                const RegionBox a = boxes[i], b = boxes[j];
-                if (std::max(gap(a.minX, a.maxX, b.minX, b.maxX), gap(a.minY, a.maxY, b.minY, b.maxY)) < distance) {
-                    boxes[i] = {std::min(a.minX, b.minX), std::min(a.minY, b.minY), std::max(a.maxX, b.maxX), std::max(a.maxY, b.maxY)};
-                    boxes.erase(boxes.begin() + static_cast<std::ptrdiff_t>(j));
+        for (std::size_t i = 0; i < groups.size() && !changed; ++i) {
+            for (std::size_t j = i + 1; j < groups.size() && !changed; ++j) {
+                const RegionBox a = groups[i].box, b = groups[j].box;
+                if (distance.merges() && gapOf(a.minX, a.maxX, b.minX, b.maxX) < distance.x && gapOf(a.minY, a.maxY, b.minY, b.maxY) < distance.y) {
+                    groups[i].box = unitedPlainly(a, b);
+                    groups[i].members.insert(groups[i].members.end(), groups[j].members.begin(), groups[j].members.end());
+                    groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(j));
                     changed = true;
                 }
             }
         }
     }
+    return groups;
+}
+
+// The speck rule written out: the others merged plainly, then each speck to the nearest box.
+MergedRegions mergedWithSpecksPlainly(const std::vector<RegionBox>& boxes, MergeDistance distance, int speck)
+{
+    std::vector<std::size_t> sprites, specks;
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        (boxes[i].width() <= speck && boxes[i].height() <= speck ? specks : sprites).push_back(i);
+    std::vector<PlainGroup> groups = mergedPlainly(boxes, sprites, distance);
+    const std::vector<PlainGroup> before = groups;
+    for (const std::size_t s : specks) {
+        const RegionBox dot = boxes[s];
+        std::optional<std::size_t> best;
+        int bestGap = 0;
+        for (std::size_t g = 0; g < before.size(); ++g) {
+            const RegionBox b = before[g].box;
+            const int gapX = gapOf(dot.minX, dot.maxX, b.minX, b.maxX), gapY = gapOf(dot.minY, dot.maxY, b.minY, b.maxY);
+            if (!distance.merges() || gapX >= distance.x || gapY >= distance.y)
+                continue;
+            if (!best || std::max(gapX, gapY) < bestGap)
+                best = g, bestGap = std::max(gapX, gapY);
+        }
+        if (best) {
+            groups[*best].box = unitedPlainly(groups[*best].box, dot);
+            groups[*best].members.push_back(s);
+        } else {
+            groups.push_back({dot, {s}});
+        }
+    }
+    // Every group in the place of its first member: a lone speck in its own.
+    std::stable_sort(groups.begin(), groups.end(),
+                     [](const PlainGroup& a, const PlainGroup& b) { return a.members.front() < b.members.front(); });
+    MergedRegions merged;
+    merged.groupOf.resize(boxes.size());
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        merged.boxes.push_back(groups[g].box);
+        for (const std::size_t m : groups[g].members)
+            merged.groupOf[m] = static_cast<std::uint32_t>(g);
+    }
+    return merged;
+}
+
+std::vector<RegionBox> boxesOf(const std::vector<PlainGroup>& groups)
+{
+    std::vector<RegionBox> boxes;
+    for (const PlainGroup& group : groups)
+        boxes.push_back(group.box);
     return boxes;
+}
+
+std::vector<std::size_t> all(std::size_t count)
+{
+    std::vector<std::size_t> indices(count);
+    std::iota(indices.begin(), indices.end(), std::size_t{0});
+    return indices;
 }
 
 std::vector<RegionBox> randomBoxes(pictures::Random& random)
@@ -60,12 +134,55 @@ TEST(RegionMerge, MatchesThePlainDefinition)
     pictures::Random random(99);
     for (int i = 0; i < 3000; ++i) {
         const std::vector<RegionBox> boxes = randomBoxes(random);
-        const int distance = std::array{0, 1, 1, 2, 3, 5, 9}[static_cast<std::size_t>(i % 7)];
-        ASSERT_EQ(mergeRegions(boxes, distance), mergedPlainly(boxes, distance)) << "set " << i << ", distance " << distance;
+        const int across = std::array{0, 1, 1, 2, 3, 5, 9}[static_cast<std::size_t>(i % 7)];
+        const MergeDistance distance = i % 3 == 0 ? MergeDistance(across, random.between(1, 9)) : MergeDistance(across);
+        const MergedRegions merged = mergeRegions(boxes, distance);
+        const std::vector<PlainGroup> plain = mergedPlainly(boxes, all(boxes.size()), distance);
+        ASSERT_EQ(merged.boxes, boxesOf(plain)) << "set " << i << ", distance " << distance.x << "x" << distance.y;
+        for (std::size_t g = 0; g < plain.size(); ++g)
+            for (const std::size_t member : plain[g].members)
+                ASSERT_EQ(merged.groupOf[member], g) << "set " << i << ": box " << member << " is in merged box " << g;
     }
-    EXPECT_EQ(mergeRegions(std::vector<RegionBox>{{0, 0, 5, 5}, {6, 6, 9, 9}}, 1).size(), 1u) << "a corner touch joins at 1";
-    EXPECT_EQ(mergeRegions(std::vector<RegionBox>{{0, 0, 5, 5}, {7, 0, 9, 5}}, 1).size(), 2u) << "a one-column gap does not";
-    EXPECT_EQ(mergeRegions(std::vector<RegionBox>{{0, 0, 5, 5}, {7, 0, 9, 5}}, 2).size(), 1u) << "but is closer than 2";
+    EXPECT_EQ(mergeRegions(std::vector<RegionBox>{{0, 0, 5, 5}, {6, 6, 9, 9}}, 1).boxes.size(), 1u) << "a corner touch joins at 1";
+    EXPECT_EQ(mergeRegions(std::vector<RegionBox>{{0, 0, 5, 5}, {7, 0, 9, 5}}, 1).boxes.size(), 2u) << "a one-column gap does not";
+    EXPECT_EQ(mergeRegions(std::vector<RegionBox>{{0, 0, 5, 5}, {7, 0, 9, 5}}, 2).boxes.size(), 1u) << "but is closer than 2";
+    EXPECT_EQ(mergeRegions(std::vector<RegionBox>{{0, 0, 5, 5}, {0, 9, 5, 12}}, {2, 4}).boxes.size(), 1u) << "3 rows apart, down 4";
+    EXPECT_EQ(mergeRegions(std::vector<RegionBox>{{0, 0, 5, 5}, {9, 0, 12, 5}}, {2, 4}).boxes.size(), 2u) << "3 columns apart, across 2";
+}
+
+TEST(RegionMerge, SpecksJoinTheNearestBoxAsThePlainRuleSays)
+{
+    pictures::Random random(515);
+    for (int i = 0; i < 3000; ++i) {
+        std::vector<RegionBox> boxes = randomBoxes(random);
+        // Sprites in parts with dotted lines and specks between them.
+        for (int k = random.below(30); k > 0; --k) {
+            const int x = random.below(200), y = random.below(200), size = random.between(0, 2);
+            boxes.push_back({x, y, x + size, y + size});
+        }
+        std::swap_ranges(boxes.begin(), boxes.begin() + static_cast<std::ptrdiff_t>(boxes.size() / 2), boxes.rbegin());
+        const MergeDistance distance(random.between(1, 8), random.between(1, 8));
+        const int speck = random.between(1, 4);
+        const MergedRegions merged = mergeRegions(boxes, distance, speck), plain = mergedWithSpecksPlainly(boxes, distance, speck);
+        ASSERT_EQ(merged.boxes, plain.boxes) << "set " << i;
+        ASSERT_EQ(merged.groupOf, plain.groupOf) << "set " << i;
+    }
+}
+
+TEST(RegionMerge, AColumnOfDotsDoesNotChainSpritesTogether)
+{
+    // A font's left edge: dots 3 pixels apart down the sheet, beside lines of letters 3 apart
+    // across and 8 apart down.
+    std::vector<RegionBox> boxes;
+    for (int y = 0; y < 200; y += 4)
+        boxes.push_back({0, y, 0, y});
+    for (int y = 0; y < 200; y += 20)
+        for (int x = 4; x < 200; x += 15)
+            boxes.push_back({x, y, x + 11, y + 11});
+    EXPECT_EQ(mergeRegions(boxes, 5).boxes.size(), 1u) << "without specks, one box over the sheet";
+    const MergedRegions merged = mergeRegions(boxes, 5, 1);
+    EXPECT_EQ(merged.boxes.size(), 10u) << "every line on its own, with the dots beside it";
+    EXPECT_EQ(std::count_if(merged.boxes.begin(), merged.boxes.end(), [](const RegionBox& b) { return b.width() == 1; }), 0);
 }
 
 TEST(RegionMerge, CascadesAndHugeBoxesMatchThePlainDefinition)
@@ -82,7 +199,8 @@ TEST(RegionMerge, CascadesAndHugeBoxesMatchThePlainDefinition)
             boxes.push_back({x, y, x + random.below(size + 1), y + random.below(size + 1)});
         }
         const int distance = random.between(1, 12);
-        ASSERT_EQ(mergeRegions(boxes, distance), mergedPlainly(boxes, distance)) << "set " << i << ", distance " << distance;
+        ASSERT_EQ(mergeRegions(boxes, distance).boxes, boxesOf(mergedPlainly(boxes, all(boxes.size()), distance)))
+            << "set " << i << ", distance " << distance;
     }
 }
 
@@ -94,8 +212,8 @@ TEST(RegionMerge, ManyBoxesStayFast)
     for (int y = 0; y < 600; ++y)
         for (int x = 0; x < 500; ++x)
             boxes.push_back({x * 10, y * 10, x * 10 + (x % 3 == 0 ? 7 : 6), y * 10 + 6});
-    EXPECT_EQ(mergeRegions(boxes, 3).size(), 600u * 333) << "the pairs only";
-    EXPECT_EQ(mergeRegions(boxes, 4).size(), 1u) << "everything, in one";
+    EXPECT_EQ(mergeRegions(boxes, 3).boxes.size(), 600u * 333) << "the pairs only";
+    EXPECT_EQ(mergeRegions(boxes, 4).boxes.size(), 1u) << "everything, in one";
 }
 
 TEST(RegionOrder, RowsAndColumnsFollowTheirRules)
@@ -120,7 +238,7 @@ TEST(RegionOrder, RowsAndColumnsFollowTheirRules)
             std::sort(sortedOut.begin(), sortedOut.end(), less);
             ASSERT_EQ(sortedIn, sortedOut) << "a permutation";
 
-            int lowestBefore = -1;
+            int lowestBefore = -1, highestCentreBefore = -1;
             for (std::size_t k = 0; k < placed.size();) {
                 const int line = columns ? placed[k].column : placed[k].row;
                 std::size_t end = k;
@@ -136,16 +254,20 @@ TEST(RegionOrder, RowsAndColumnsFollowTheirRules)
                         ASSERT_TRUE(a.minX < b.minX || (a.minX == b.minX && a.minY <= b.minY)) << "left to right, set " << i;
                     }
                 }
-                // Taken by their tops, every member but the first starts no lower than the
-                // lowest bottom before it, and the line starts below every earlier line.
-                std::stable_sort(members.begin(), members.end(), [](const RegionBox& a, const RegionBox& b) { return a.minY < b.minY; });
-                ASSERT_GT(members.front().minY, lowestBefore) << "set " << i;
+                // Taken by their centres, every member but the first has its centre no lower
+                // than the lowest bottom before it; the line's first centre is below the
+                // previous line's lowest bottom, and no centre of a later line is higher.
+                const auto centre2 = [](const RegionBox& b) { return b.minY + b.maxY; };
+                std::stable_sort(members.begin(), members.end(), [&](const RegionBox& a, const RegionBox& b) { return centre2(a) < centre2(b); });
+                ASSERT_GT(centre2(members.front()), 2 * lowestBefore) << "set " << i;
+                ASSERT_GE(centre2(members.front()), highestCentreBefore) << "set " << i;
                 int lowest = members.front().maxY;
                 for (std::size_t m = 1; m < members.size(); ++m) {
-                    ASSERT_LE(members[m].minY, lowest) << "set " << i;
+                    ASSERT_LE(centre2(members[m]), 2 * lowest) << "set " << i;
                     lowest = std::max(lowest, members[m].maxY);
                 }
-                lowestBefore = std::max(lowestBefore, lowest);
+                lowestBefore = lowest;
+                highestCentreBefore = centre2(members.back());
                 k = end;
             }
         }
@@ -168,8 +290,28 @@ TEST(RegionOrder, ASheetReadsRowByRow)
     EXPECT_EQ(byColumns[1].box.minX, 0);
     EXPECT_EQ(byColumns[1].column, 1);
     EXPECT_EQ(byColumns[1].row, 2);
-    EXPECT_EQ(withMinimumSize(found, 11, 11).size(), 2u);
-    EXPECT_EQ(withMinimumSize(found, 10, 0).size(), 4u);
+}
+
+TEST(RegionOrder, RowsThatOverlapALittleStayApartAndShortFramesStayInTheirRow)
+{
+    // Frames 20 high whose second row starts 3 pixels above the first one's bottom, and a short
+    // frame hanging at the bottom of the first row.
+    const std::vector<RegionBox> found = {{0, 0, 9, 19}, {12, 0, 21, 19}, {24, 14, 33, 19}, {0, 17, 9, 36}, {12, 17, 21, 36}};
+    std::vector<std::pair<int, int>> places;
+    for (const PlacedRegion& p : orderRegions(found, RegionOrder::Rows))
+        places.emplace_back(p.row, p.column);
+    EXPECT_EQ(places, (std::vector<std::pair<int, int>>{{1, 1}, {1, 2}, {1, 3}, {2, 1}, {2, 2}}));
+}
+
+TEST(RegionShaping, EveryBoxFoundKnowsItsOutputRegion)
+{
+    // Two parts of a sprite, a speck beside it, a region too small to keep, and a sprite above.
+    const std::vector<RegionBox> found = {{0, 10, 5, 15}, {7, 10, 9, 15}, {12, 12, 12, 12}, {40, 40, 40, 41}, {20, 0, 29, 5}};
+    const ShapedRegions shaped = shapeRegions(found, {MergeDistance(3), 1, 2, 2, RegionOrder::Rows});
+    ASSERT_EQ(shaped.regions.size(), 2u);
+    EXPECT_EQ(shaped.regions[0].box, (RegionBox{20, 0, 29, 5}));
+    EXPECT_EQ(shaped.regions[1].box, (RegionBox{0, 10, 12, 15}));
+    EXPECT_EQ(shaped.labelOf, (std::vector<std::uint32_t>{2, 2, 2, 0, 1}));
 }
 
 } // namespace
