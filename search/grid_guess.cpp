@@ -35,77 +35,117 @@ std::vector<Span> bandsOf(std::vector<Span> spans)
     return bands;
 }
 
-// Whether cells at pitch p can hold band j in cell j: the first cell edge after band 0,
-// t, must satisfy t + (j - 1) p <= first_j and t + j p > last_j for every j.
-bool pitchFits(const std::vector<Span>& bands, std::int64_t p)
+// The first cell edge, modulo p, of cells at pitch p that cut no band and leave no line of
+// cells empty between two bands; none when every edge does one or the other. Edges are the
+// first pixel of a cell.
+std::optional<std::int64_t> firstFreeEdge(const std::vector<Span>& bands, std::int64_t p)
 {
-    std::int64_t low = std::numeric_limits<std::int64_t>::min(), high = std::numeric_limits<std::int64_t>::max();
+    std::vector<Span> forbidden; // residues, both ends inclusive
+    const auto forbid = [&](std::int64_t first, std::int64_t last) {
+        if (first > last)
+            return;
+        if (last - first + 1 >= p) {
+            forbidden.push_back({0, p - 1});
+            return;
+        }
+        const std::int64_t from = first % p, to = last % p;
+        if (from <= to) {
+            forbidden.push_back({from, to});
+        } else {
+            forbidden.push_back({from, p - 1});
+            forbidden.push_back({0, to});
+        }
+    };
     for (std::size_t j = 0; j < bands.size(); ++j) {
-        const auto k = static_cast<std::int64_t>(j);
-        low = std::max(low, bands[j].last + 1 - k * p);
-        high = std::min(high, bands[j].first - (k - 1) * p);
-        if (low > high)
-            return false;
+        forbid(bands[j].first + 1, bands[j].last); // an edge inside the band cuts it
+        if (j + 1 < bands.size()) // two edges in a gap make an empty line: the first may not come p before the next band
+            forbid(bands[j].last + 1, bands[j + 1].first - p);
     }
-    return true;
+    std::sort(forbidden.begin(), forbidden.end(), [](const Span& a, const Span& b) { return a.first < b.first; });
+    std::int64_t free = 0;
+    for (const Span& span : forbidden) {
+        if (span.first > free)
+            break;
+        free = std::max(free, span.last + 1);
+    }
+    return free < p ? std::optional(free) : std::nullopt;
 }
 
-// The grid from the first pixel to the last at pitch p, if it holds each band in a cell of its own.
+// The grid from the first pixel to the last at pitch p, if its cells hold every band.
 std::optional<Side> filling(const std::vector<Span>& bands, std::int64_t extent, std::int64_t p)
 {
     const std::int64_t columns = (extent + p - 1) / p;
     const std::int64_t spacing = columns * p - extent;
     const std::int64_t cell = p - spacing;
-    std::int64_t previous = -1;
-    for (const Span& band : bands) {
-        const std::int64_t k = band.first / p;
-        if (k <= previous || band.last > k * p + cell - 1)
+    for (const Span& band : bands)
+        if (band.last > band.first / p * p + cell - 1)
             return std::nullopt;
-        previous = k;
-    }
     return Side{0, static_cast<int>(cell), static_cast<int>(spacing)};
 }
 
-// The tightest cells at pitch p holding band j in cell j, if they lie apart and inside.
-std::optional<Side> tightest(const std::vector<Span>& bands, std::int64_t extent, std::int64_t p)
+// The tightest cells at pitch p holding each band where cells with their first edge at `edge`
+// put it, if they lie inside the picture.
+std::optional<Side> tightest(const std::vector<Span>& bands, std::int64_t extent, std::int64_t p, std::int64_t edge)
 {
+    const auto cellOf = [&](const Span& band) { return (band.first - edge + p) / p; }; // from 0 for an edge before band 0
+    const std::int64_t firstCell = cellOf(bands.front());
     std::int64_t start = std::numeric_limits<std::int64_t>::max(), end = std::numeric_limits<std::int64_t>::min();
-    for (std::size_t j = 0; j < bands.size(); ++j) {
-        start = std::min(start, bands[j].first - static_cast<std::int64_t>(j) * p);
-        end = std::max(end, bands[j].last - static_cast<std::int64_t>(j) * p);
+    for (const Span& band : bands) {
+        const std::int64_t shift = (cellOf(band) - firstCell) * p;
+        start = std::min(start, band.first - shift);
+        end = std::max(end, band.last - shift);
     }
     const std::int64_t cell = end - start + 1;
-    const std::int64_t lastCellEnd = start + static_cast<std::int64_t>(bands.size() - 1) * p + cell - 1;
-    if (start < 0 || cell > p || lastCellEnd >= extent)
+    const std::int64_t lastCellEnd = start + (cellOf(bands.back()) - firstCell) * p + cell - 1;
+    if (start < 0 || lastCellEnd >= extent)
         return std::nullopt;
     return Side{static_cast<int>(start), static_cast<int>(cell), static_cast<int>(p - cell)};
 }
 
+// How many lines of cells the bands span when cells at pitch p have an edge at `edge`.
+std::int64_t linesSpanned(const std::vector<Span>& bands, std::int64_t p, std::int64_t edge)
+{
+    return (bands.back().first - edge + p) / p - (bands.front().first - edge + p) / p + 1;
+}
+
+// The finest pitch that fits sets how many lines of cells the bands span. Of the pitches that
+// fit with the same lines, the grid filling the picture with the fewest cells, then the least
+// spacing, when one holds every band; otherwise the tightest cells at the finest pitch.
 std::optional<Side> guessSide(std::vector<Span> spans, int extent)
 {
     const std::vector<Span> bands = bandsOf(std::move(spans));
     if (bands.empty())
         return Side{0, extent, 0};
-    std::int64_t widest = 0;
-    for (const Span& band : bands)
-        widest = std::max(widest, band.last - band.first + 1);
-
-    std::optional<Side> filled, tight;
-    std::int64_t filledCells = 0;
-    for (std::int64_t p = widest; p <= extent; ++p) {
-        if (!pitchFits(bands, p))
-            continue;
-        if (const std::optional<Side> side = filling(bands, extent, p)) {
-            const std::int64_t cells = (extent + p - 1) / p;
-            if (!filled || cells < filledCells || (cells == filledCells && side->spacing < filled->spacing)) {
-                filled = side;
-                filledCells = cells;
-            }
-        }
-        if (const std::optional<Side> side = tightest(bands, extent, p); side && (!tight || side->cell < tight->cell))
-            tight = side;
+    // A pitch below a band's width cuts it; one at most half a gap leaves an empty line in it.
+    std::int64_t finest = 1;
+    for (std::size_t j = 0; j < bands.size(); ++j) {
+        finest = std::max(finest, bands[j].last - bands[j].first + 1);
+        if (j + 1 < bands.size())
+            finest = std::max(finest, (bands[j + 1].first - bands[j].last) / 2 + 1);
     }
-    return filled ? filled : tight;
+    std::optional<std::int64_t> edge;
+    for (; finest <= extent && !(edge = firstFreeEdge(bands, finest)); ++finest) {
+    }
+    if (!edge)
+        return std::nullopt;
+    const std::int64_t lines = linesSpanned(bands, finest, *edge);
+    // Bands n lines apart lie at least (n - 2) pitches apart.
+    const std::int64_t span = bands.back().first - bands.front().last;
+    const std::int64_t coarsest = lines >= 3 ? std::min<std::int64_t>(extent, span / (lines - 2)) : extent;
+    std::optional<Side> filled;
+    std::int64_t filledCells = 0;
+    for (std::int64_t p = finest; p <= coarsest; ++p) {
+        // The filling grid's edges lie on multiples of p: the first free one must be 0.
+        if (firstFreeEdge(bands, p) != 0 || linesSpanned(bands, p, 0) != lines)
+            continue;
+        const std::optional<Side> side = filling(bands, extent, p);
+        const std::int64_t cells = (extent + p - 1) / p;
+        if (side && (!filled || cells < filledCells || (cells == filledCells && side->spacing < filled->spacing))) {
+            filled = side;
+            filledCells = cells;
+        }
+    }
+    return filled ? filled : tightest(bands, extent, finest, *edge);
 }
 
 } // namespace

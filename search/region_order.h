@@ -22,6 +22,7 @@ struct PlacedRegion {
     int row = 0;
     int column = 0;
     std::size_t source = 0;
+    friend bool operator==(const PlacedRegion&, const PlacedRegion&) = default;
 };
 
 // Rows: boxes taken by their vertical centre, then their left edge; a box joins the current

@@ -223,6 +223,77 @@ TEST_F(FindIconsCli, MergeSizeFilterOrderAndAtlas)
     EXPECT_FALSE(fs::exists(dir / "same"));
 }
 
+TEST_F(FindIconsCli, GridCellsTheGuessedGridAndCropsOfASpritesOwnPixels)
+{
+    // Cells of 16 x 12 two pixels apart from (1, 3): 4 columns, 2 rows, the last cell empty;
+    // each sprite a block. On the first sheet, the first sprite's arm reaches into a notch of
+    // the second one's box without touching it.
+    const Pixel ink = makePixel(0, 0, 200), other = makePixel(200, 0, 0);
+    const auto drawSheet = [&](bool arm, const fs::path& path) {
+        PixelImage sheet(4 * 18 + 5, 2 * 14 + 6, makePixel(255, 255, 255));
+        for (int row = 0; row < 2; ++row)
+            for (int column = 0; column < (row == 0 ? 4 : 3); ++column)
+                for (int y = 5; y < 12; ++y)
+                    for (int x = 4; x < 14; ++x)
+                        sheet.at(1 + column * 18 + x, 3 + row * 14 + y) = row == 0 && column == 1 ? other : ink;
+        if (arm) {
+            for (int y = 12; y <= 14; ++y)
+                sheet.at(23, y) = sheet.at(24, y) = makePixel(255, 255, 255);
+            for (int x = 15; x <= 23; ++x)
+                sheet.at(x, 13) = ink;
+        }
+        writePictureFile(sheet, FileFormat::Png, path);
+    };
+    drawSheet(true, dir / "grid.png");
+    drawSheet(false, dir / "plain.png");
+    const std::string file = (dir / "grid.png").string();
+    const std::vector<std::string> grid = {file, "--grid", "16x12", "--grid-offset", "1,3", "--grid-spacing", "2"};
+    const auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = grid;
+        args.insert(args.end(), extra.begin(), extra.end());
+        return findIconsCli(args);
+    };
+    EXPECT_EQ(with({}).out, "1 , 3 , 16 , 14 \n19 , 3 , 34 , 14 \n37 , 3 , 52 , 14 \n55 , 3 , 70 , 14 \n"
+                            "1 , 17 , 16 , 28 \n19 , 17 , 34 , 28 \n37 , 17 , 52 , 28 \n");
+    EXPECT_EQ(with({"--trim", "--min-size", "12x1"}).out, "5 , 8 , 16 , 14 \n19 , 8 , 32 , 14 \n") << "trimmed, the arm widens two cells";
+    const auto json = nlohmann::json::parse(with({"--keep-empty", "--format", "json"}).out);
+    EXPECT_EQ(json["grid"], (nlohmann::json{{"width", 16}, {"height", 12}, {"x", 1}, {"y", 3}, {"spacingX", 2}, {"spacingY", 2}, {"columns", 4}, {"rows", 2}}));
+    EXPECT_EQ(json["regions"].size(), 8u);
+    ASSERT_EQ(with({"--crop", (dir / "cells").string(), "--name", "r{row}c{col}"}).exitCode, 0);
+    EXPECT_TRUE(fs::exists(dir / "cells" / "r2c3.png"));
+    EXPECT_FALSE(fs::exists(dir / "cells" / "r2c4.png")) << "the empty cell";
+
+    // The guessed grid, fed back, cuts the same cells.
+    const std::string plain = (dir / "plain.png").string();
+    const auto guessed = nlohmann::json::parse(findIconsCli({plain, "--grid", "auto", "--format", "json"}).out);
+    const nlohmann::json& g = guessed["grid"];
+    ASSERT_TRUE(g.is_object()) << guessed.dump();
+    const auto fedBack = findIconsCli({plain, "--grid", std::to_string(g["width"].get<int>()) + "x" + std::to_string(g["height"].get<int>()),
+                                       "--grid-offset", std::to_string(g["x"].get<int>()) + "," + std::to_string(g["y"].get<int>()),
+                                       "--grid-spacing", std::to_string(g["spacingX"].get<int>()) + "," + std::to_string(g["spacingY"].get<int>()),
+                                       "--format", "json"});
+    EXPECT_EQ(nlohmann::json::parse(fedBack.out)["regions"], guessed["regions"]);
+    EXPECT_EQ(guessed["regions"].size(), 7u);
+    const auto noGrid = findIconsCli({file, "--grid", "auto"});
+    EXPECT_EQ(noGrid.exitCode, 1);
+    EXPECT_EQ(noGrid.err, "find-icons: " + file + ": no uniform grid explains the regions\n") << "the arm joins two columns";
+
+    // The second sprite's crop: with --isolate, the arm reaching into its box is background.
+    for (const bool isolate : {false, true}) {
+        const fs::path out = dir / (isolate ? "own" : "plain");
+        std::vector<std::string> args = {file, "--crop", out.string()};
+        if (isolate)
+            args.push_back("--isolate");
+        ASSERT_EQ(findIconsCli(args).exitCode, 0);
+        const PixelImage second = readAny(out / "icon-0002.png");
+        ASSERT_EQ(second.width(), 10);
+        EXPECT_EQ(second.at(0, 5), isolate ? makePixel(255, 255, 255) : ink) << (isolate ? "isolated" : "plain");
+        EXPECT_EQ(second.at(0, 0), other);
+    }
+    const auto cut = readAny(dir / "own" / "icon-0001.png");
+    EXPECT_EQ(cut.at(cut.width() - 1, 5), ink) << "the arm stays with its own sprite";
+}
+
 TEST_F(FindIconsCli, SeveralPicturesInTheOrderGiven)
 {
     writeSheets();
@@ -338,7 +409,9 @@ TEST_F(FindIconsCli, UsageErrorsExitTwo)
         {"--bogus"}, {"-b"}, {"-b", "chartreuse"}, {"--format", "xml"}, {"-b", "#12345"}, {"--tolerance", "256"},
         {"-o", "framed.gif"}, {"--padding", "2"}, {"--name", "{n}"}, {"--crop", "d", "--name", "{row}"},
         {"--min-size", "3y4"}, {"--merge", "-1"}, {"--align", "bottom", "--crop", "d"}, {"--atlas", "a.json"},
-        {"a.png", "b.png", "-o", "f.png"}, {"-j", "0"},
+        {"a.png", "b.png", "-o", "f.png"}, {"-j", "0"}, {"--grid", "0x4"}, {"--grid", "4x"}, {"--grid", "auto", "--grid-offset", "1,1"},
+        {"--trim"}, {"--keep-empty"}, {"--grid-spacing", "2"}, {"--speck", "2"}, {"--grid", "8", "--merge", "2"},
+        {"--grid", "8", "--order", "rows"}, {"--isolate"}, {"--isolate", "--atlas", "a.json", "a.png"}, {"--merge", "3x-1"},
     };
     for (const auto& args : wrong) {
         const auto result = findIconsCli(args);

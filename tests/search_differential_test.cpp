@@ -7,6 +7,7 @@
 #include "pictures.h"
 #include "reference_search.h"
 #include "region_extraction.h"
+#include "region_owners.h"
 #include "result_lines.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,36 @@ TEST(SearchMatchesReference, RandomPicturesUnderTransparency)
         expectSame(pictures::randomAlphaPicture(random), reference::Rule::transparentRule(tolerance),
                    BackgroundRule::transparent(static_cast<std::uint8_t>(tolerance)),
                    "picture " + std::to_string(i) + ", tolerance " + std::to_string(tolerance));
+    }
+}
+
+// Which call of the reference turned each pixel into background: the pixels that region took.
+TEST(SearchMatchesReference, EveryPixelGoesWithTheRegionThatTookIt)
+{
+    pictures::Random random(1129);
+    for (int i = 0; i < 1500; ++i) {
+        const PixelImage picture = i % 2 ? pictures::randomShapes(random) : pictures::randomPicture(random, pictures::kWhite);
+        const reference::Rule rule = reference::Rule::colourRule(kWhite);
+        PixelImage work = picture;
+        reference::Search slow(rule);
+        std::vector<std::uint32_t> tookBy(picture.pixelCount(), 0);
+        for (std::uint32_t call = 1; ; ++call) {
+            const PixelImage before = work;
+            if (!slow.FindOneRegion(work))
+                break;
+            for (int y = 0; y < work.height(); ++y)
+                for (int x = 0; x < work.width(); ++x)
+                    if (!rule.isBackground(before.at(x, y)) && rule.isBackground(work.at(x, y)))
+                        tookBy[static_cast<std::size_t>(y) * work.width() + x] = call;
+        }
+        ForegroundMask mask = maskOf(picture, BackgroundRule::colour(resolve(kWhite)));
+        RegionOwners owners(picture.width(), picture.height());
+        const std::vector<RegionBox> boxes = extractOwnedRegions(mask, owners);
+        ASSERT_EQ(boxes.size(), slow.ResultLines.size()) << "picture " << i;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                ASSERT_EQ(owners.at(x, y), tookBy[static_cast<std::size_t>(y) * picture.width() + x])
+                    << "picture " << i << " at (" << x << ", " << y << ")";
     }
 }
 
