@@ -2,9 +2,9 @@
 _find_icons()
 {
     local cur prev
-    local options="-b --background --tolerance --merge --min-size --order --format -o --framed --crop --atlas
-        --atlas-dir --atlas-format --crop-format --crop-transparent --name --padding --same-size --align -j --jobs
-        -h --help --version"
+    local options="-b --background --tolerance --merge --speck --min-size --order --grid --grid-offset --grid-spacing
+        --trim --keep-empty --format -o --framed --crop --atlas --atlas-dir --atlas-format --crop-format
+        --crop-transparent --isolate --name --padding --same-size --align -j --jobs -h --help --version"
     cur=${COMP_WORDS[COMP_CWORD]}
     prev=${COMP_WORDS[COMP_CWORD-1]}
     case $prev in
@@ -18,7 +18,8 @@ _find_icons()
         --align) COMPREPLY=($(compgen -W "center bottom" -- "$cur")); return ;;
         --crop|--atlas-dir) COMPREPLY=($(compgen -d -- "$cur")); return ;;
         -o|--framed|--atlas) COMPREPLY=($(compgen -f -- "$cur")); return ;;
-        --tolerance|--merge|--min-size|--name|--padding|-j|--jobs) return ;;
+        --grid) COMPREPLY=($(compgen -W "auto" -- "$cur")); return ;;
+        --tolerance|--merge|--speck|--min-size|--grid-offset|--grid-spacing|--name|--padding|-j|--jobs) return ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
