@@ -1,6 +1,7 @@
 #include "contenders.h"
 
 #include "bmp_reader.h"
+#include "grid_guess.h"
 #include "icon_search.h"
 #include "reference_search.h"
 #include "region_merge.h"
@@ -29,7 +30,16 @@ std::size_t floorPass(const PixelImage& picture)
 
 std::size_t ourDecode(const std::filesystem::path& file) { return bmp::readFile(file).pixelCount(); }
 
-std::size_t ourMerge(const std::vector<RegionBox>& boxes, int distance) { return mergeRegions(boxes, distance).boxes.size(); }
+std::size_t ourMerge(const std::vector<RegionBox>& boxes, int distance, int speck)
+{
+    return mergeRegions(boxes, distance, speck).boxes.size();
+}
+
+std::size_t ourGridGuess(const std::vector<RegionBox>& boxes, int width, int height)
+{
+    const std::optional<GridSpec> grid = guessGrid(boxes, width, height);
+    return grid ? static_cast<std::size_t>(grid->cellWidth) : 0;
+}
 
 #ifdef HAVE_OPENCV
 std::size_t openCvLabelling(const PixelImage& picture, int algorithm)

@@ -14,7 +14,8 @@ std::size_t ourSearch(const iconfinder::PixelImage& picture); // mask + extracti
 std::size_t referenceSearch(iconfinder::PixelImage work);
 std::size_t floorPass(const iconfinder::PixelImage& picture); // counts foreground pixels
 std::size_t ourDecode(const std::filesystem::path& file);
-std::size_t ourMerge(const std::vector<iconfinder::RegionBox>& boxes, int distance);
+std::size_t ourMerge(const std::vector<iconfinder::RegionBox>& boxes, int distance, int speck = 0);
+std::size_t ourGridGuess(const std::vector<iconfinder::RegionBox>& boxes, int width, int height);
 
 #ifdef HAVE_OPENCV
 // inRange + bitwise_not for the foreground mask, then 8-connected labelling with statistics.

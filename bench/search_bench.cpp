@@ -158,6 +158,16 @@ int main(int argc, char** argv)
             boxes = findRegions(largest.get(), BackgroundRule::colour({255, 255, 255}));
         timed(state, [&] { return bench::ourMerge(boxes, 3); });
     });
+    add("speck 2, merge 3/" + largest.name, repetitions, [&](benchmark::State& state) {
+        if (boxes.empty())
+            boxes = findRegions(largest.get(), BackgroundRule::colour({255, 255, 255}));
+        timed(state, [&] { return bench::ourMerge(boxes, 3, 2); });
+    });
+    add("grid auto/" + largest.name, repetitions, [&](benchmark::State& state) {
+        if (boxes.empty())
+            boxes = findRegions(largest.get(), BackgroundRule::colour({255, 255, 255}));
+        timed(state, [&] { return bench::ourGridGuess(boxes, largest.get().width(), largest.get().height()); });
+    });
 
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
