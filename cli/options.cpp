@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <iterator>
+#include <sstream>
+#include <regex>
 #include <set>
 #include <thread>
 
@@ -52,17 +55,54 @@ std::string wrapped(const std::string& text)
 template <class T>
 CLI::Option* addNumber(CLI::App& app, const std::string& names, T& target, int low, int high, const std::string& help)
 {
-    return app.add_option(names, target, wrapped(help))->type_name("N")->check(CLI::Range(low, high).description(""));
+    const CLI::Validator inRange(
+        [low, high](const std::string& value) -> std::string {
+            const bool digits = !value.empty() && value.size() <= 10 &&
+                                std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); });
+            if (digits && std::stoll(value) >= low && std::stoll(value) <= high)
+                return {};
+            return "'" + value + "' is not a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+        },
+        "");
+    return app.add_option(names, target, wrapped(help))->type_name("N")->check(inRange);
 }
 
-// An option whose value is one of a few words, which CLI11 checks; the caller maps it.
+// An option whose value is one of a few words; the caller maps it.
 CLI::Option* addWord(CLI::App& app, const std::string& names, std::string& target, const std::vector<std::string>& words,
                      const std::string& help)
 {
-    std::string text;
-    for (const std::string& word : words)
+    std::string text, list;
+    for (const std::string& word : words) {
         text += (text.empty() ? "" : "|") + word;
-    return app.add_option(names, target, wrapped(help))->check(CLI::IsMember(words))->option_text(text);
+        list += (list.empty() ? "" : ", ") + word;
+    }
+    const CLI::Validator oneOf(
+        [words, list](const std::string& value) -> std::string {
+            return std::find(words.begin(), words.end(), value) != words.end() ? "" : "'" + value + "' is not one of " + list;
+        },
+        "");
+    return app.add_option(names, target, wrapped(help))->check(oneOf)->option_text(text);
+}
+
+// The option parser's own complaints, said plainly.
+std::string plainly(const CLI::ParseError& error)
+{
+    const std::string text = error.what();
+    std::smatch match;
+    if (std::regex_match(text, match, std::regex(R"((\S+): At Most 1 required but received (\d+))")))
+        return match[1].str() + " given " + (match[2] == "2" ? std::string("twice") : match[2].str() + " times");
+    if (std::regex_match(text, match, std::regex(R"((\S+): \d+ required (\S*) ?missing)")))
+        return match[1].str() + " needs a value" + (match[2].length() ? " (" + match[2].str() + ")" : "");
+    if (std::regex_match(text, match, std::regex(R"(The following arguments? (?:was|were) not expected: (.*))"))) {
+        std::istringstream words(match[1].str());
+        std::vector<std::string> unknown{std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+        std::reverse(unknown.begin(), unknown.end()); // the parser lists them last first
+        std::string list;
+        for (const std::string& word : unknown)
+            list += (list.empty() ? "'" : ", '") + word + "'";
+        return (unknown.size() > 1 ? "unknown options " : "unknown option ") + list;
+    }
+    return text;
 }
 
 bool isNumber(const std::string& text)
@@ -240,7 +280,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         line.printOnly = std::string(e.what()) + "\n";
         return line;
     } catch (const CLI::ParseError& e) {
-        throw UsageError(e.what());
+        throw UsageError(plainly(e));
     }
 
     std::string lower = background;

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <new>
 
 namespace iconfinder::cli {
 namespace {
@@ -177,6 +178,8 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
         picture = readPicture(options, *source);
     } catch (const Error& e) {
         return fail(shown, e.what(), 1);
+    } catch (const std::bad_alloc&) {
+        return fail(shown, "not enough memory (reading the picture)", 1);
     }
     Regions found;
     try {
@@ -185,6 +188,8 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
         return fail(shown, e.what(), 2);
     } catch (const Error& e) {
         return fail(shown, e.what(), 1);
+    } catch (const std::bad_alloc&) {
+        return fail(shown, "not enough memory (searching)", 1);
     }
     const std::vector<PlacedRegion>& regions = found.placed;
     try {
@@ -195,12 +200,19 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
         return fail(shown, "--name '" + options.namePattern + "' " + e.what(), 2);
     } catch (const IoError& e) {
         return fail(e.path().empty() ? shown : e.path(), e.what(), 1);
+    } catch (const std::bad_alloc&) {
+        return fail(shown, "not enough memory (writing the outputs)", 1);
     }
 
-    if (options.format == Format::Json) {
-        result.out = jsonReport({file, picture.format, picture.mask.width(), picture.mask.height(), picture.rule, found.grid}, regions);
-    } else {
-        appendLines(result.out, regions, options.several() ? shown + ":" : "");
+    try {
+        if (options.format == Format::Json) {
+            result.out = jsonReport({file, picture.format, picture.mask.width(), picture.mask.height(), picture.rule, found.grid}, regions);
+        } else {
+            appendLines(result.out, regions, options.several() ? shown + ":" : "");
+        }
+    } catch (const std::bad_alloc&) {
+        result.out.clear();
+        return fail(shown, "not enough memory (printing the regions)", 1);
     }
     return result;
 }

@@ -294,6 +294,37 @@ TEST_F(FindIconsCli, GridCellsTheGuessedGridAndCropsOfASpritesOwnPixels)
     EXPECT_EQ(cut.at(cut.width() - 1, 5), ink) << "the arm stays with its own sprite";
 }
 
+TEST_F(FindIconsCli, RunningOutOfMemoryEndsOnePictureNotTheRun)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+    // A plain 8192 x 8192 bitmap, 192 MiB of pixels kept sparse on the disk: its crops need the
+    // picture in memory, which a limit of 150 MiB of address space does not leave.
+    {
+        const std::uint32_t side = 8192, row = side * 3, pixels = row * side;
+        std::ofstream out(dir / "huge.bmp", std::ios::binary);
+        const auto put = [&](std::uint32_t value, int bytes) {
+            for (int i = 0; i < bytes; ++i)
+                out.put(static_cast<char>(value >> (8 * i)));
+        };
+        out.write("BM", 2);
+        put(54 + pixels, 4), put(0, 4), put(54, 4), put(40, 4), put(side, 4), put(side, 4), put(1, 2), put(24, 2);
+        put(0, 4), put(pixels, 4), put(0, 16);
+        out.seekp(54 + pixels - 1);
+        out.put(0);
+    }
+    writeSheets();
+    const std::string huge = (dir / "huge.bmp").string(), sheet = (dir / "magenta.bmp").string();
+    const auto result = test::runCommand("/bin/sh", {"-c", "ulimit -v 150000; exec \"$0\" \"$@\"", FIND_ICONS, "-b", "Fuchsia",
+                                                      "-j", "2", "--crop", (dir / "crops").string(), huge, sheet});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "find-icons: " + huge + ": not enough memory (reading the picture)\n");
+    EXPECT_EQ(result.out, sheet + ":5 , 5 , 11 , 14 \n" + sheet + ":30 , 20 , 49 , 31 \n");
+    EXPECT_FALSE(fs::exists(dir / "crops" / "huge"));
+    EXPECT_TRUE(fs::exists(dir / "crops" / "magenta" / "icon-0002.bmp"));
+}
+
 TEST_F(FindIconsCli, SeveralPicturesInTheOrderGiven)
 {
     writeSheets();
@@ -421,6 +452,16 @@ TEST_F(FindIconsCli, UsageErrorsExitTwo)
     }
     EXPECT_EQ(findIconsCli({"-b", "chartreuse"}).err.rfind("find-icons: unknown colour 'chartreuse' (use a colour name", 0), 0u);
     EXPECT_EQ(findIconsCli({"-o", "framed.gif"}).err.rfind("find-icons: --framed: 'framed.gif' must end in .bmp or .png", 0), 0u);
+    // The option parser's complaints in plain words.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> said = {
+        {{"--format", "json", "--format", "lines"}, "--format given twice"},
+        {{"--bogus", "-x"}, "unknown options '--bogus', '-x'"},
+        {{"-b"}, "--background needs a value (COLOR)"},
+        {{"--tolerance", "256"}, "--tolerance: '256' is not a whole number from 0 to 255"},
+        {{"--order", "diagonal"}, "--order: 'diagonal' is not one of search, rows, columns"},
+    };
+    for (const auto& [args, message] : said)
+        EXPECT_EQ(findIconsCli(args).err, "find-icons: " + message + "\nTry 'find-icons --help' for more information.\n");
     const auto help = findIconsCli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("Usage: find-icons"), std::string::npos);
