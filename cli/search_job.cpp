@@ -154,16 +154,36 @@ void writeOutputs(const Options& options, const std::optional<std::string>& file
     }
 }
 
+// A file name as printed: control characters escaped, so that a name cannot forge a line.
+std::string printable(const std::string& name)
+{
+    std::string shown;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7f) {
+            shown += c;
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else {
+            constexpr char kHex[] = "0123456789abcdef";
+            shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+        }
+    }
+    return shown;
+}
+
 } // namespace
 
 JobResult searchPicture(const Options& options, const std::optional<std::string>& file)
 {
     JobResult result;
-    const std::string shown = file.value_or("(sample picture)");
+    const std::string shown = printable(file.value_or("(sample picture)"));
     const auto fail = [&](const std::string& path, const std::string& reason, int status) {
-        result.err += "find-icons: " + path + ": " + reason + "\n";
+        result.err += "find-icons: " + printable(path) + ": " + reason + "\n";
         if (options.format == Format::Json && options.several())
-            result.out = jsonFailure(shown, reason);
+            result.out = jsonFailure(file.value_or("(sample picture)"), reason);
         result.status = status;
         return result;
     };

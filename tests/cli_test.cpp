@@ -325,6 +325,20 @@ TEST_F(FindIconsCli, RunningOutOfMemoryEndsOnePictureNotTheRun)
     EXPECT_TRUE(fs::exists(dir / "crops" / "magenta" / "icon-0002.bmp"));
 }
 
+TEST_F(FindIconsCli, ANameCannotForgeALine)
+{
+    writeSheets();
+    const fs::path odd = dir / "x.png\n1 , 2 , 3 , 4 \nsheet\x1b.png";
+    fs::copy_file(dir / "sheet.png", odd);
+    const auto result = findIconsCli({odd.string(), (dir / "missing.png").string(), "-b", "transparent", "--tolerance", "30"});
+    const std::string shown = (dir / "x.png\\n1 , 2 , 3 , 4 \\nsheet\\x1b.png").string();
+    EXPECT_EQ(result.out, shown + ":5 , 5 , 11 , 14 \n" + shown + ":30 , 20 , 49 , 31 \n");
+    const auto alone = findIconsCli({odd.string(), "--format", "json", "-b", "Lime"});
+    EXPECT_EQ(nlohmann::json::parse(alone.out)["file"], odd.string()) << "JSON has its own escapes";
+    fs::rename(odd, dir / "gone\rname.png");
+    EXPECT_EQ(findIconsCli({(dir / "gone\rname.png").string() + "x"}).err.find('\r'), std::string::npos);
+}
+
 TEST_F(FindIconsCli, SeveralPicturesInTheOrderGiven)
 {
     writeSheets();

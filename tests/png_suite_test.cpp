@@ -3,10 +3,13 @@
 #include "errors.h"
 #include "foreground_mask.h"
 #include "picture_file.h"
+#include "pictures.h"
 #include "png_bytes.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
+
+#include <regex>
 
 #include <filesystem>
 #include <string>
@@ -147,9 +150,85 @@ TEST(PngReader, SizesAreCheckedBeforeAnythingIsAllocated)
         return std::string("(decoded)");
     };
     EXPECT_EQ(errorOf(test::pngBytes(40000, 40000, 8, 0, {0})), "picture of 40000 x 40000 pixels exceeds the limit of 2^30 pixels (4 GiB)");
-    std::vector<std::uint8_t> cut = test::pngBytes(64, 64, 8, 2, std::vector<std::uint8_t>((1 + 64 * 3) * 64, 0));
-    cut.resize(cut.size() - 40);
-    EXPECT_EQ(errorOf(cut), "truncated PNG data");
+    // 32768 x 32768 interlaced, in 69 bytes: refused before its data is looked for.
+    std::vector<std::uint8_t> header = test::pngBytes(32768, 32768, 8, 2, {});
+    header[28] = 1;
+    EXPECT_EQ(errorOf(header).rfind("truncated PNG data: ", 0), 0u) << errorOf(header);
+}
+
+// Files as encoders and editors really leave them, against the same picture written cleanly.
+TEST(PngReader, ReadsFilesAsTheWorldWritesThem)
+{
+    using Bytes = std::vector<std::uint8_t>;
+    const auto decoded = [](const Bytes& bytes) {
+        MemorySource source({reinterpret_cast<const std::byte*>(bytes.data()), bytes.size()});
+        PictureBuilder builder;
+        try {
+            decodePicture(source, builder);
+        } catch (const FormatError& e) {
+            return std::pair(PixelImage(), std::string(e.what()));
+        }
+        return std::pair(builder.take(), std::string());
+    };
+    const auto damaged = [](Bytes bytes, std::size_t at) {
+        bytes[at] ^= 0x40;
+        return bytes;
+    };
+    const auto inserted = [](Bytes bytes, std::size_t at, const Bytes& more) {
+        bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), more.begin(), more.end());
+        return bytes;
+    };
+    pictures::Random random(5);
+    Bytes rows;
+    for (int y = 0; y < 48; ++y) {
+        rows.push_back(0);
+        for (int x = 0; x < 40 * 3; ++x)
+            rows.push_back(static_cast<std::uint8_t>(random.below(256))); // incompressible, so a cut falls among the rows
+    }
+    // The image data in chunks of 500 bytes, as encoders write it.
+    const Bytes whole = test::pngBytes(40, 48, 8, 2, rows);
+    const std::size_t dataLength = std::size_t{whole[33]} << 24 | std::size_t{whole[34]} << 16 | std::size_t{whole[35]} << 8 | whole[36];
+    Bytes clean(whole.begin(), whole.begin() + 33);
+    for (std::size_t at = 0; at < dataLength; at += 500) {
+        const Bytes piece = test::chunkBytes("IDAT", Bytes(whole.begin() + 41 + static_cast<std::ptrdiff_t>(at),
+                                                           whole.begin() + 41 + static_cast<std::ptrdiff_t>(std::min(dataLength, at + 500))));
+        clean.insert(clean.end(), piece.begin(), piece.end());
+    }
+    clean.insert(clean.end(), whole.end() - 12, whole.end());
+    const auto [picture, none] = decoded(clean);
+    ASSERT_EQ(none, "");
+    const std::size_t end = clean.size() - 12, afterHeader = 33;
+    const Bytes text = test::chunkBytes("tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'h', 'i'});
+
+    Bytes manyTexts;
+    for (int i = 0; i < 5000; ++i)
+        manyTexts.insert(manyTexts.end(), text.begin(), text.end());
+    const std::vector<std::pair<std::string, Bytes>> readable = {
+        {"no end chunk", Bytes(clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(end))},
+        {"bytes after the end chunk", inserted(clean, clean.size(), Bytes(100, 0x55))},
+        {"5000 text chunks", inserted(clean, afterHeader, manyTexts)},
+        {"a damaged text chunk before the pixels", damaged(inserted(clean, afterHeader, text), afterHeader + 10)},
+        {"a damaged text chunk after them", damaged(inserted(clean, end, text), end + 10)},
+        {"a damaged text chunk in place of the end", damaged(inserted(Bytes(clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(end)), end, text), end + 10)},
+    };
+    for (const auto& [what, bytes] : readable) {
+        const auto [read, error] = decoded(bytes);
+        EXPECT_EQ(error, "") << what;
+        EXPECT_TRUE(read.pixelCount() == picture.pixelCount() &&
+                    std::equal(read.pixels().begin(), read.pixels().end(), picture.pixels().begin()))
+            << what;
+    }
+    // A damaged colour key is dropped: the picture is read without transparency.
+    const Bytes keyed = test::pngBytes(40, 48, 8, 2, rows, {{"tRNS", {0, 1, 0, 2, 0, 3}}});
+    EXPECT_TRUE(decoded(keyed).first.hasAlpha());
+    EXPECT_FALSE(decoded(damaged(keyed, afterHeader + 9)).first.hasAlpha());
+
+    EXPECT_EQ(decoded(damaged(clean, 30)).second, "IHDR chunk is damaged (checksum)");
+    EXPECT_EQ(decoded(damaged(clean, end - 2)).second, "IDAT chunk is damaged (checksum)");
+    const std::string cut = decoded(Bytes(clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(clean.size() / 2))).second;
+    std::smatch row;
+    ASSERT_TRUE(std::regex_match(cut, row, std::regex(R"(truncated PNG data \(row (\d+) of 48\))"))) << cut;
+    EXPECT_GT(std::stoi(row[1]), 10) << "the rows before the cut were read";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "png_reader.h"
 
 #include "errors.h"
+#include "png_chunks.h"
 #include "pixel_image.h"
 #include "spng_context.h"
 
@@ -11,49 +12,51 @@
 namespace iconfinder::png {
 namespace {
 
-// Ancillary chunks (text, profiles) may not make us hold more than this.
+// The chunks shown to libspng are few (png_chunks.h): these limits only bound a hostile one.
 constexpr std::size_t kChunkLimit = std::size_t{16} << 20;
 constexpr std::size_t kChunkCacheLimit = std::size_t{64} << 20;
+// zlib cannot expand data more than about 1032 times.
+constexpr std::uint64_t kMostInflation = 1032;
 
-// Hands libspng the file from front to back, reading straight into its buffers.
+// Hands libspng the file's chunks from front to back, reading straight into its buffers.
 struct Reader {
-    ByteSource& source;
-    std::uint64_t at = 0;
+    ChunkStream chunks;
     std::exception_ptr failure; // an I/O error, kept to be thrown past libspng
 
     static int read(spng_ctx*, void* user, void* dest, std::size_t length)
     {
         auto& reader = *static_cast<Reader*>(user);
-        if (length > reader.source.size() - reader.at)
-            return SPNG_IO_EOF;
         try {
-            reader.source.copy(reader.at, {static_cast<std::byte*>(dest), length});
+            return reader.chunks.read(static_cast<std::byte*>(dest), length) ? 0 : SPNG_IO_EOF;
         } catch (...) {
             reader.failure = std::current_exception();
             return SPNG_IO_ERROR;
         }
-        reader.at += length;
-        return 0;
     }
 };
 
-std::string describe(int error)
+// What a libspng error means for the file, in its words; `where` says how far the pixels got.
+std::string describe(int error, const Reader& reader, const std::string& where)
 {
     switch (error) {
     case SPNG_IO_EOF:
-    case SPNG_EOF: return "truncated PNG data";
-    default: return std::string("invalid PNG: ") + spng_strerror(error);
+    case SPNG_EOF: return "truncated PNG data" + where;
+    case SPNG_ECHUNK_CRC: return reader.chunks.currentChunk() + " chunk is damaged (checksum)";
+    case SPNG_ESIGNATURE: return "not a PNG file (wrong signature)";
+    default: return std::string("invalid PNG: ") + spng_strerror(error) + where;
     }
 }
 
-void check(int error, const Reader& reader)
+void check(int error, const Reader& reader, const std::string& where = {})
 {
     if (error == 0)
         return;
     if (reader.failure)
         std::rethrow_exception(reader.failure);
-    throw FormatError(describe(error));
+    throw FormatError(describe(error, reader, where));
 }
+
+std::string rowOf(int y, int height) { return " (row " + std::to_string(y + 1) + " of " + std::to_string(height) + ")"; }
 
 // libspng gives red, green, blue, alpha; a Pixel holds blue, green, red, alpha.
 void swapRedAndBlue(std::byte* row, int width)
@@ -62,36 +65,56 @@ void swapRedAndBlue(std::byte* row, int width)
         std::swap(row[0], row[2]);
 }
 
+// The chunks after the pixels, to the end: a wrong checksum of the last data chunk shows only
+// here. Every row is there already, so a file that simply ends is a picture.
+void checkTrailingChunks(int result, const Reader& reader)
+{
+    if (result != SPNG_IO_EOF && result != SPNG_EOF)
+        check(result, reader);
+}
+
 void decodeRows(ByteSource& source, RowSink& sink)
 {
     Context context(spng_ctx_new(0));
     if (!context)
         throw std::bad_alloc();
     spng_ctx* ctx = context.get();
-    Reader reader{source, 0, nullptr};
+    Reader reader{ChunkStream(source), nullptr};
     check(spng_set_png_stream(ctx, &Reader::read, &reader), reader);
     check(spng_set_image_limits(ctx, PixelImage::kMaxPixels, PixelImage::kMaxPixels), reader);
     check(spng_set_chunk_limits(ctx, kChunkLimit, kChunkCacheLimit), reader);
+    check(spng_set_crc_action(ctx, SPNG_CRC_ERROR, SPNG_CRC_DISCARD), reader); // a damaged tRNS is dropped
 
     spng_ihdr header{};
     check(spng_get_ihdr(ctx, &header), reader);
     if (std::uint64_t{header.width} * header.height > static_cast<std::uint64_t>(PixelImage::kMaxPixels))
         throw FormatError("picture of " + std::to_string(header.width) + " x " + std::to_string(header.height) +
                           " pixels exceeds the limit of 2^30 pixels (4 GiB)");
-    spng_trns transparency{};
-    const bool hasAlpha = header.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA || header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ||
-                          spng_get_trns(ctx, &transparency) == 0;
     const int width = static_cast<int>(header.width);
     const int height = static_cast<int>(header.height);
     const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    // Image data far too short for the picture is refused before anything is allocated.
+    const std::uint64_t bitsPerPixel = std::uint64_t{header.bit_depth} *
+        (header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ? 4 : header.color_type == SPNG_COLOR_TYPE_TRUECOLOR ? 3
+         : header.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ? 2 : 1);
+    const std::uint64_t rawBytes = std::uint64_t{header.height} * (1 + (std::uint64_t{header.width} * bitsPerPixel + 7) / 8);
+    if (reader.chunks.imageDataBytes() * kMostInflation < rawBytes)
+        throw FormatError("truncated PNG data: " + std::to_string(reader.chunks.imageDataBytes()) + " bytes of image data cannot hold " +
+                          std::to_string(width) + " x " + std::to_string(height) + " pixels");
+
+    spng_trns transparency{};
+    const int trns = spng_get_trns(ctx, &transparency);
+    if (trns != SPNG_ECHUNKAVAIL)
+        check(trns, reader);
+    const bool hasAlpha = header.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA || header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA || trns == 0;
 
     if (header.interlace_method != SPNG_INTERLACE_NONE) {
         // Interlaced rows arrive in seven passes: the picture is put together whole first.
         std::size_t size = 0;
         check(spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, &size), reader);
         std::vector<std::byte> pixels(size);
-        check(spng_decode_image(ctx, pixels.data(), size, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS), reader);
-        check(spng_decode_chunks(ctx), reader);
+        check(spng_decode_image(ctx, pixels.data(), size, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS), reader, " (interlaced)");
+        checkTrailingChunks(spng_decode_chunks(ctx), reader);
         sink.start(width, height, hasAlpha);
         for (int y = 0; y < height; ++y) {
             std::byte* row = pixels.data() + rowBytes * static_cast<std::size_t>(y);
@@ -101,19 +124,17 @@ void decodeRows(ByteSource& source, RowSink& sink)
         return;
     }
 
-    check(spng_decode_image(ctx, nullptr, 0, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE), reader);
+    check(spng_decode_image(ctx, nullptr, 0, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE), reader, rowOf(0, height));
     sink.start(width, height, hasAlpha);
     std::vector<std::byte> row(rowBytes);
     for (int y = 0; y < height; ++y) {
         const int result = spng_decode_row(ctx, row.data(), row.size());
         if (result != 0 && !(result == SPNG_EOI && y == height - 1))
-            check(result, reader);
+            check(result, reader, rowOf(y, height));
         swapRedAndBlue(row.data(), width);
         sink.putRow(y, row.data(), RowLayout::Bgra32);
     }
-    // The chunks after the pixels, to the end: a wrong checksum of the last data chunk shows
-    // only here.
-    check(spng_decode_chunks(ctx), reader);
+    checkTrailingChunks(spng_decode_chunks(ctx), reader);
 }
 
 } // namespace

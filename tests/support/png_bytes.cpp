@@ -22,6 +22,13 @@ void putChunk(std::vector<std::uint8_t>& out, const std::string& type, const std
 
 } // namespace
 
+std::vector<std::uint8_t> chunkBytes(const std::string& type, const std::vector<std::uint8_t>& data)
+{
+    std::vector<std::uint8_t> out;
+    putChunk(out, type, data);
+    return out;
+}
+
 std::vector<std::uint8_t> pngBytes(std::uint32_t width, std::uint32_t height, std::uint8_t bitDepth, std::uint8_t colourType,
                                    const std::vector<std::uint8_t>& rows, const std::vector<PngChunk>& chunks)
 {

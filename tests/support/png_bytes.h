@@ -13,6 +13,9 @@ struct PngChunk {
     std::vector<std::uint8_t> data;
 };
 
+// One chunk as it stands in a file: length, type, data and checksum.
+std::vector<std::uint8_t> chunkBytes(const std::string& type, const std::vector<std::uint8_t>& data);
+
 std::vector<std::uint8_t> pngBytes(std::uint32_t width, std::uint32_t height, std::uint8_t bitDepth, std::uint8_t colourType,
                                    const std::vector<std::uint8_t>& rows, const std::vector<PngChunk>& chunks = {});
 

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "byte_source.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace iconfinder::png {
+
+// A PNG file as the decoder is shown it: the signature and the chunks a picture needs (every
+// critical chunk, and tRNS), then the end chunk, which is supplied when the file lacks it.
+// Text, profiles and every other ancillary chunk are left out, so that however many a file
+// holds they cost nothing, and so is whatever follows the end chunk. A chunk cut short by the
+// end of the file is shown as it is, for the decoder to find it truncated.
+class ChunkStream {
+public:
+    explicit ChunkStream(ByteSource& file);
+
+    // Copies the next `length` bytes; false when fewer are left.
+    bool read(std::byte* dest, std::size_t length);
+
+    // The type of the chunk the last byte read belongs to ("IHDR", ...), or "" for the signature.
+    std::string currentChunk() const;
+
+    // Bytes of image data (IDAT) the file holds, as far as it goes.
+    std::uint64_t imageDataBytes() const { return imageData_; }
+
+private:
+    struct Piece {
+        std::uint64_t at;     // where it starts in the shown stream
+        std::uint64_t from;   // where it starts in the file
+        std::uint64_t length;
+        std::string type;
+    };
+
+    ByteSource& file_;
+    std::vector<Piece> pieces_;
+    std::uint64_t size_ = 0;
+    std::uint64_t position_ = 0;
+    std::size_t piece_ = 0; // the piece holding position_ (or the last byte read)
+    std::uint64_t imageData_ = 0;
+    bool suppliedEnd_ = false;
+};
+
+} // namespace iconfinder::png
