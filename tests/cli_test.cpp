@@ -363,10 +363,10 @@ TEST_F(FindIconsCli, SeveralPicturesInTheOrderGiven)
         ASSERT_EQ(objects.size(), files.size()) << "one JSON object per picture per line";
         for (std::size_t i = 0; i < files.size(); ++i)
             EXPECT_EQ(objects[i]["file"], files[i]);
-        EXPECT_EQ(objects[2]["error"], "truncated PNG data");
+        EXPECT_EQ(objects[2]["error"], "truncated PNG data (row 1 of 40)");
         EXPECT_EQ(objects[3]["error"], "cannot open: No such file or directory");
         EXPECT_EQ(objects[0]["regions"], objects[4]["regions"]);
-        EXPECT_EQ(result.err, "find-icons: " + bad + ": truncated PNG data\nfind-icons: " + png +
+        EXPECT_EQ(result.err, "find-icons: " + bad + ": truncated PNG data (row 1 of 40)\nfind-icons: " + png +
                                   "-missing: cannot open: No such file or directory\n");
     }
     const auto lines = findIconsCli({bmp, png, "-b", "auto"});
@@ -406,7 +406,7 @@ TEST_F(FindIconsCli, UnreadablePicturesExitOneAndWriteNothing)
     EXPECT_EQ(findIconsCli({(dir / "notes.txt").string()}).err, "find-icons: " + (dir / "notes.txt").string() + ": not a PNG or BMP file\n");
     const std::string png = slurp(std::string(PNGSUITE_DIR) + "/basn2c08.png");
     std::ofstream(dir / "cut.png", std::ios::binary) << png.substr(0, png.size() / 2);
-    EXPECT_EQ(findIconsCli({(dir / "cut.png").string()}).err, "find-icons: " + (dir / "cut.png").string() + ": truncated PNG data\n");
+    EXPECT_EQ(findIconsCli({(dir / "cut.png").string()}).err, "find-icons: " + (dir / "cut.png").string() + ": truncated PNG data (row 1 of 32)\n");
     fs::remove(dir / "notes.txt");
     fs::remove(dir / "cut.png");
 
