@@ -1,5 +1,6 @@
 // find-icons: the icon search on the command line.
 #include "options.h"
+#include "scratch_files.h"
 #include "search_job.h"
 
 #include <algorithm>
@@ -63,6 +64,7 @@ int searchAll(const cli::Options& options)
 int main(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);
+    scratch::removeOnInterrupt();
     cli::CommandLine line;
     try {
         line = cli::parseCommandLine(argc, argv);

@@ -152,10 +152,24 @@ void checkTogether(Options& options, const CLI::App& app)
         throw UsageError("--name needs --crop, --atlas or --atlas-dir");
     if (options.several() && (options.cropDir || options.atlasDir)) {
         std::set<std::string> stems;
-        for (const std::string& file : options.files)
-            if (!stems.insert(stemOf(file)).second)
-                throw UsageError("two pictures are named '" + stemOf(file) + "', so their crops or atlases would be written to the same place");
+        for (const std::string& file : options.files) {
+            const std::string stem = stemOf(file);
+            if (stem.empty() || stem == "." || stem == "..")
+                throw UsageError("'" + file + "' has no name to give its crops' folder or atlas (its stem is '" + stem + "')");
+            if (!stems.insert(stem).second)
+                throw UsageError("two pictures are named '" + stem + "', so their crops or atlases would be written to the same place");
+        }
     }
+    for (const std::string& file : options.files)
+        if (const std::optional<FileIdentity> identity = identityOf(file))
+            options.inputs.push_back(*identity);
+    if (options.framed)
+        checkOutputPath(options, "--framed", *options.framed);
+    if (options.atlas)
+        checkOutputPath(options, "--atlas", *options.atlas);
+    if (options.atlasDir)
+        for (const std::string& file : options.files)
+            checkOutputPath(options, "--atlas-dir", std::filesystem::path(*options.atlasDir) / (stemOf(file) + ".json"));
     for (const char* gridOnly : {"--trim", "--keep-empty", "--grid-offset", "--grid-spacing"})
         if (given(gridOnly) && !options.gridded())
             throw UsageError(std::string(gridOnly) + " needs --grid");
@@ -320,6 +334,18 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     options.crop.align = align == "bottom" ? Align::Bottom : Align::Center;
     checkTogether(options, app);
     return line;
+}
+
+void checkOutputPath(const Options& options, const std::string& what, const std::filesystem::path& path)
+{
+    const std::optional<FileIdentity> identity = identityOf(path);
+    if (!identity || std::filesystem::is_directory(path))
+        return; // a new file, or a folder that the write will refuse
+    if (!identity->regular && !isStandardOutput(path))
+        throw UsageError(what + ": '" + path.string() + "' is not a regular file");
+    for (std::size_t i = 0; i < options.inputs.size(); ++i)
+        if (options.inputs[i] == *identity)
+            throw UsageError(what + ": '" + path.string() + "' is an input picture, which would be overwritten");
 }
 
 std::string stemOf(const std::optional<std::string>& file) { return file ? std::filesystem::path(*file).stem().string() : "sample"; }

@@ -5,9 +5,11 @@
 #include "crops.h"
 #include "grid_cells.h"
 #include "name_pattern.h"
+#include "file_io.h"
 #include "picture_file.h"
 #include "region_shaping.h"
 
+#include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -20,6 +22,7 @@ enum class Background { Colour, Transparent, Auto };
 
 struct Options {
     std::vector<std::string> files; // none: the built-in sample picture
+    std::vector<FileIdentity> inputs; // of the files that exist, which no output may replace
 
     Background background = Background::Colour;
     ColorValue colour = kWhite;
@@ -68,5 +71,9 @@ ColorValue parseColor(const std::string& text);
 
 // A picture's name without folder and extension: "sample" for the built-in one.
 std::string stemOf(const std::optional<std::string>& file);
+
+// Throws UsageError when `path` may not be written as an output: a device or FIFO other than
+// standard output, or one of the input pictures (through any link). `what` names the option.
+void checkOutputPath(const Options& options, const std::string& what, const std::filesystem::path& path);
 
 } // namespace iconfinder::cli

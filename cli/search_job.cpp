@@ -134,6 +134,9 @@ void writeOutputs(const Options& options, const std::optional<std::string>& file
         CropStyle style = options.crop;
         style.format = options.cropFormat.value_or(options.crop.transparent ? FileFormat::Png : picture.format);
         const fs::path folder = options.several() ? fs::path(*options.cropDir) / stem : fs::path(*options.cropDir);
+        if (!options.inputs.empty())
+            for (const std::string& name : names)
+                checkOutputPath(options, "--crop", folder / (name + "." + std::string(formatName(style.format))));
         writeCrops(*picture.pixels, boxes, names, folder, picture.rule, style, found.owners ? &*found.owners : nullptr);
     }
     if (options.framed) {
@@ -218,6 +221,8 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
         writeOutputs(options, file, picture, found, names);
     } catch (const std::invalid_argument& e) {
         return fail(shown, "--name '" + options.namePattern + "' " + e.what(), 2);
+    } catch (const UsageError& e) {
+        return fail(shown, e.what(), 2);
     } catch (const IoError& e) {
         return fail(e.path().empty() ? shown : e.path(), e.what(), 1);
     } catch (const std::bad_alloc&) {

@@ -42,16 +42,33 @@ void FileDescriptor::close()
         throw IoError("cannot write: " + systemReason(errno));
 }
 
+std::optional<FileIdentity> identityOf(const std::filesystem::path& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino), S_ISREG(info.st_mode)};
+}
+
+bool isStandardOutput(const std::filesystem::path& path)
+{
+    struct stat out {};
+    const std::optional<FileIdentity> at = identityOf(path);
+    return ::fstat(STDOUT_FILENO, &out) == 0 && at &&
+           *at == FileIdentity{static_cast<std::uint64_t>(out.st_dev), static_cast<std::uint64_t>(out.st_ino)};
+}
+
 InputFile::InputFile(const std::filesystem::path& path)
 {
-    fd_ = FileDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without blocking, so that a FIFO is refused rather than waited on.
+    fd_ = FileDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd_.get() < 0)
         throw IoError("cannot open: " + systemReason(errno));
     struct stat info {};
     if (::fstat(fd_.get(), &info) != 0)
         throw IoError("cannot read: " + systemReason(errno));
     if (!S_ISREG(info.st_mode))
-        throw IoError(S_ISDIR(info.st_mode) ? "is a directory, not a picture file" : "is not a regular file");
+        throw IoError(S_ISDIR(info.st_mode) ? "is a directory, not a picture file" : "not a regular file");
     size_ = static_cast<std::uint64_t>(info.st_size);
 }
 

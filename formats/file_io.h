@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -32,6 +33,21 @@ public:
 private:
     int fd_ = -1;
 };
+
+// What a path names, followed through links: the same file has the same identity.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool regular = false;
+    friend bool operator==(const FileIdentity& a, const FileIdentity& b) { return a.device == b.device && a.inode == b.inode; }
+};
+
+// None when nothing can be found at the path.
+std::optional<FileIdentity> identityOf(const std::filesystem::path& path);
+
+// Whether `path` names what standard output writes to (/dev/stdout, or the file or device it
+// was sent to).
+bool isStandardOutput(const std::filesystem::path& path);
 
 // A regular file opened for reading. Throws IoError: "cannot open: No such file or directory",
 // "is a directory, not a picture file".

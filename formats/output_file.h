@@ -11,16 +11,18 @@
 namespace iconfinder {
 
 // Writes the bytes `encode` produces to `path`, whole or not at all: a regular file is written
-// under a hidden temporary name beside it, flushed to the disk and renamed into place; a
-// device (/dev/null, /dev/stdout) is written in place. Throws IoError naming the reason, its
-// path() `path`.
+// under a hidden temporary name beside it, flushed to the disk and renamed into place; standard
+// output (/dev/stdout) is written in place; any other device or FIFO is refused ("not a
+// regular file"). Throws IoError naming the reason, its path() `path`.
 void writeWholeFile(const std::filesystem::path& path, const std::function<void(ByteWriter&)>& encode);
 
-// Writes files into one folder all or none. The folder is created when missing; no name may be
-// taken by anything but a regular file, which is replaced. Every file is written under a
-// temporary name first and all are renamed into place only once all are written, so that on
-// any failure the folder is left as it was: temporary files removed, a folder it created
-// removed again. Throws IoError whose path() names the file or folder that failed.
+// Writes files into one folder all or none. A missing folder is filled as a hidden work folder
+// beside it and renamed into place at the end. Into an existing one, no name may be taken by
+// anything but a regular file, which is replaced: every file is written under a temporary name
+// first and all are renamed into place only once all are written; a rename failing midway
+// takes back those before it, the files they replaced restored. On any failure the folder is
+// left as it was. Part files of runs no longer alive are removed on the way, and those of this
+// run on an interrupt. Throws IoError whose path() names the file or folder that failed.
 void writeFilesInFolder(const std::filesystem::path& folder, const std::vector<std::string>& names,
                         const std::function<void(std::size_t, ByteWriter&)>& encode);
 

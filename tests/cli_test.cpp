@@ -13,6 +13,10 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -339,6 +343,110 @@ TEST_F(FindIconsCli, ANameCannotForgeALine)
     EXPECT_EQ(findIconsCli({(dir / "gone\rname.png").string() + "x"}).err.find('\r'), std::string::npos);
 }
 
+TEST_F(FindIconsCli, OutputsGoOnlyWhereAskedAndNeverOverAnInput)
+{
+    writeSheets();
+    const fs::path sheet = dir / "sheet.png", magenta = dir / "magenta.bmp";
+    const std::string before = slurp(sheet);
+    fs::create_symlink(sheet, dir / "link.png");
+    fs::copy_file(magenta, dir / "...bmp");
+    fs::copy_file(magenta, dir / "m.json");
+    ::mkfifo((dir / "fifo.bmp").c_str(), 0600);
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
+        {{sheet.string(), "-o", sheet.string()}, "--framed: '" + sheet.string() + "' is an input picture"},
+        {{sheet.string(), "-o", (dir / "link.png").string()}, "--framed: '" + (dir / "link.png").string() + "' is an input picture"},
+        {{(dir / "m.json").string(), "--atlas-dir", dir.string()}, "--atlas-dir: '" + (dir / "m.json").string() + "' is an input picture"},
+        {{sheet.string(), "--atlas", sheet.string()}, "--atlas: '" + sheet.string() + "' is an input picture"},
+        {{magenta.string(), "-o", (dir / "fifo.bmp").string()}, "--framed: '" + (dir / "fifo.bmp").string() + "' is not a regular file"},
+        {{(dir / "...bmp").string(), sheet.string(), "--crop", (dir / "out").string()}, "'" + (dir / "...bmp").string() + "' has no name"},
+        {{sheet.string(), "--crop", dir.string(), "--name", "sheet"}, "--crop: '" + sheet.string() + "' is an input picture"},
+    };
+    for (const auto& [args, message] : refused) {
+        const auto result = findIconsCli(args);
+        EXPECT_EQ(result.exitCode, 2) << message;
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(slurp(sheet), before);
+    EXPECT_FALSE(fs::exists(dir / "out"));
+    EXPECT_FALSE(fs::exists(dir / "magenta"));
+
+    const auto fifo = findIconsCli({(dir / "fifo.bmp").string()});
+    EXPECT_EQ(fifo.exitCode, 1);
+    EXPECT_EQ(fifo.err, "find-icons: " + (dir / "fifo.bmp").string() + ": not a regular file\n") << "refused, not waited on";
+    const auto toStandardOutput = findIconsCli({magenta.string(), "--format", "json", "--atlas", "/dev/stdout"});
+    EXPECT_EQ(toStandardOutput.exitCode, 0) << toStandardOutput.err;
+    EXPECT_NE(toStandardOutput.out.find("\"frames\""), std::string::npos);
+    // Through a link, the file it names is written and the link stays.
+    fs::create_symlink(dir / "real.bmp", dir / "framed.bmp");
+    ASSERT_EQ(findIconsCli({magenta.string(), "-o", (dir / "framed.bmp").string()}).exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "framed.bmp"));
+    EXPECT_EQ(readAny(dir / "real.bmp").width(), 60);
+}
+
+// Starts find-icons, and ends it with `signal` after `micros`; returns how it ended.
+int interrupted(const std::vector<std::string>& args, int signal, int micros)
+{
+    std::vector<char*> argv = {const_cast<char*>(FIND_ICONS)};
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::freopen("/dev/null", "w", stdout);
+        ::execv(FIND_ICONS, argv.data());
+        ::_exit(127);
+    }
+    ::usleep(static_cast<useconds_t>(micros));
+    ::kill(child, signal);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+std::vector<std::string> partFilesIn(const fs::path& folder)
+{
+    std::vector<std::string> parts;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.path().filename().string().find(".part-") != std::string::npos)
+            parts.push_back(entry.path().string());
+    return parts;
+}
+
+TEST_F(FindIconsCli, AnInterruptedRunLeavesCropsWholeOrNotAtAll)
+{
+    const fs::path sheet = dir / "sheet.bmp", folder = dir / "crops", earlier = dir / "earlier";
+    writePictureFile(pictures::iconSheet(1000, 1000, 7), FileFormat::Bmp, sheet);
+    ASSERT_EQ(findIconsCli({sheet.string(), "--crop", (dir / "whole").string()}).exitCode, 0);
+    const auto count = std::distance(fs::directory_iterator(dir / "whole"), fs::directory_iterator());
+    ASSERT_GT(count, 500);
+    pictures::Random random(3);
+    for (int run = 0; run < 24; ++run) {
+        const int signal = std::array{SIGINT, SIGTERM, SIGHUP}[static_cast<std::size_t>(run % 3)];
+        const int micros = random.below(60000);
+        // Into a new folder: all the crops or no folder.
+        interrupted({sheet.string(), "--crop", folder.string()}, signal, micros);
+        if (fs::exists(folder))
+            EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), count) << "after " << micros << " us";
+        fs::remove_all(folder);
+        // Into a folder holding earlier crops: each file old or new, none half written.
+        fs::create_directories(earlier);
+        for (int i = 1; i <= 3; ++i)
+            std::ofstream(earlier / ("icon-000" + std::to_string(i) + ".bmp")) << "earlier";
+        interrupted({sheet.string(), "--crop", earlier.string()}, signal, micros);
+        for (const auto& entry : fs::directory_iterator(earlier))
+            if (slurp(entry.path()) != "earlier")
+                EXPECT_EQ(slurp(entry.path()), slurp(dir / "whole" / entry.path().filename())) << entry.path() << " after " << micros << " us";
+        fs::remove_all(earlier);
+        EXPECT_EQ(partFilesIn(dir), std::vector<std::string>{}) << "the run's part files are gone after " << micros << " us";
+    }
+    // A run killed outright cannot clean up; the next one into the same place does.
+    fs::create_directories(earlier);
+    for (int micros = 2000; partFilesIn(dir).empty() && micros < 200000; micros += 3000)
+        interrupted({sheet.string(), "--crop", earlier.string()}, SIGKILL, micros);
+    ASSERT_EQ(findIconsCli({sheet.string(), "--crop", earlier.string()}).exitCode, 0);
+    EXPECT_EQ(partFilesIn(dir), std::vector<std::string>{});
+}
+
 TEST_F(FindIconsCli, SeveralPicturesInTheOrderGiven)
 {
     writeSheets();
@@ -442,8 +550,8 @@ TEST_F(FindIconsCli, OutputsThatCannotBeWrittenExitOneAndLeaveNothing)
     EXPECT_EQ(noDir.exitCode, 1);
     if (fs::exists("/dev/full")) {
         const auto device = findIconsCli({"--atlas", "/dev/full", "--format", "json", std::string(PNGSUITE_DIR) + "/basn0g08.png"});
-        EXPECT_EQ(device.exitCode, 1);
-        EXPECT_EQ(device.err, "find-icons: /dev/full: cannot write: No space left on device\n");
+        EXPECT_EQ(device.exitCode, 2);
+        EXPECT_EQ(device.err.rfind("find-icons: --atlas: '/dev/full' is not a regular file\n", 0), 0u) << device.err;
     }
     EXPECT_FALSE(fs::exists(dir / "nowhere"));
 }

@@ -12,6 +12,7 @@
 #include <map>
 #include <fstream>
 #include <set>
+#include <cstdlib>
 #include <unistd.h>
 
 using namespace iconfinder;
@@ -77,7 +78,7 @@ TEST_F(Files, AWholeFileOrNone)
     EXPECT_NE(errorOf([&] { writeWholeFile(dir / "no-such-dir" / "x.bmp", [](ByteWriter& out) { text(out, "x"); }); }).find("cannot create a file in"),
               std::string::npos);
     if (fs::exists("/dev/full")) {
-        EXPECT_EQ(errorOf([&] { writePictureFile(picture, FileFormat::Bmp, "/dev/full"); }), "cannot write: No space left on device");
+        EXPECT_EQ(errorOf([&] { writePictureFile(picture, FileFormat::Bmp, "/dev/full"); }), "not a regular file");
     }
     // An encoder that fails halfway leaves the earlier file as it was and nothing else.
     const auto before = snapshot();
@@ -139,6 +140,19 @@ TEST_F(Files, FilesInAFolderAllOrNone)
 
     std::ofstream(dir / "file") << "x";
     EXPECT_NE(errorOf([&] { writeFilesInFolder(dir / "file" / "sub", names, write); }).find("cannot create directory"), std::string::npos);
+
+    // A rename failing midway (a file that may not be replaced, where the file system allows
+    // saying so): the ones before it are taken back, the files they replaced restored.
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    for (const std::string& name : {"a.txt", "c.txt"})
+        std::ofstream(folder / name) << "old " << name;
+    if (std::system(("chattr +i '" + (folder / "c.txt").string() + "' 2>/dev/null").c_str()) == 0) {
+        const auto held = snapshot();
+        EXPECT_NE(errorOf([&] { writeFilesInFolder(folder, names, write); }), "");
+        std::system(("chattr -i '" + (folder / "c.txt").string() + "'").c_str());
+        EXPECT_EQ(snapshot(), held) << "a.txt restored, b.txt taken back";
+    }
 }
 
 TEST_F(Files, AFileThatShrinksWhileMappedIsReportedNotFatal)

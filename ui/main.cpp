@@ -1,6 +1,7 @@
 // iconfinder: start-up of the window program.
 #include "Unit1.h"
 #include "application.h"
+#include "scratch_files.h"
 
 #include <QIcon>
 #include <QPixmap>
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv)
 {
+    iconfinder::scratch::removeOnInterrupt();
     std::unique_ptr<Application> application;
     std::unique_ptr<TForm1> form;
     try {
