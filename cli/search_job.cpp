@@ -8,6 +8,7 @@
 #include "output_file.h"
 #include "region_owners.h"
 #include "report.h"
+#include "result_lines.h"
 #include "sample_picture.h"
 
 #include <filesystem>
@@ -177,16 +178,52 @@ std::string printable(const std::string& name)
     return shown;
 }
 
+// Whether the regions go nowhere but to the lines or JSON, in the order found.
+bool printedOnly(const Options& options)
+{
+    const Shaping& shaping = options.shaping;
+    return !options.gridded() && !shaping.merge.merges() && shaping.minWidth <= 1 && shaping.minHeight <= 1 &&
+           shaping.order == RegionOrder::Search && !options.framed && !options.cropDir && !options.atlas && !options.atlasDir;
+}
+
+// Prints the regions as they are found, a piece at a time.
+void printAsFound(const Options& options, const SearchSummary& summary, const std::string& prefix, ForegroundMask& mask,
+                  const std::function<void(std::string_view)>& print)
+{
+    constexpr std::size_t kPiece = std::size_t{1} << 16;
+    const bool json = options.format == Format::Json;
+    std::string text = json ? jsonReportStart(summary) : std::string();
+    bool first = true;
+    extractRegions(mask, [&](const RegionBox& box) {
+        if (json) {
+            appendJsonRegion(text, box, first);
+        } else {
+            text += prefix;
+            appendResultLine(text, box);
+            text += '\n';
+        }
+        first = false;
+        if (text.size() >= kPiece) {
+            print(text);
+            text.clear();
+        }
+    });
+    if (json)
+        text += kJsonReportEnd;
+    print(text);
+}
+
 } // namespace
 
-JobResult searchPicture(const Options& options, const std::optional<std::string>& file)
+JobResult searchPicture(const Options& options, const std::optional<std::string>& file,
+                        const std::function<void(std::string_view)>& print)
 {
     JobResult result;
     const std::string shown = printable(file.value_or("(sample picture)"));
     const auto fail = [&](const std::string& path, const std::string& reason, int status) {
         result.err += "find-icons: " + printable(path) + ": " + reason + "\n";
         if (options.format == Format::Json && options.several())
-            result.out = jsonFailure(file.value_or("(sample picture)"), reason);
+            print(jsonFailure(file.value_or("(sample picture)"), reason));
         result.status = status;
         return result;
     };
@@ -203,6 +240,16 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
         return fail(shown, e.what(), 1);
     } catch (const std::bad_alloc&) {
         return fail(shown, "not enough memory (reading the picture)", 1);
+    }
+    const std::string prefix = options.several() ? shown + ":" : "";
+    const SearchSummary summary{file, picture.format, picture.mask.width(), picture.mask.height(), picture.rule, std::nullopt};
+    if (printedOnly(options)) {
+        try {
+            printAsFound(options, summary, prefix, picture.mask, print);
+        } catch (const std::bad_alloc&) {
+            return fail(shown, "not enough memory (searching)", 1);
+        }
+        return result;
     }
     Regions found;
     try {
@@ -230,13 +277,16 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
     }
 
     try {
+        std::string text;
         if (options.format == Format::Json) {
-            result.out = jsonReport({file, picture.format, picture.mask.width(), picture.mask.height(), picture.rule, found.grid}, regions);
+            SearchSummary withGrid = summary;
+            withGrid.grid = found.grid;
+            text = jsonReport(withGrid, regions);
         } else {
-            appendLines(result.out, regions, options.several() ? shown + ":" : "");
+            appendLines(text, regions, prefix);
         }
+        print(text);
     } catch (const std::bad_alloc&) {
-        result.out.clear();
         return fail(shown, "not enough memory (printing the regions)", 1);
     }
     return result;

@@ -2,22 +2,24 @@
 
 #include "options.h"
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace iconfinder::cli {
 
-// What searching one picture printed and how it ended: 0, 1 (it could not be read or an
-// output not written) or 2 (the name pattern gives two regions the same name).
+// How searching one picture ended: its messages, and 0, 1 (it could not be read or an output
+// not written) or 2 (the options do not fit the picture).
 struct JobResult {
-    std::string out;
     std::string err;
     int status = 0;
 };
 
-// Searches one picture (none: the built-in sample) as the options say and writes its outputs;
-// what it prints comes back rather than going out, so that pictures searched at once print in
-// the order given.
-JobResult searchPicture(const Options& options, const std::optional<std::string>& file);
+// Searches one picture (none: the built-in sample) as the options say, writes its outputs and
+// hands what it prints to `print`: as regions are found when nothing else needs them, so that
+// lines and JSON never hold every region.
+JobResult searchPicture(const Options& options, const std::optional<std::string>& file,
+                        const std::function<void(std::string_view)>& print);
 
 } // namespace iconfinder::cli

@@ -16,7 +16,7 @@ void appendLines(std::string& text, std::span<const PlacedRegion> regions, std::
     }
 }
 
-std::string jsonReport(const SearchSummary& summary, std::span<const PlacedRegion> regions)
+std::string jsonReportStart(const SearchSummary& summary)
 {
     nlohmann::ordered_json report;
     report["file"] = summary.file ? nlohmann::ordered_json(*summary.file) : nlohmann::ordered_json(nullptr);
@@ -37,10 +37,32 @@ std::string jsonReport(const SearchSummary& summary, std::span<const PlacedRegio
         report["grid"] = {{"width", spec.cellWidth}, {"height", spec.cellHeight}, {"x", spec.x},           {"y", spec.y},
                           {"spacingX", spec.spacingX}, {"spacingY", spec.spacingY}, {"columns", grid->columns}, {"rows", grid->rows}};
     }
-    nlohmann::ordered_json& list = report["regions"] = nlohmann::ordered_json::array();
-    for (const PlacedRegion& region : regions)
-        list.push_back({{"minX", region.box.minX}, {"minY", region.box.minY}, {"maxX", region.box.maxX}, {"maxY", region.box.maxY}});
-    return jsonText(report) + "\n";
+    report["regions"] = nlohmann::ordered_json::array();
+    std::string text = jsonText(report);
+    text.resize(text.size() - 2); // the empty list's "]}"
+    return text;
+}
+
+void appendJsonRegion(std::string& text, const RegionBox& box, bool first)
+{
+    text += first ? "{\"minX\":" : ",{\"minX\":";
+    text += std::to_string(box.minX);
+    text += ",\"minY\":";
+    text += std::to_string(box.minY);
+    text += ",\"maxX\":";
+    text += std::to_string(box.maxX);
+    text += ",\"maxY\":";
+    text += std::to_string(box.maxY);
+    text += '}';
+}
+
+std::string jsonReport(const SearchSummary& summary, std::span<const PlacedRegion> regions)
+{
+    std::string text = jsonReportStart(summary);
+    for (std::size_t i = 0; i < regions.size(); ++i)
+        appendJsonRegion(text, regions[i].box, i == 0);
+    text += kJsonReportEnd;
+    return text;
 }
 
 std::string jsonFailure(const std::string& file, const std::string& reason)

@@ -31,6 +31,12 @@ void appendLines(std::string& text, std::span<const PlacedRegion> regions, std::
 // valid UTF-8 have their bad bytes replaced, so the line is always valid JSON.
 std::string jsonReport(const SearchSummary& summary, std::span<const PlacedRegion> regions);
 
+// The same report in pieces, for regions printed as they are found: the text before the
+// first region, each region (with the comma before all but the first), and the end.
+std::string jsonReportStart(const SearchSummary& summary);
+void appendJsonRegion(std::string& text, const RegionBox& box, bool first);
+inline constexpr std::string_view kJsonReportEnd = "]}\n";
+
 // {"file", "error"} on one line, for a file that could not be searched.
 std::string jsonFailure(const std::string& file, const std::string& reason);
 

@@ -25,6 +25,15 @@ std::vector<RegionBox> extractRegions(ForegroundMask& work)
     return extraction.takeBoxes();
 }
 
+void extractRegions(ForegroundMask& work, const std::function<void(const RegionBox&)>& found)
+{
+    RegionExtraction extraction(work);
+    while (extraction.FindOneRegion()) {
+        found(extraction.boxes().back());
+        extraction.forgetBoxes();
+    }
+}
+
 std::vector<RegionBox> findRegions(const PixelImage& picture, const BackgroundRule& rule)
 {
     ForegroundMask work = maskOf(picture, rule);

@@ -52,6 +52,8 @@ public:
     // The boxes found so far, in the order found.
     const std::vector<RegionBox>& boxes() const { return boxes_; }
     std::vector<RegionBox> takeBoxes() { return std::move(boxes_); }
+    // For a caller that takes each box as it is found, so that none are held.
+    void forgetBoxes() { boxes_.clear(); }
 
 private:
     bool findSeed(int& x, int& y);

@@ -4,6 +4,7 @@
 #include "icon_search.h"
 #include "picture_file.h"
 #include "pictures.h"
+#include "png_bytes.h"
 #include "result_lines.h"
 #include "run_command.h"
 #include "sample_picture.h"
@@ -445,6 +446,31 @@ TEST_F(FindIconsCli, AnInterruptedRunLeavesCropsWholeOrNotAtAll)
         interrupted({sheet.string(), "--crop", earlier.string()}, SIGKILL, micros);
     ASSERT_EQ(findIconsCli({sheet.string(), "--crop", earlier.string()}).exitCode, 0);
     EXPECT_EQ(partFilesIn(dir), std::vector<std::string>{});
+}
+
+TEST_F(FindIconsCli, LinesAndJsonArePrintedAsRegionsAreFound)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+    // 8192 x 8192 grey, a dot at every other pixel of every other row: 16.7 million regions,
+    // whose boxes alone would take 256 MiB, printed within an address space of 250 MB.
+    const std::uint32_t side = 8192;
+    std::vector<std::uint8_t> rows;
+    rows.reserve(std::size_t{side + 1} * side);
+    for (std::uint32_t y = 0; y < side; ++y) {
+        rows.push_back(0);
+        for (std::uint32_t x = 0; x < side; ++x)
+            rows.push_back(y % 2 == 0 && x % 2 == 0 ? 0 : 255);
+    }
+    const std::vector<std::uint8_t> png = test::pngBytes(side, side, 8, 0, rows);
+    std::ofstream(dir / "dots.png", std::ios::binary).write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    for (const std::string format : {"lines", "json"}) {
+        const auto counted = test::runCommand("/bin/sh", {"-c", "ulimit -v 250000; \"$0\" --format " + format + " \"$1\" | tr , '\\n' | wc -l",
+                                                          FIND_ICONS, (dir / "dots.png").string()});
+        EXPECT_EQ(counted.err, "") << format;
+        EXPECT_EQ(std::stoull(counted.out), 4ull * (side / 2) * (side / 2) + (format == "lines" ? 0 : 6)) << format << ": a line of four numbers a region, or four commas";
+    }
 }
 
 TEST_F(FindIconsCli, SeveralPicturesInTheOrderGiven)
