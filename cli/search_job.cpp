@@ -39,9 +39,17 @@ BackgroundRule chosenRule(const Options& options)
 Picture readPicture(const Options& options, ByteSource& source)
 {
     Picture picture;
-    const bool keepPixels = options.framed || options.cropDir || options.background == Background::Auto;
+    const bool keepPixels = options.framed || options.cropDir;
     if (!keepPixels) {
-        picture.rule = chosenRule(options);
+        // The automatic background is chosen from the border, read first on its own, so that
+        // the picture is never held.
+        if (options.background == Background::Auto) {
+            BorderCollector border;
+            decodePicture(source, border);
+            picture.rule = autoBackground(border.border(), static_cast<std::uint8_t>(options.tolerance));
+        } else {
+            picture.rule = chosenRule(options);
+        }
         MaskBuilder builder(picture.rule);
         picture.format = decodePicture(source, builder);
         picture.mask = builder.take();
@@ -50,8 +58,9 @@ Picture readPicture(const Options& options, ByteSource& source)
     PictureBuilder builder;
     picture.format = decodePicture(source, builder);
     picture.pixels = builder.take();
-    picture.rule = options.background == Background::Auto ? autoBackground(*picture.pixels, static_cast<std::uint8_t>(options.tolerance))
-                                                           : chosenRule(options);
+    picture.rule = options.background == Background::Auto
+                       ? autoBackground(borderOf(*picture.pixels), static_cast<std::uint8_t>(options.tolerance))
+                       : chosenRule(options);
     picture.mask = maskOf(*picture.pixels, picture.rule);
     return picture;
 }

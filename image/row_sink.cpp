@@ -10,10 +10,10 @@ void PictureBuilder::start(int width, int height, bool hasAlpha)
     picture_ = PixelImage::uninitialized(width, height, hasAlpha);
 }
 
-void PictureBuilder::putRow(int y, const std::byte* row, RowLayout layout)
+void PictureBuilder::putRow(int y, const std::byte* row, RowLayout layout) { rowPixels(row, layout, picture_.width(), picture_.row(y)); }
+
+void rowPixels(const std::byte* row, RowLayout layout, int width, Pixel* out)
 {
-    Pixel* out = picture_.row(y);
-    const int width = picture_.width();
     switch (layout) {
     case RowLayout::Bgr24: {
         // Four bytes read at a time; the last pixel's fourth byte may lie past the row.

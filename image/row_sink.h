@@ -13,6 +13,9 @@ enum class RowLayout {
     Bgra32, // blue, green, red, alpha: the layout of Pixel
 };
 
+// The pixels of a row of `width` pixels laid out as `layout`, opaque unless it has alpha.
+void rowPixels(const std::byte* row, RowLayout layout, int width, Pixel* out);
+
 // Where a decoder puts the rows it decodes: a picture, or a foreground mask that never
 // holds the picture at all. Rows come in whatever order the file stores them, each once.
 class RowSink {

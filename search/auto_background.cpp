@@ -13,10 +13,41 @@ struct Tally {
 
 } // namespace
 
-BackgroundRule autoBackground(const PixelImage& picture, std::uint8_t tolerance)
+PictureBorder borderOf(const PixelImage& picture)
 {
-    const int right = picture.width() - 1, bottom = picture.height() - 1;
-    if (picture.hasAlpha()) {
+    PictureBorder border{picture.width(), picture.height(), picture.hasAlpha(), {}, {}, {}, {}};
+    const int right = picture.width() - 1;
+    border.top.assign(picture.row(0), picture.row(0) + picture.width());
+    border.bottom.assign(picture.row(picture.height() - 1), picture.row(picture.height() - 1) + picture.width());
+    for (int y = 0; y < picture.height(); ++y) {
+        border.left.push_back(picture.at(0, y));
+        border.right.push_back(picture.at(right, y));
+    }
+    return border;
+}
+
+void BorderCollector::start(int width, int height, bool hasAlpha)
+{
+    border_ = {width, height, hasAlpha, {}, {}, std::vector<Pixel>(static_cast<std::size_t>(height)),
+               std::vector<Pixel>(static_cast<std::size_t>(height))};
+    pixels_.resize(static_cast<std::size_t>(width));
+}
+
+void BorderCollector::putRow(int y, const std::byte* row, RowLayout layout)
+{
+    rowPixels(row, layout, border_.width, pixels_.data());
+    if (y == 0)
+        border_.top = pixels_;
+    if (y == border_.height - 1)
+        border_.bottom = pixels_;
+    border_.left[static_cast<std::size_t>(y)] = pixels_.front();
+    border_.right[static_cast<std::size_t>(y)] = pixels_.back();
+}
+
+BackgroundRule autoBackground(const PictureBorder& picture, std::uint8_t tolerance)
+{
+    const int right = picture.width - 1, bottom = picture.height - 1;
+    if (picture.hasAlpha) {
         for (const Pixel corner : {picture.at(0, 0), picture.at(right, 0), picture.at(0, bottom), picture.at(right, bottom)})
             if (alphaOf(corner) == 0)
                 return BackgroundRule::transparent(tolerance);

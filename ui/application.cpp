@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include <new>
+
 #include "version.h"
 
 #include <QMessageBox>
@@ -24,6 +26,8 @@ void Application::showException(const std::exception_ptr& error)
 {
     try {
         std::rethrow_exception(error);
+    } catch (const std::bad_alloc&) {
+        showMessage(QStringLiteral("not enough memory"));
     } catch (const std::exception& e) {
         showMessage(QString::fromUtf8(e.what()));
     } catch (...) {
