@@ -51,6 +51,16 @@ ChunkStream::ChunkStream(ByteSource& file) : file_(file)
         pieces_.push_back({size_, 0, kEnd.size(), "IEND"});
         size_ += kEnd.size();
     }
+    // Plain: the image data chunks in one run, whole, and only the end after them.
+    std::size_t first = 0;
+    while (first < pieces_.size() && pieces_[first].type != "IDAT")
+        ++first;
+    std::size_t last = first;
+    while (last < pieces_.size() && pieces_[last].type == "IDAT")
+        ++last;
+    if (!cut && first < pieces_.size() && last + 1 == pieces_.size() && pieces_[last].type == "IEND")
+        for (std::size_t i = first; i < last; ++i)
+            plainImageData_.push_back({pieces_[i].from + 4, pieces_[i].length - kChunkFrame});
 }
 
 bool ChunkStream::read(std::byte* dest, std::size_t length)

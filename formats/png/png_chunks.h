@@ -27,6 +27,15 @@ public:
     // Bytes of image data (IDAT) the file holds, as far as it goes.
     std::uint64_t imageDataBytes() const { return imageData_; }
 
+    // Where each whole image data chunk stands in the file: from its type to its checksum.
+    struct ImageDataChunk {
+        std::uint64_t type; // the offset of its type; the data follows, then the checksum
+        std::uint64_t length; // of the data
+    };
+    // The image data chunks when the file is laid out plainly: whole, one run of them, and
+    // nothing but the end chunk after them; none otherwise.
+    const std::vector<ImageDataChunk>& plainImageData() const { return plainImageData_; }
+
 private:
     struct Piece {
         std::uint64_t at;     // where it starts in the shown stream
@@ -42,6 +51,7 @@ private:
     std::size_t piece_ = 0; // the piece holding position_ (or the last byte read)
     std::uint64_t imageData_ = 0;
     bool suppliedEnd_ = false;
+    std::vector<ImageDataChunk> plainImageData_;
 };
 
 } // namespace iconfinder::png

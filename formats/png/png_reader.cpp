@@ -73,7 +73,7 @@ void checkTrailingChunks(int result, const Reader& reader)
         check(result, reader);
 }
 
-void decodeRows(ByteSource& source, RowSink& sink)
+void decodeRows(ByteSource& source, RowSink& sink, std::size_t wholeDataBudget)
 {
     Context context(spng_ctx_new(0));
     if (!context)
@@ -108,6 +108,15 @@ void decodeRows(ByteSource& source, RowSink& sink)
         check(trns, reader);
     const bool hasAlpha = header.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA || header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA || trns == 0;
 
+    const bool rgb = header.color_type == SPNG_COLOR_TYPE_TRUECOLOR || header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+    if (rgb && header.bit_depth == 8 && header.interlace_method == SPNG_INTERLACE_NONE) {
+        PlainHeader plain{width, height, header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA, {}};
+        if (trns == 0)
+            plain.key[0] = transparency.red, plain.key[1] = transparency.green, plain.key[2] = transparency.blue;
+        if (decodeWholeData(source, reader.chunks, plain, sink, wholeDataBudget))
+            return;
+    }
+
     if (header.interlace_method != SPNG_INTERLACE_NONE) {
         // Interlaced rows arrive in seven passes: the picture is put together whole first.
         std::size_t size = 0;
@@ -139,9 +148,9 @@ void decodeRows(ByteSource& source, RowSink& sink)
 
 } // namespace
 
-void decode(ByteSource& source, RowSink& sink)
+void decode(ByteSource& source, RowSink& sink, std::size_t wholeDataBudget)
 {
-    decodeWhole(source, [&] { decodeRows(source, sink); });
+    decodeWhole(source, [&] { decodeRows(source, sink, wholeDataBudget); });
 }
 
 } // namespace iconfinder::png

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "byte_source.h"
+#include "png_whole_data.h"
 #include "row_sink.h"
+
+#include <cstddef>
 
 namespace iconfinder::png {
 
@@ -10,6 +13,8 @@ namespace iconfinder::png {
 // default image of an animated PNG. Colours as stored: no gamma or colour profile is applied;
 // 16-bit channels keep their high byte. Throws FormatError with what was wrong (IoError from
 // the source), with the sizes checked before the sink allocates.
-void decode(ByteSource& source, RowSink& sink);
+// Plain 8-bit RGB and RGBA pictures whose raw data fits `wholeDataBudget` take a faster road
+// to the same rows (png_whole_data.h); 0 sends every picture down the streaming one.
+void decode(ByteSource& source, RowSink& sink, std::size_t wholeDataBudget = kWholeDataBudget);
 
 } // namespace iconfinder::png
