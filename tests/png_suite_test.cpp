@@ -177,7 +177,10 @@ TEST(PngWriter, BothRoadsWriteThePictureBack)
 {
     pictures::Random random(77);
     for (int i = 0; i < 300; ++i) {
-        PixelImage picture = i % 2 ? pictures::randomAlphaPicture(random) : pictures::randomPicture(random, pictures::kWhite);
+        // Small pictures are stored, larger ones (random shapes) filtered and compressed.
+        PixelImage picture = i % 3 == 0   ? pictures::randomAlphaPicture(random)
+                             : i % 3 == 1 ? pictures::randomPicture(random, pictures::kWhite)
+                                          : pictures::randomShapes(random);
         if (!picture.hasAlpha())
             for (Pixel& p : picture.pixels())
                 p |= kAlphaBits; // a picture without alpha is written opaque

@@ -53,6 +53,8 @@ void samplesOf(const PixelImage& image, int y, bool alpha, std::uint8_t* at)
     }
 }
 
+constexpr std::size_t kStoredBelow = 16 << 10;
+
 struct FreeCompressor {
     void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
@@ -99,17 +101,30 @@ void writeWhole(const PixelImage& image, ByteWriter& out)
     const bool alpha = image.hasAlpha();
     const std::size_t bpp = alpha ? 4 : 3, length = bpp * static_cast<std::size_t>(image.width());
     std::vector<std::uint8_t> raw((1 + length) * static_cast<std::size_t>(image.height()));
+    // Below a few blocks of a file system, compressing saves no disk space, and preparing the
+    // compressor's tables would cost more than the rest of the crop: such data is stored,
+    // unfiltered.
+    const bool stored = raw.size() <= kStoredBelow;
     std::vector<std::uint8_t> row(length), above(length, 0);
     for (int y = 0; y < image.height(); ++y) {
+        std::uint8_t* out = raw.data() + static_cast<std::size_t>(y) * (1 + length);
+        if (stored) {
+            out[0] = 0;
+            samplesOf(image, y, alpha, out + 1);
+            continue;
+        }
         samplesOf(image, y, alpha, row.data());
-        filterRow(row.data(), above.data(), length, bpp, raw.data() + static_cast<std::size_t>(y) * (1 + length));
+        filterRow(row.data(), above.data(), length, bpp, out);
         row.swap(above);
     }
-    const std::unique_ptr<libdeflate_compressor, FreeCompressor> compressor(libdeflate_alloc_compressor(3));
+    // One compressor a thread and kind: making one costs more than compressing a small crop.
+    thread_local const std::unique_ptr<libdeflate_compressor, FreeCompressor> storing(libdeflate_alloc_compressor(0));
+    thread_local const std::unique_ptr<libdeflate_compressor, FreeCompressor> packing(libdeflate_alloc_compressor(1));
+    libdeflate_compressor* compressor = stored ? storing.get() : packing.get();
     if (!compressor)
         throw std::bad_alloc();
-    std::vector<std::uint8_t> packed(libdeflate_zlib_compress_bound(compressor.get(), raw.size()));
-    packed.resize(libdeflate_zlib_compress(compressor.get(), raw.data(), raw.size(), packed.data(), packed.size()));
+    std::vector<std::uint8_t> packed(libdeflate_zlib_compress_bound(compressor, raw.size()));
+    packed.resize(libdeflate_zlib_compress(compressor, raw.data(), raw.size(), packed.data(), packed.size()));
 
     std::vector<std::uint8_t> file = {137, 80, 78, 71, 13, 10, 26, 10};
     std::vector<std::uint8_t> header;
