@@ -12,6 +12,20 @@ void PictureBuilder::start(int width, int height, bool hasAlpha)
 
 void PictureBuilder::putRow(int y, const std::byte* row, RowLayout layout) { rowPixels(row, layout, picture_.width(), picture_.row(y)); }
 
+void PictureBuilder::putPixels(int y, int first, int step, const std::byte* row, RowLayout layout)
+{
+    Pixel* out = picture_.row(y);
+    for (int x = first; x < picture_.width(); x += step)
+        out[x] = pixelAt(row, layout, x);
+}
+
+Pixel pixelAt(const std::byte* row, RowLayout layout, int x)
+{
+    const std::byte* p = row + static_cast<std::size_t>(x) * (layout == RowLayout::Bgr24 ? 3 : 4);
+    const Pixel colour = makePixel(std::to_integer<std::uint8_t>(p[2]), std::to_integer<std::uint8_t>(p[1]), std::to_integer<std::uint8_t>(p[0]));
+    return layout == RowLayout::Bgra32 ? (colour & kColourBits) | Pixel{std::to_integer<std::uint8_t>(p[3])} << 24 : colour;
+}
+
 void rowPixels(const std::byte* row, RowLayout layout, int width, Pixel* out)
 {
     switch (layout) {

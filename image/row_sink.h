@@ -15,6 +15,8 @@ enum class RowLayout {
 
 // The pixels of a row of `width` pixels laid out as `layout`, opaque unless it has alpha.
 void rowPixels(const std::byte* row, RowLayout layout, int width, Pixel* out);
+// Pixel x of such a row.
+Pixel pixelAt(const std::byte* row, RowLayout layout, int x);
 
 // Where a decoder puts the rows it decodes: a picture, or a foreground mask that never
 // holds the picture at all. Rows come in whatever order the file stores them, each once.
@@ -25,6 +27,9 @@ public:
     virtual void start(int width, int height, bool hasAlpha) = 0;
     // Row y, counted from the top.
     virtual void putRow(int y, const std::byte* row, RowLayout layout) = 0;
+    // Pixels first, first + step, ... of row y, standing in their places in `row`: an
+    // interlaced picture's rows arrive a pass at a time, each pixel once.
+    virtual void putPixels(int y, int first, int step, const std::byte* row, RowLayout layout) = 0;
 };
 
 // Builds a PixelImage from the rows it is given.
@@ -32,6 +37,7 @@ class PictureBuilder final : public RowSink {
 public:
     void start(int width, int height, bool hasAlpha) override;
     void putRow(int y, const std::byte* row, RowLayout layout) override;
+    void putPixels(int y, int first, int step, const std::byte* row, RowLayout layout) override;
     PixelImage take() { return std::move(picture_); }
 
 private:

@@ -28,8 +28,8 @@ PictureBorder borderOf(const PixelImage& picture)
 
 void BorderCollector::start(int width, int height, bool hasAlpha)
 {
-    border_ = {width, height, hasAlpha, {}, {}, std::vector<Pixel>(static_cast<std::size_t>(height)),
-               std::vector<Pixel>(static_cast<std::size_t>(height))};
+    const std::vector<Pixel> across(static_cast<std::size_t>(width)), down(static_cast<std::size_t>(height));
+    border_ = {width, height, hasAlpha, across, across, down, down};
     pixels_.resize(static_cast<std::size_t>(width));
 }
 
@@ -42,6 +42,30 @@ void BorderCollector::putRow(int y, const std::byte* row, RowLayout layout)
         border_.bottom = pixels_;
     border_.left[static_cast<std::size_t>(y)] = pixels_.front();
     border_.right[static_cast<std::size_t>(y)] = pixels_.back();
+}
+
+void BorderCollector::putPixels(int y, int first, int step, const std::byte* row, RowLayout layout)
+{
+    const auto put = [&](int x) {
+        const Pixel p = pixelAt(row, layout, x);
+        if (y == 0)
+            border_.top[static_cast<std::size_t>(x)] = p;
+        if (y == border_.height - 1)
+            border_.bottom[static_cast<std::size_t>(x)] = p;
+        if (x == 0)
+            border_.left[static_cast<std::size_t>(y)] = p;
+        if (x == border_.width - 1)
+            border_.right[static_cast<std::size_t>(y)] = p;
+    };
+    if (y == 0 || y == border_.height - 1) {
+        for (int x = first; x < border_.width; x += step)
+            put(x);
+    } else {
+        if (first == 0)
+            put(0);
+        if ((border_.width - 1 - first) % step == 0 && border_.width - 1 >= first)
+            put(border_.width - 1);
+    }
 }
 
 BackgroundRule autoBackground(const PictureBorder& picture, std::uint8_t tolerance)

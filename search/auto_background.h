@@ -29,6 +29,7 @@ class BorderCollector final : public RowSink {
 public:
     void start(int width, int height, bool hasAlpha) override;
     void putRow(int y, const std::byte* row, RowLayout layout) override;
+    void putPixels(int y, int first, int step, const std::byte* row, RowLayout layout) override;
     const PictureBorder& border() const { return border_; }
 
 private:

@@ -162,6 +162,22 @@ void MaskBuilder::start(int width, int height, bool hasAlpha)
     mask_ = ForegroundMask(width, height, false);
 }
 
+void MaskBuilder::putPixels(int y, int first, int step, const std::byte* row, RowLayout layout)
+{
+    // Every bit set or cleared, since the mask starts unset and each pixel comes once.
+    std::uint64_t* words = mask_.row(y);
+    for (int x = first; x < mask_.width(); x += step) {
+        const std::uint64_t bit = std::uint64_t{1} << (x & 63);
+        if (rule_.isBackground(pixelAt(row, layout, x)))
+            words[x >> 6] &= ~bit;
+        else
+            words[x >> 6] |= bit;
+    }
+    // The padding past the last pixel stays clear.
+    if (first == 0 && mask_.width() % 64 != 0)
+        words[mask_.wordsPerRow() - 1] &= ~std::uint64_t{0} >> (64 - mask_.width() % 64);
+}
+
 void MaskBuilder::putRow(int y, const std::byte* row, RowLayout layout)
 {
     // Rows without alpha come only from pictures without it, which start() refuses under the

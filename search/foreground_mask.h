@@ -49,6 +49,7 @@ public:
     explicit MaskBuilder(const BackgroundRule& rule) : rule_(rule) {}
     void start(int width, int height, bool hasAlpha) override;
     void putRow(int y, const std::byte* row, RowLayout layout) override;
+    void putPixels(int y, int first, int step, const std::byte* row, RowLayout layout) override;
     ForegroundMask take() { return std::move(mask_); }
 
 private:

@@ -1,6 +1,7 @@
 // The PNG reader on the PNG suite against an independent decoder (Qt's), the files it must
 // refuse, masks straight from the file, and colour keys no suite file pins down.
 #include "errors.h"
+#include "auto_background.h"
 #include "foreground_mask.h"
 #include "picture_file.h"
 #include "pictures.h"
@@ -97,6 +98,8 @@ TEST(PngSuite, CorruptFilesAreRefusedWithAMessage)
     EXPECT_EQ(refused, 14u);
 }
 
+// Masks and borders (for the automatic background) from the file, interlaced or not, against
+// those of the picture.
 TEST(PngSuite, EveryFileFillsTheMaskOfItsPicture)
 {
     for (const auto& path : suiteFiles()) {
@@ -114,6 +117,12 @@ TEST(PngSuite, EveryFileFillsTheMaskOfItsPicture)
             readPictureFile(path, mask);
             EXPECT_TRUE(mask.take() == maskOf(picture, rule)) << path.filename();
         }
+        BorderCollector border;
+        readPictureFile(path, border);
+        const PictureBorder expected = borderOf(picture);
+        EXPECT_TRUE(border.border().top == expected.top && border.border().bottom == expected.bottom &&
+                    border.border().left == expected.left && border.border().right == expected.right)
+            << path.filename();
     }
 }
 

@@ -118,18 +118,27 @@ void decodeRows(ByteSource& source, RowSink& sink, std::size_t wholeDataBudget)
     }
 
     if (header.interlace_method != SPNG_INTERLACE_NONE) {
-        // Interlaced rows arrive in seven passes: the picture is put together whole first.
-        std::size_t size = 0;
-        check(spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, &size), reader);
-        std::vector<std::byte> pixels(size);
-        check(spng_decode_image(ctx, pixels.data(), size, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS), reader, " (interlaced)");
-        checkTrailingChunks(spng_decode_chunks(ctx), reader);
+        // A pass at a time: each row of a pass holds its pixels in their places, handed on
+        // as they come, so that an interlaced picture costs no more than a plain one.
+        constexpr int kFirst[7] = {0, 4, 0, 2, 0, 1, 0}, kStep[7] = {8, 8, 4, 4, 2, 2, 1};
+        check(spng_decode_image(ctx, nullptr, 0, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE), reader, " (interlaced)");
         sink.start(width, height, hasAlpha);
-        for (int y = 0; y < height; ++y) {
-            std::byte* row = pixels.data() + rowBytes * static_cast<std::size_t>(y);
-            swapRedAndBlue(row, width);
-            sink.putRow(y, row, RowLayout::Bgra32);
+        std::vector<std::byte> row(rowBytes);
+        for (int result = 0; result != SPNG_EOI;) {
+            spng_row_info info{};
+            if (const int state = spng_get_row_info(ctx, &info); state == SPNG_EOI)
+                break;
+            else
+                check(state, reader);
+            result = spng_decode_row(ctx, row.data(), row.size());
+            if (result != 0 && result != SPNG_EOI)
+                check(result, reader, " (interlaced, pass " + std::to_string(info.pass + 1) + " of 7)");
+            const int first = kFirst[info.pass], step = kStep[info.pass];
+            for (int x = first; x < width; x += step)
+                std::swap(row[4 * static_cast<std::size_t>(x)], row[4 * static_cast<std::size_t>(x) + 2]);
+            sink.putPixels(static_cast<int>(info.row_num), first, step, row.data(), RowLayout::Bgra32);
         }
+        checkTrailingChunks(spng_decode_chunks(ctx), reader);
         return;
     }
 
