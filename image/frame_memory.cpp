@@ -48,17 +48,42 @@ void drawOutline(PixelImage& picture, Rect rect, ColorValue pen)
 
 void FrameMemory::draw(PixelImage& picture, Rect rect, ColorValue pen)
 {
-    frames_.push_back(rect);
-    pens_.push_back(pen);
-    const std::size_t before = covered_.size();
-    forEachOutlinePixel(std::as_const(picture), rect, [&](Pixel p) {
-        if (covered_.size() > before && covered_.back().value == p)
-            ++covered_.back().count;
-        else
-            covered_.push_back({p, 1});
-    });
-    runsPerFrame_.push_back(static_cast<std::uint32_t>(covered_.size() - before));
+    const std::size_t framesBefore = frames_.size(), before = covered_.size();
+    try {
+        frames_.push_back(rect);
+        pens_.push_back(pen);
+        forEachOutlinePixel(std::as_const(picture), rect, [&](Pixel p) {
+            if (covered_.size() > before && covered_.back().value == p)
+                ++covered_.back().count;
+            else
+                covered_.push_back({p, 1});
+        });
+        runsPerFrame_.push_back(static_cast<std::uint32_t>(covered_.size() - before));
+    } catch (...) {
+        frames_.resize(framesBefore);
+        pens_.resize(framesBefore);
+        runsPerFrame_.resize(framesBefore);
+        covered_.resize(before);
+        throw;
+    }
     drawOutline(picture, rect, pen);
+}
+
+void FrameMemory::undrawFrom(PixelImage& picture, std::size_t first)
+{
+    std::size_t keptRuns = 0;
+    for (std::size_t f = 0; f < first; ++f)
+        keptRuns += runsPerFrame_[f];
+    // The later frames as a memory of their own, taken back the usual way.
+    FrameMemory later;
+    later.frames_.assign(frames_.begin() + static_cast<std::ptrdiff_t>(first), frames_.end());
+    later.runsPerFrame_.assign(runsPerFrame_.begin() + static_cast<std::ptrdiff_t>(first), runsPerFrame_.end());
+    later.covered_.assign(covered_.begin() + static_cast<std::ptrdiff_t>(keptRuns), covered_.end());
+    later.takeBack(picture);
+    frames_.resize(first);
+    pens_.resize(first);
+    runsPerFrame_.resize(first);
+    covered_.resize(keptRuns);
 }
 
 void FrameMemory::takeBack(PixelImage& picture)

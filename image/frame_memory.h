@@ -13,8 +13,11 @@ namespace iconfinder {
 // it. The pixels are kept as runs of one colour: a frame mostly crosses background.
 class FrameMemory {
 public:
-    // Draws the outline of `rect` (right and bottom exclusive, clipped to the picture) in `pen`.
+    // Draws the outline of `rect` (right and bottom exclusive, clipped to the picture) in `pen`;
+    // when memory runs out, neither the picture nor what is remembered changes.
     void draw(PixelImage& picture, Rect rect, ColorValue pen);
+    // Puts back the pixels of the frames drawn from the `first`-th on, and forgets them.
+    void undrawFrom(PixelImage& picture, std::size_t first);
     // Puts back every pixel drawn over, the last frame first; the frames stay known.
     void takeBack(PixelImage& picture);
     // Draws again every frame taken back.

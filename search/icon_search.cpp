@@ -4,6 +4,8 @@
 #include "region_extraction.h"
 #include "result_lines.h"
 
+#include <new>
+
 namespace iconfinder {
 namespace {
 
@@ -55,12 +57,20 @@ IconSearch findIcons(PixelImage& displayed, ColorValue BackColor, FrameMemory* f
     found.ResultLines = resultLines(found.boxes);
     StringList Fields;
     Canvas canvas = framingCanvas(displayed);
-    for (std::size_t i = 0; i < found.ResultLines.count(); ++i) {
-        const Rect frame = frameRect(parseResultLine(found.ResultLines[i], Fields));
+    const std::size_t framedBefore = frames ? frames->frames().size() : 0;
+    try {
+        for (std::size_t i = 0; i < found.ResultLines.count(); ++i) {
+            const Rect frame = frameRect(parseResultLine(found.ResultLines[i], Fields));
+            if (frames)
+                frames->draw(displayed, frame, kRed);
+            else
+                canvas.rectangle(frame);
+        }
+    } catch (const std::bad_alloc&) {
+        // A search that cannot finish leaves the picture framed as before it.
         if (frames)
-            frames->draw(displayed, frame, kRed);
-        else
-            canvas.rectangle(frame);
+            frames->undrawFrom(displayed, framedBefore);
+        throw;
     }
     return found;
 }

@@ -275,6 +275,20 @@ TEST(FrameMemory, TakesBackExactlyWhatFramesCovered)
         }
         ASSERT_TRUE(picture == direct) << "frames drawn as the canvas draws them, picture " << i;
         const PixelImage framed = picture;
+        // The later frames alone taken back (a search that could not finish): the picture as
+        // the earlier ones left it.
+        const std::size_t keep = static_cast<std::size_t>(random.below(static_cast<int>(frames.frames().size()) + 1));
+        PixelImage earlier = original;
+        for (std::size_t k = 0; k < keep; ++k) {
+            FrameMemory once;
+            once.draw(earlier, frames.frames()[k], (frames.frames().size() - k) % 2 == 0 ? kRed : rgbColor(0, 0, static_cast<std::uint8_t>(frames.frames().size() - k)));
+        }
+        FrameMemory partly = frames;
+        PixelImage undone = picture;
+        partly.undrawFrom(undone, keep);
+        ASSERT_TRUE(undone == earlier) << "picture " << i << ", frames kept " << keep;
+        partly.takeBack(undone);
+        ASSERT_TRUE(undone == original) << "picture " << i;
         frames.takeBack(picture);
         ASSERT_TRUE(picture == original) << "picture " << i;
         frames.redraw(picture);
