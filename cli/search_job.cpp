@@ -136,6 +136,8 @@ void writeOutputs(const Options& options, const std::optional<std::string>& file
                   const std::vector<std::string>& names)
 {
     const std::vector<PlacedRegion>& regions = found.placed;
+    // All of the picture's outputs or none of them.
+    OutputBatch batch;
     const std::string stem = stemOf(file);
     std::vector<RegionBox> boxes;
     for (const PlacedRegion& region : regions)
@@ -147,24 +149,25 @@ void writeOutputs(const Options& options, const std::optional<std::string>& file
         if (!options.inputs.empty())
             for (const std::string& name : names)
                 checkOutputPath(options, "--crop", folder / (name + "." + std::string(formatName(style.format))));
-        writeCrops(*picture.pixels, boxes, names, folder, picture.rule, style, found.owners ? &*found.owners : nullptr);
+        writeCrops(batch, *picture.pixels, boxes, names, folder, picture.rule, style, found.owners ? &*found.owners : nullptr);
     }
     if (options.framed) {
         drawFrames(*picture.pixels, boxes);
-        writePictureFile(*picture.pixels, *formatOfName(*options.framed), *options.framed);
+        batch.addFile(*options.framed, [&](ByteWriter& out) { encodePicture(*picture.pixels, *formatOfName(*options.framed), out); });
     }
     if (options.atlas) {
         const std::string text = atlasJson(regions, names, imagePathFrom(*options.atlas, *file), picture.mask.width(),
                                            picture.mask.height(), options.atlasLayout);
-        writeWholeFile(*options.atlas, [&](ByteWriter& out) { out.write(text); });
+        batch.addFile(*options.atlas, [&](ByteWriter& out) { out.write(text); });
     }
     if (options.atlasDir) {
         // Like the crops' folder, the atlases' is made when missing.
         const std::string name = stem + ".json";
         const std::string text = atlasJson(regions, names, imagePathFrom(fs::path(*options.atlasDir) / name, *file),
                                            picture.mask.width(), picture.mask.height(), options.atlasLayout);
-        writeFilesInFolder(*options.atlasDir, {name}, [&](std::size_t, ByteWriter& out) { out.write(text); });
+        batch.addFiles(*options.atlasDir, {name}, [&](std::size_t, ByteWriter& out) { out.write(text); });
     }
+    batch.commit();
 }
 
 // A file name as printed: control characters escaped, so that a name cannot forge a line.

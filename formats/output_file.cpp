@@ -93,6 +93,16 @@ public:
         renamed_ = true;
     }
 
+    // Moves the file from a work folder that could not be put in place to `target`, as any
+    // other finished file.
+    void retarget(fs::path target)
+    {
+        target_ = std::move(target);
+        inPlace_ = false;
+    }
+
+    const std::string& name() const { return name_->path(); }
+
     // Puts back what stood at the target before the rename.
     void takeBack()
     {
@@ -203,57 +213,61 @@ void syncFolder(const fs::path& folder, std::size_t files)
         throw IoError("cannot write: " + systemReason(errno), folder.string());
 }
 
-// A folder that does not exist yet is filled as a hidden work folder beside it and renamed into
-// place whole, so that no file ever stands under a crop's final name unless all do. False when
-// the folder came into being meanwhile (another picture's atlas, say), nothing written.
-bool writeNewFolder(const fs::path& folder, const std::vector<std::string>& names,
-                    const std::function<void(std::size_t, ByteWriter&)>& encode)
-{
-    CreatedParents parents(folder);
-    const fs::path parent = folder.has_parent_path() ? folder.parent_path() : fs::path(".");
-    scratch::removeLeftovers(parent);
-    static std::atomic<unsigned> count{0};
-    const scratch::Remembered work((parent / scratch::partName(folder.filename().string(), count++)).string());
-    if (::mkdir(work.path().c_str(), 0777) != 0)
-        throw IoError("cannot create directory: " + systemReason(errno), folder.string());
-    // Once the work folder is in place, its files' removal finds nothing under the old names.
+// A folder that did not exist, filled as a hidden work folder beside it, to be renamed into
+// place whole, so that no file ever stands under a crop's final name unless all do.
+struct NewFolder {
+    fs::path folder;
+    std::unique_ptr<CreatedParents> parents;
+    std::unique_ptr<scratch::Remembered> work;
     std::vector<std::unique_ptr<TemporaryFile>> files;
-    try {
-        files.reserve(names.size());
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            files.push_back(std::make_unique<TemporaryFile>(fs::path(work.path()) / names[i], true));
-            files.back()->write([&](ByteWriter& out) { encode(i, out); }, false);
-        }
-        syncFolder(work.path(), files.size());
-        if (::rename(work.path().c_str(), folder.c_str()) != 0) {
-            if (errno != EEXIST && errno != ENOTEMPTY)
-                throw IoError("cannot create directory: " + systemReason(errno), folder.string());
-            files.clear();
-            ::rmdir(work.path().c_str());
-            parents.keep();
-            return false;
-        }
-    } catch (...) {
+    bool placed = false;
+
+    ~NewFolder()
+    {
         files.clear();
-        ::rmdir(work.path().c_str());
-        throw;
+        if (work)
+            ::rmdir(work->path().c_str());
     }
-    parents.keep();
-    return true;
+};
+
+// What a folder holds under the names to be written, read once rather than asked name by name.
+void checkNamesIn(const fs::path& folder, const std::vector<std::string>& names)
+{
+    std::unordered_map<std::string, Existing> present;
+    for (const auto& entry : fs::directory_iterator(folder, fs::directory_options::skip_permission_denied)) {
+        std::error_code error;
+        present[entry.path().filename().string()] = kindOf(entry.status(error));
+    }
+    for (const std::string& name : names) {
+        const auto found = present.find(name);
+        if (found != present.end() && found->second != Existing::Regular)
+            throw IoError(found->second == Existing::Directory ? "is a directory" : "not a regular file", (folder / name).string());
+    }
 }
 
 } // namespace
 
-void writeWholeFile(const fs::path& path, const std::function<void(ByteWriter&)>& encode)
+struct OutputBatch::Staged {
+    std::vector<std::unique_ptr<TemporaryFile>> files; // renamed into place at the commit, undoably
+    std::vector<std::unique_ptr<NewFolder>> folders;
+    std::vector<fs::path> foldersToSync;
+    std::vector<std::pair<fs::path, std::vector<std::byte>>> toStandardOutput; // written last, since it cannot be undone
+};
+
+OutputBatch::OutputBatch() : staged_(std::make_unique<Staged>()) {}
+
+OutputBatch::~OutputBatch() = default;
+
+void OutputBatch::addFile(const fs::path& path, const std::function<void(ByteWriter&)>& encode)
 {
     // Standard output is written in place, whether it goes to a terminal, a pipe or a file;
     // other devices and FIFOs are refused rather than waited on or written into.
     if (isStandardOutput(path)) {
-        // Through the descriptor itself, so that what goes there stays in order.
-        FileDescriptor out(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
-        if (out.get() < 0)
-            throw IoError("cannot write: " + systemReason(errno), path.string());
-        encodeInto(out, path, encode, false);
+        std::vector<std::byte> bytes;
+        ByteWriter out([&](std::span<const std::byte> piece) { bytes.insert(bytes.end(), piece.begin(), piece.end()); });
+        encode(out);
+        out.flush();
+        staged_->toStandardOutput.emplace_back(path, std::move(bytes));
         return;
     }
     switch (existingAt(path)) {
@@ -262,49 +276,109 @@ void writeWholeFile(const fs::path& path, const std::function<void(ByteWriter&)>
     case Existing::None:
     case Existing::Regular: break;
     }
-    TemporaryFile file(throughLinks(path), false);
-    file.write(encode, true);
-    file.renameIntoPlace(false);
+    staged_->files.push_back(std::make_unique<TemporaryFile>(throughLinks(path), false));
+    staged_->files.back()->write(encode, true);
+}
+
+void OutputBatch::addFiles(const fs::path& folder, const std::vector<std::string>& names,
+                           const std::function<void(std::size_t, ByteWriter&)>& encode)
+{
+    const fs::path target = withoutTrailingSlash(folder);
+    const auto writeAll = [&](const fs::path& into, bool inWorkFolder, std::vector<std::unique_ptr<TemporaryFile>>& files) {
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            files.push_back(std::make_unique<TemporaryFile>(into / names[i], inWorkFolder));
+            files.back()->write([&](ByteWriter& out) { encode(i, out); }, false);
+        }
+        staged_->foldersToSync.push_back(into);
+    };
+    if (existingAt(target) == Existing::None) {
+        auto fresh = std::make_unique<NewFolder>();
+        fresh->folder = target;
+        fresh->parents = std::make_unique<CreatedParents>(target);
+        const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
+        scratch::removeLeftovers(parent);
+        static std::atomic<unsigned> count{0};
+        fresh->work = std::make_unique<scratch::Remembered>((parent / scratch::partName(target.filename().string(), count++)).string());
+        if (::mkdir(fresh->work->path().c_str(), 0777) != 0) {
+            fresh->work.reset();
+            throw IoError("cannot create directory: " + systemReason(errno), target.string());
+        }
+        writeAll(fresh->work->path(), true, fresh->files);
+        staged_->folders.push_back(std::move(fresh));
+        return;
+    }
+    if (existingAt(target) != Existing::Directory)
+        throw IoError("cannot create directory: a file of that name exists", target.string());
+    scratch::removeLeftovers(target);
+    checkNamesIn(target, names);
+    writeAll(target, false, staged_->files);
+}
+
+void OutputBatch::commit()
+{
+    // One flush of each file system instead of one per file: the files are on the disk
+    // before any of them replaces an older one.
+    for (const fs::path& folder : staged_->foldersToSync)
+        syncFolder(folder, 1);
+    std::vector<TemporaryFile*> renamed;
+    try {
+        for (auto& fresh : staged_->folders) {
+            if (::rename(fresh->work->path().c_str(), fresh->folder.c_str()) == 0) {
+                fresh->placed = true;
+                continue;
+            }
+            // The folder came into being meanwhile (another picture's atlas, say): the files
+            // go into it one by one, as into any folder that exists.
+            if (errno != EEXIST && errno != ENOTEMPTY)
+                throw IoError("cannot create directory: " + systemReason(errno), fresh->folder.string());
+            for (auto& file : fresh->files) {
+                file->retarget(fresh->folder / fs::path(file->name()).filename());
+                file->renameIntoPlace(true);
+                renamed.push_back(file.get());
+            }
+        }
+        // A rename that fails midway takes back the ones before it, the files they replaced
+        // restored, so that every folder is left as it was.
+        for (auto& file : staged_->files) {
+            file->renameIntoPlace(true);
+            renamed.push_back(file.get());
+        }
+    } catch (...) {
+        for (auto it = renamed.rbegin(); it != renamed.rend(); ++it)
+            (*it)->takeBack();
+        for (auto& fresh : staged_->folders) {
+            if (fresh->placed && ::rename(fresh->folder.c_str(), fresh->work->path().c_str()) != 0) {
+                std::error_code ignored;
+                fs::remove_all(fresh->folder, ignored);
+            }
+            fresh->placed = false;
+        }
+        throw;
+    }
+    for (auto& fresh : staged_->folders)
+        fresh->parents->keep();
+    for (const auto& [path, bytes] : staged_->toStandardOutput) {
+        // Through the descriptor itself, so that what goes there stays in order.
+        FileDescriptor out(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
+        if (out.get() < 0)
+            throw IoError("cannot write: " + systemReason(errno), path.string());
+        encodeInto(out, path, [&](ByteWriter& writer) { writer.write(bytes); }, false);
+    }
+}
+
+void writeWholeFile(const fs::path& path, const std::function<void(ByteWriter&)>& encode)
+{
+    OutputBatch batch;
+    batch.addFile(path, encode);
+    batch.commit();
 }
 
 void writeFilesInFolder(const fs::path& folder, const std::vector<std::string>& names,
                         const std::function<void(std::size_t, ByteWriter&)>& encode)
 {
-    const fs::path target = withoutTrailingSlash(folder);
-    if (existingAt(target) == Existing::None && writeNewFolder(target, names, encode))
-        return;
-    if (existingAt(target) != Existing::Directory)
-        throw IoError("cannot create directory: a file of that name exists", target.string());
-    scratch::removeLeftovers(target);
-    // What stands in the folder already, read once rather than asked name by name.
-    std::unordered_map<std::string, Existing> present;
-    for (const auto& entry : fs::directory_iterator(target, fs::directory_options::skip_permission_denied)) {
-        std::error_code error;
-        present[entry.path().filename().string()] = kindOf(entry.status(error));
-    }
-    for (const std::string& name : names) {
-        const auto found = present.find(name);
-        if (found != present.end() && found->second != Existing::Regular)
-            throw IoError(found->second == Existing::Directory ? "is a directory" : "not a regular file", (target / name).string());
-    }
-    std::vector<std::unique_ptr<TemporaryFile>> files;
-    files.reserve(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        files.push_back(std::make_unique<TemporaryFile>(target / names[i], false));
-        files.back()->write([&](ByteWriter& out) { encode(i, out); }, false);
-    }
-    syncFolder(target, files.size());
-    // A rename that fails midway takes back the ones before it, the files they replaced
-    // restored, so that the folder is left as it was.
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        try {
-            files[i]->renameIntoPlace(true);
-        } catch (const IoError&) {
-            for (std::size_t k = i + 1; k-- > 0;)
-                files[k]->takeBack();
-            throw;
-        }
-    }
+    OutputBatch batch;
+    batch.addFiles(folder, names, encode);
+    batch.commit();
 }
 
 } // namespace iconfinder

@@ -5,10 +5,33 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace iconfinder {
+
+// Outputs written together, whole or not at all: each is written under a part name as it is
+// added, and all are put in place only by commit(), which takes back every one already in
+// place when one fails. What is not committed is removed with the batch. Standard output,
+// which cannot be taken back, is written last.
+class OutputBatch {
+public:
+    OutputBatch();
+    OutputBatch(const OutputBatch&) = delete;
+    OutputBatch& operator=(const OutputBatch&) = delete;
+    ~OutputBatch();
+
+    // As writeWholeFile and writeFilesInFolder below, but staged.
+    void addFile(const std::filesystem::path& path, const std::function<void(ByteWriter&)>& encode);
+    void addFiles(const std::filesystem::path& folder, const std::vector<std::string>& names,
+                  const std::function<void(std::size_t, ByteWriter&)>& encode);
+    void commit();
+
+private:
+    struct Staged;
+    std::unique_ptr<Staged> staged_;
+};
 
 // Writes the bytes `encode` produces to `path`, whole or not at all: a regular file is written
 // under a hidden temporary name beside it, flushed to the disk and renamed into place; standard

@@ -32,7 +32,7 @@ PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const Backgro
     return crop;
 }
 
-void writeCrops(const PixelImage& picture, std::span<const RegionBox> boxes, const std::vector<std::string>& names,
+void writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<const RegionBox> boxes, const std::vector<std::string>& names,
                 const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style,
                 const RegionOwners* owners)
 {
@@ -45,7 +45,7 @@ void writeCrops(const PixelImage& picture, std::span<const RegionBox> boxes, con
     files.reserve(names.size());
     for (const std::string& name : names)
         files.push_back(name + "." + std::string(formatName(style.format)));
-    writeFilesInFolder(folder, files, [&](std::size_t i, ByteWriter& out) {
+    batch.addFiles(folder, files, [&](std::size_t i, ByteWriter& out) {
         encodePicture(cropOf(picture, boxes[i], rule, style, widest, highest, owners, static_cast<std::uint32_t>(i + 1)),
                       style.format, out);
     });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "background_rule.h"
+#include "output_file.h"
 #include "picture_file.h"
 #include "pixel_image.h"
 #include "region_box.h"
@@ -32,10 +33,9 @@ struct CropStyle {
 PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
                   int width, int height, const RegionOwners* owners = nullptr, std::uint32_t label = 0);
 
-// Writes crops into `folder` as NAME.bmp or NAME.png, all or none (writeFilesInFolder); the
-// boxes and the names (without extension) go in pairs. With `owners`, crop i keeps of its box
-// only the pixels labelled i + 1.
-void writeCrops(const PixelImage& picture, std::span<const RegionBox> boxes, const std::vector<std::string>& names,
+// Adds crops to `batch`, into `folder` as NAME.bmp or NAME.png; the boxes and the names (without
+// extension) go in pairs. With `owners`, crop i keeps of its box only the pixels labelled i + 1.
+void writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<const RegionBox> boxes, const std::vector<std::string>& names,
                 const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style,
                 const RegionOwners* owners = nullptr);
 

@@ -377,6 +377,10 @@ TEST_F(FindIconsCli, OutputsGoOnlyWhereAskedAndNeverOverAnInput)
     const auto toStandardOutput = findIconsCli({magenta.string(), "--format", "json", "--atlas", "/dev/stdout"});
     EXPECT_EQ(toStandardOutput.exitCode, 0) << toStandardOutput.err;
     EXPECT_NE(toStandardOutput.out.find("\"frames\""), std::string::npos);
+    // A picture's outputs go together: an atlas that cannot be written takes its crops with it.
+    const auto half = findIconsCli({magenta.string(), "--crop", (dir / "half").string(), "--atlas", (dir / "no" / "a.json").string()});
+    EXPECT_EQ(half.exitCode, 1);
+    EXPECT_FALSE(fs::exists(dir / "half"));
     // Through a link, the file it names is written and the link stays.
     fs::create_symlink(dir / "real.bmp", dir / "framed.bmp");
     ASSERT_EQ(findIconsCli({magenta.string(), "-o", (dir / "framed.bmp").string()}).exitCode, 0);

@@ -325,7 +325,9 @@ void TForm1::saveIconFiles()
     const std::vector<std::string> names = namesFor(NamePattern::parse(kDefaultNamePattern, false), regions, "");
     frames_.takeBack(picture_);
     try {
-        writeCrops(picture_, lastSearch_.boxes, names, pathOf(folder), BackgroundRule::colour(resolve(BackColor)), CropStyle{});
+        OutputBatch batch;
+        writeCrops(batch, picture_, lastSearch_.boxes, names, pathOf(folder), BackgroundRule::colour(resolve(BackColor)), CropStyle{});
+        batch.commit();
     } catch (const IoError& e) {
         frames_.redraw(picture_);
         throw errorAt(e.path().empty() ? folder : QFile::decodeName(QByteArray::fromStdString(e.path())), e);
