@@ -1,10 +1,10 @@
-#include "contenders.h"
+#include "bench/contenders.h"
 
-#include "bmp_reader.h"
-#include "grid_guess.h"
-#include "icon_search.h"
-#include "reference_search.h"
-#include "region_merge.h"
+#include "formats/bmp/bmp_reader.h"
+#include "search/grid_guess.h"
+#include "search/icon_search.h"
+#include "search/region_merge.h"
+#include "tests/support/reference_search.h"
 
 #ifdef HAVE_OPENCV
 #include <opencv2/core.hpp>

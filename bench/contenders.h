@@ -1,7 +1,7 @@
 #pragma once
 
-#include "pixel_image.h"
-#include "region_box.h"
+#include "image/pixel_image.h"
+#include "search/region_box.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -3,8 +3,8 @@
 // labelling the same file on one thread; the background rules against each other; cutting a
 // sheet into crops; several sheets at once against one after another. Prints medians.
 //   process_bench [--quick] [--runs N]
-#include "picture_file.h"
-#include "pictures.h"
+#include "formats/picture_file.h"
+#include "tests/support/pictures.h"
 
 #include <algorithm>
 #include <chrono>

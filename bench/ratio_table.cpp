@@ -1,4 +1,4 @@
-#include "ratio_table.h"
+#include "bench/ratio_table.h"
 
 #include <cmath>
 #include <cstdio>

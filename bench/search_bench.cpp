@@ -1,11 +1,11 @@
 // Measures the search on generated pictures against the floor, the literal reference and
 // OpenCV, in one process, and prints the ratio table.  search_bench [--quick] [--huge] [flags]
-#include "contenders.h"
-#include "icon_search.h"
-#include "picture_file.h"
-#include "pictures.h"
-#include "ratio_table.h"
-#include "sample_picture.h"
+#include "bench/contenders.h"
+#include "bench/ratio_table.h"
+#include "formats/picture_file.h"
+#include "resources/sample_picture.h"
+#include "search/icon_search.h"
+#include "tests/support/pictures.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,10 +1,10 @@
 // The window on a large sheet, offscreen: the time from pressing a key to the finished repaint
 // for loading, searching, zooming out and taking the frames back, and the peak memory against
 // the 32-bit picture.  window_bench [SIDE]   (default 16384)
-#include "Unit1.h"
-#include "application.h"
-#include "picture_file.h"
-#include "pictures.h"
+#include "formats/picture_file.h"
+#include "tests/support/pictures.h"
+#include "ui/Unit1.h"
+#include "ui/application.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,8 +1,8 @@
 // find-icons: the icon search on the command line.
-#include "options.h"
-#include "ordered_output.h"
-#include "scratch_files.h"
-#include "search_job.h"
+#include "cli/options.h"
+#include "cli/ordered_output.h"
+#include "cli/search_job.h"
+#include "formats/scratch_files.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,6 @@
-#include "options.h"
+#include "cli/options.h"
 
-#include "color_table.h"
+#include "image/color_table.h"
 #include "version.h"
 
 #include <CLI/CLI.hpp>

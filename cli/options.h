@@ -1,13 +1,13 @@
 #pragma once
 
-#include "atlas.h"
-#include "color.h"
-#include "crops.h"
-#include "grid_cells.h"
-#include "name_pattern.h"
-#include "file_io.h"
-#include "picture_file.h"
-#include "region_shaping.h"
+#include "formats/file_io.h"
+#include "formats/picture_file.h"
+#include "image/color.h"
+#include "present/atlas.h"
+#include "present/crops.h"
+#include "present/name_pattern.h"
+#include "search/grid_cells.h"
+#include "search/region_shaping.h"
 
 #include <filesystem>
 #include <optional>

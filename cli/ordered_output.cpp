@@ -1,4 +1,4 @@
-#include "ordered_output.h"
+#include "cli/ordered_output.h"
 
 namespace iconfinder::cli {
 

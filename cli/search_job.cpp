@@ -1,15 +1,15 @@
-#include "search_job.h"
+#include "cli/search_job.h"
 
-#include "atlas.h"
-#include "auto_background.h"
-#include "errors.h"
-#include "grid_guess.h"
-#include "icon_search.h"
-#include "output_file.h"
-#include "region_owners.h"
-#include "report.h"
-#include "result_lines.h"
-#include "sample_picture.h"
+#include "common/errors.h"
+#include "formats/output_file.h"
+#include "present/atlas.h"
+#include "present/report.h"
+#include "resources/sample_picture.h"
+#include "search/auto_background.h"
+#include "search/grid_guess.h"
+#include "search/icon_search.h"
+#include "search/region_owners.h"
+#include "search/result_lines.h"
 
 #include <filesystem>
 #include <memory>

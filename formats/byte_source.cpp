@@ -1,6 +1,6 @@
-#include "byte_source.h"
+#include "formats/byte_source.h"
 
-#include "errors.h"
+#include "common/errors.h"
 
 #include <algorithm>
 

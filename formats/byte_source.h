@@ -1,8 +1,8 @@
 #pragma once
 
-#include "errors.h"
-#include "file_io.h"
-#include "mapped_piece.h"
+#include "common/errors.h"
+#include "formats/file_io.h"
+#include "formats/mapped_piece.h"
 
 #include <algorithm>
 #include <cstddef>

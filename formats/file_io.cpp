@@ -1,6 +1,6 @@
-#include "file_io.h"
+#include "formats/file_io.h"
 
-#include "errors.h"
+#include "common/errors.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "mapped_piece.h"
+#include "formats/mapped_piece.h"
 
 #include <atomic>
 #include <csignal>

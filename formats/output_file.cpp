@@ -1,7 +1,7 @@
-#include "output_file.h"
+#include "formats/output_file.h"
 
-#include "errors.h"
-#include "scratch_files.h"
+#include "common/errors.h"
+#include "formats/scratch_files.h"
 
 #include <atomic>
 #include <cerrno>

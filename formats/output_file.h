@@ -1,6 +1,6 @@
 #pragma once
 
-#include "file_io.h"
+#include "formats/file_io.h"
 
 #include <cstddef>
 #include <filesystem>

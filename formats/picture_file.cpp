@@ -1,11 +1,11 @@
-#include "picture_file.h"
+#include "formats/picture_file.h"
 
-#include "bmp_reader.h"
-#include "bmp_writer.h"
-#include "errors.h"
-#include "output_file.h"
-#include "png_reader.h"
-#include "png_writer.h"
+#include "common/errors.h"
+#include "formats/bmp/bmp_reader.h"
+#include "formats/bmp/bmp_writer.h"
+#include "formats/output_file.h"
+#include "formats/png/png_reader.h"
+#include "formats/png/png_writer.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "byte_source.h"
-#include "file_io.h"
-#include "pixel_image.h"
-#include "row_sink.h"
+#include "formats/byte_source.h"
+#include "formats/file_io.h"
+#include "image/pixel_image.h"
+#include "image/row_sink.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "scratch_files.h"
+#include "formats/scratch_files.h"
 
 #include <array>
 #include <atomic>

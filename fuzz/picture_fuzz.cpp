@@ -2,9 +2,9 @@
 // straight into a mask and into a picture, then a full search with frames and their taking
 // back. Only the readers' Error may come out; anything else (another exception, a crash, a
 // leak, a sanitizer report, a mask that differs from the picture's) is a finding.
-#include "errors.h"
-#include "icon_search.h"
-#include "picture_file.h"
+#include "common/errors.h"
+#include "formats/picture_file.h"
+#include "search/icon_search.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "canvas.h"
+#include "image/canvas.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "color_table.h"
+#include "image/color_table.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "color.h"
+#include "image/color.h"
 
 #include <optional>
 #include <span>

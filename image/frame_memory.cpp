@@ -1,6 +1,6 @@
-#include "frame_memory.h"
+#include "image/frame_memory.h"
 
-#include "canvas.h"
+#include "image/canvas.h"
 
 #include <algorithm>
 #include <utility>

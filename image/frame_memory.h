@@ -1,7 +1,7 @@
 #pragma once
 
-#include "color.h"
-#include "pixel_image.h"
+#include "image/color.h"
+#include "image/pixel_image.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "large_buffer.h"
+#include "image/large_buffer.h"
 
 #include <algorithm>
 #include <cstdlib>

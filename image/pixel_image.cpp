@@ -1,4 +1,4 @@
-#include "pixel_image.h"
+#include "image/pixel_image.h"
 
 #include <algorithm>
 #include <stdexcept>

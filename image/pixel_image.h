@@ -1,6 +1,6 @@
 #pragma once
 
-#include "large_buffer.h"
+#include "image/large_buffer.h"
 
 #include <bit>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "row_sink.h"
+#include "image/row_sink.h"
 
 #include <cstring>
 #include <utility>

@@ -1,6 +1,6 @@
-#include "atlas.h"
+#include "present/atlas.h"
 
-#include "json_text.h"
+#include "present/json_text.h"
 #include "version.h"
 
 namespace iconfinder {

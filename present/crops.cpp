@@ -1,6 +1,6 @@
-#include "crops.h"
+#include "present/crops.h"
 
-#include "output_file.h"
+#include "formats/output_file.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "background_rule.h"
-#include "output_file.h"
-#include "picture_file.h"
-#include "pixel_image.h"
-#include "region_box.h"
-#include "region_owners.h"
+#include "formats/output_file.h"
+#include "formats/picture_file.h"
+#include "image/pixel_image.h"
+#include "search/background_rule.h"
+#include "search/region_box.h"
+#include "search/region_owners.h"
 
 #include <filesystem>
 #include <span>

@@ -1,4 +1,4 @@
-#include "name_pattern.h"
+#include "present/name_pattern.h"
 
 #include <charconv>
 #include <set>

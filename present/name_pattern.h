@@ -1,6 +1,6 @@
 #pragma once
 
-#include "region_order.h"
+#include "search/region_order.h"
 
 #include <span>
 #include <string>

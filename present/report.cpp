@@ -1,7 +1,7 @@
-#include "report.h"
+#include "present/report.h"
 
-#include "json_text.h"
-#include "result_lines.h"
+#include "present/json_text.h"
+#include "search/result_lines.h"
 
 #include <cstdio>
 

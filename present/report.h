@@ -1,9 +1,9 @@
 #pragma once
 
-#include "background_rule.h"
-#include "grid_cells.h"
-#include "picture_file.h"
-#include "region_order.h"
+#include "formats/picture_file.h"
+#include "search/background_rule.h"
+#include "search/grid_cells.h"
+#include "search/region_order.h"
 
 #include <optional>
 #include <span>

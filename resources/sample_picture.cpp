@@ -1,6 +1,6 @@
-#include "sample_picture.h"
+#include "resources/sample_picture.h"
 
-#include "bmp_reader.h"
+#include "formats/bmp/bmp_reader.h"
 
 extern const unsigned char samplePictureBytes[];
 extern const std::size_t samplePictureBytesSize;

@@ -1,4 +1,4 @@
-#include "auto_background.h"
+#include "search/auto_background.h"
 
 #include <cstddef>
 #include <unordered_map>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "background_rule.h"
-#include "pixel_image.h"
-#include "row_sink.h"
+#include "image/pixel_image.h"
+#include "image/row_sink.h"
+#include "search/background_rule.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "background_rule.h"
+#include "search/background_rule.h"
 
 namespace iconfinder {
 

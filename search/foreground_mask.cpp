@@ -1,7 +1,7 @@
-#include "foreground_mask.h"
+#include "search/foreground_mask.h"
 
-#include "errors.h"
-#include "mask_words_avx2.h"
+#include "common/errors.h"
+#include "search/mask_words_avx2.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "background_rule.h"
-#include "large_buffer.h"
-#include "pixel_image.h"
-#include "row_sink.h"
+#include "image/large_buffer.h"
+#include "image/pixel_image.h"
+#include "image/row_sink.h"
+#include "search/background_rule.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "grid_cells.h"
+#include "search/grid_cells.h"
 
 #include <algorithm>
 #include <bit>

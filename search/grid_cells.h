@@ -1,7 +1,7 @@
 #pragma once
 
-#include "foreground_mask.h"
-#include "region_order.h"
+#include "search/foreground_mask.h"
+#include "search/region_order.h"
 
 #include <optional>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "grid_guess.h"
+#include "search/grid_guess.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "grid_cells.h"
-#include "region_box.h"
+#include "search/grid_cells.h"
+#include "search/region_box.h"
 
 #include <optional>
 #include <span>

@@ -1,8 +1,8 @@
-#include "icon_search.h"
+#include "search/icon_search.h"
 
-#include "canvas.h"
-#include "region_extraction.h"
-#include "result_lines.h"
+#include "image/canvas.h"
+#include "search/region_extraction.h"
+#include "search/result_lines.h"
 
 #include <new>
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "background_rule.h"
-#include "color.h"
-#include "foreground_mask.h"
-#include "frame_memory.h"
-#include "pixel_image.h"
-#include "region_box.h"
-#include "string_list.h"
+#include "image/color.h"
+#include "image/frame_memory.h"
+#include "image/pixel_image.h"
+#include "search/background_rule.h"
+#include "search/foreground_mask.h"
+#include "search/region_box.h"
+#include "search/string_list.h"
 
 #include <functional>
 #include <span>

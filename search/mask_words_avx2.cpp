@@ -1,6 +1,6 @@
 // Compiled for AVX2 and called only on processors that have it: nothing here may be shared
 // with code compiled for others, so it uses intrinsics and its own internal functions alone.
-#include "mask_words_avx2.h"
+#include "search/mask_words_avx2.h"
 
 #include <immintrin.h>
 

@@ -1,4 +1,4 @@
-#include "region_extraction.h"
+#include "search/region_extraction.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "foreground_mask.h"
-#include "large_buffer.h"
-#include "pending_queue.h"
-#include "region_box.h"
+#include "image/large_buffer.h"
+#include "search/foreground_mask.h"
+#include "search/pending_queue.h"
+#include "search/region_box.h"
 
 #include <cstddef>
 #include <cstdint>

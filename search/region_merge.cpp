@@ -1,4 +1,4 @@
-#include "region_merge.h"
+#include "search/region_merge.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "region_order.h"
+#include "search/region_order.h"
 
 #include <algorithm>
 #include <cstdint>

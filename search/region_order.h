@@ -1,6 +1,6 @@
 #pragma once
 
-#include "region_box.h"
+#include "search/region_box.h"
 
 #include <span>
 #include <vector>

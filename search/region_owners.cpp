@@ -1,6 +1,6 @@
-#include "region_owners.h"
+#include "search/region_owners.h"
 
-#include "region_extraction.h"
+#include "search/region_extraction.h"
 
 #include <bit>
 

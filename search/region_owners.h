@@ -1,8 +1,8 @@
 #pragma once
 
-#include "foreground_mask.h"
-#include "large_buffer.h"
-#include "region_box.h"
+#include "image/large_buffer.h"
+#include "search/foreground_mask.h"
+#include "search/region_box.h"
 
 #include <cstdint>
 #include <span>

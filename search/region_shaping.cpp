@@ -1,4 +1,4 @@
-#include "region_shaping.h"
+#include "search/region_shaping.h"
 
 namespace iconfinder {
 

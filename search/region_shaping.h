@@ -1,7 +1,7 @@
 #pragma once
 
-#include "region_merge.h"
-#include "region_order.h"
+#include "search/region_merge.h"
+#include "search/region_order.h"
 
 #include <cstdint>
 #include <span>

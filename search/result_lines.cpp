@@ -1,4 +1,4 @@
-#include "result_lines.h"
+#include "search/result_lines.h"
 
 #include <charconv>
 #include <stdexcept>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "region_box.h"
-#include "string_list.h"
+#include "search/region_box.h"
+#include "search/string_list.h"
 
 #include <span>
 #include <string>

@@ -1,4 +1,4 @@
-#include "string_list.h"
+#include "search/string_list.h"
 
 #include <charconv>
 #include <stdexcept>

@@ -1,9 +1,9 @@
 // The reader on hostile and synthetic bytes, and the writer's round trip.
-#include "bmp_reader.h"
-#include "bmp_writer.h"
-#include "foreground_mask.h"
-#include "icon_search.h"
-#include "pictures.h"
+#include "formats/bmp/bmp_reader.h"
+#include "formats/bmp/bmp_writer.h"
+#include "search/foreground_mask.h"
+#include "search/icon_search.h"
+#include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // find-icons end to end: outputs, the files it writes, several pictures, and exit codes.
-#include "bmp_reader.h"
-#include "bmp_writer.h"
-#include "icon_search.h"
-#include "picture_file.h"
-#include "pictures.h"
-#include "png_bytes.h"
-#include "result_lines.h"
-#include "run_command.h"
-#include "sample_picture.h"
+#include "formats/bmp/bmp_reader.h"
+#include "formats/bmp/bmp_writer.h"
+#include "formats/picture_file.h"
+#include "resources/sample_picture.h"
+#include "search/icon_search.h"
+#include "search/result_lines.h"
+#include "tests/support/pictures.h"
+#include "tests/support/png_bytes.h"
+#include "tests/support/run_command.h"
 #include "version.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Grid cells against a plain scan of the pixels, and the guessed grid against the grids that
 // made random sheets.
-#include "foreground_mask.h"
-#include "grid_cells.h"
-#include "grid_guess.h"
-#include "pictures.h"
+#include "search/foreground_mask.h"
+#include "search/grid_cells.h"
+#include "search/grid_guess.h"
+#include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
 

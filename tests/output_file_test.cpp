@@ -1,10 +1,10 @@
 // Files are read and written whole or not at all, and errors name the system's reason.
-#include "bmp_reader.h"
-#include "byte_source.h"
-#include "errors.h"
-#include "output_file.h"
-#include "picture_file.h"
-#include "pictures.h"
+#include "common/errors.h"
+#include "formats/bmp/bmp_reader.h"
+#include "formats/byte_source.h"
+#include "formats/output_file.h"
+#include "formats/picture_file.h"
+#include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
 

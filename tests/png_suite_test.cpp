@@ -1,13 +1,13 @@
 // The PNG reader on the PNG suite against an independent decoder (Qt's), the files it must
 // refuse, masks straight from the file, and colour keys no suite file pins down.
-#include "errors.h"
-#include "auto_background.h"
-#include "foreground_mask.h"
-#include "picture_file.h"
-#include "pictures.h"
-#include "png_bytes.h"
-#include "png_reader.h"
-#include "png_writer.h"
+#include "common/errors.h"
+#include "formats/picture_file.h"
+#include "formats/png/png_reader.h"
+#include "formats/png/png_writer.h"
+#include "search/auto_background.h"
+#include "search/foreground_mask.h"
+#include "tests/support/pictures.h"
+#include "tests/support/png_bytes.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Names, crops, JSON reports and atlases, read back.
-#include "atlas.h"
-#include "crops.h"
-#include "name_pattern.h"
-#include "pictures.h"
-#include "report.h"
+#include "present/atlas.h"
+#include "present/crops.h"
+#include "present/name_pattern.h"
+#include "present/report.h"
+#include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

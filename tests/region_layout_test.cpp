@@ -1,8 +1,8 @@
 // Merging, the size filter and the orders, against plain models on thousands of random box sets.
-#include "pictures.h"
-#include "region_merge.h"
-#include "region_order.h"
-#include "region_shaping.h"
+#include "search/region_merge.h"
+#include "search/region_order.h"
+#include "search/region_shaping.h"
+#include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The sample picture: the generator reproduces the committed file, and the file is what a
 // person expects of it.
-#include "bmp_reader.h"
-#include "icon_search.h"
-#include "run_command.h"
-#include "sample_picture.h"
+#include "formats/bmp/bmp_reader.h"
+#include "resources/sample_picture.h"
+#include "search/icon_search.h"
+#include "tests/support/run_command.h"
 
 #include <gtest/gtest.h>
 

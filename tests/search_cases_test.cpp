@@ -1,12 +1,12 @@
 // The worked example and the edge cases a reader of the search should see.
-#include "canvas.h"
-#include "frame_memory.h"
-#include "errors.h"
-#include "color_table.h"
-#include "icon_search.h"
-#include "pictures.h"
-#include "region_extraction.h"
-#include "result_lines.h"
+#include "common/errors.h"
+#include "image/canvas.h"
+#include "image/color_table.h"
+#include "image/frame_memory.h"
+#include "search/icon_search.h"
+#include "search/region_extraction.h"
+#include "search/result_lines.h"
+#include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
 

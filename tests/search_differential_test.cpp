@@ -2,13 +2,13 @@
 // every call the working mask equal to the reference's working picture, pixel for pixel as
 // foreground and background. On thousands of random pictures under every kind of rule, and on
 // the hard patterns.
-#include "color_table.h"
-#include "foreground_mask.h"
-#include "pictures.h"
-#include "reference_search.h"
-#include "region_extraction.h"
-#include "region_owners.h"
-#include "result_lines.h"
+#include "image/color_table.h"
+#include "search/foreground_mask.h"
+#include "search/region_extraction.h"
+#include "search/region_owners.h"
+#include "search/result_lines.h"
+#include "tests/support/pictures.h"
+#include "tests/support/reference_search.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The window on the offscreen platform: start state, search, loading, readout and About, and
 // what it adds around the form: status line, zoom, colours from the picture, drag and drop,
 // saving, copying, taking the frames back and the keyboard.
-#include "Unit1.h"
-#include "application.h"
-#include "bmp_reader.h"
-#include "icon_search.h"
-#include "picture_file.h"
-#include "sample_picture.h"
+#include "formats/bmp/bmp_reader.h"
+#include "formats/picture_file.h"
+#include "resources/sample_picture.h"
+#include "search/icon_search.h"
+#include "ui/Unit1.h"
+#include "ui/application.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>

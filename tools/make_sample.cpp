@@ -4,8 +4,8 @@
 // shapes, with no randomness, so the file comes out the same byte for byte on every run.
 //
 //   make_sample OUT.bmp
-#include "picture_file.h"
-#include "pixel_image.h"
+#include "formats/picture_file.h"
+#include "image/pixel_image.h"
 
 #include <cmath>
 #include <functional>

@@ -1,13 +1,13 @@
-#include "Unit1.h"
+#include "ui/Unit1.h"
 
-#include "application.h"
-#include "bmp_reader.h"
-#include "color_table.h"
-#include "crops.h"
-#include "errors.h"
-#include "name_pattern.h"
-#include "picture_file.h"
-#include "sample_picture.h"
+#include "common/errors.h"
+#include "formats/bmp/bmp_reader.h"
+#include "formats/picture_file.h"
+#include "image/color_table.h"
+#include "present/crops.h"
+#include "present/name_pattern.h"
+#include "resources/sample_picture.h"
+#include "ui/application.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "color.h"
-#include "frame_memory.h"
-#include "icon_search.h"
-#include "pixel_image.h"
+#include "image/color.h"
+#include "image/frame_memory.h"
+#include "image/pixel_image.h"
+#include "search/icon_search.h"
 #include "ui_Unit1.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // iconfinder: start-up of the window program.
-#include "Unit1.h"
-#include "application.h"
-#include "scratch_files.h"
+#include "formats/scratch_files.h"
+#include "ui/Unit1.h"
+#include "ui/application.h"
 
 #include <QIcon>
 #include <QPixmap>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pixel_image.h"
+#include "image/pixel_image.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
-#include "bmp_layout.h"
+#include "formats/bmp/bmp_layout.h"
 
-#include "errors.h"
+#include "common/errors.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "byte_source.h"
-#include "pixel_image.h"
+#include "formats/byte_source.h"
+#include "image/pixel_image.h"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "bmp_reader.h"
+#include "formats/bmp/bmp_reader.h"
 
-#include "bmp_layout.h"
-#include "plain_decoder.h"
-#include "rle_decoder.h"
+#include "formats/bmp/bmp_layout.h"
+#include "formats/bmp/plain_decoder.h"
+#include "formats/bmp/rle_decoder.h"
 
 namespace iconfinder::bmp {
 namespace {

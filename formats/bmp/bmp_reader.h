@@ -1,9 +1,9 @@
 #pragma once
 
-#include "byte_source.h"
-#include "errors.h"
-#include "pixel_image.h"
-#include "row_sink.h"
+#include "common/errors.h"
+#include "formats/byte_source.h"
+#include "image/pixel_image.h"
+#include "image/row_sink.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -1,6 +1,6 @@
-#include "bmp_writer.h"
+#include "formats/bmp/bmp_writer.h"
 
-#include "errors.h"
+#include "common/errors.h"
 
 #include <cstring>
 

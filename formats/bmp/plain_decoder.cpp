@@ -1,6 +1,6 @@
-#include "plain_decoder.h"
+#include "formats/bmp/plain_decoder.h"
 
-#include "errors.h"
+#include "common/errors.h"
 
 #include <array>
 #include <cstring>

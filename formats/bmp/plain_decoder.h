@@ -1,8 +1,8 @@
 #pragma once
 
-#include "bmp_layout.h"
-#include "byte_source.h"
-#include "row_sink.h"
+#include "formats/bmp/bmp_layout.h"
+#include "formats/byte_source.h"
+#include "image/row_sink.h"
 
 namespace iconfinder::bmp {
 

@@ -1,6 +1,6 @@
-#include "rle_decoder.h"
+#include "formats/bmp/rle_decoder.h"
 
-#include "errors.h"
+#include "common/errors.h"
 
 #include <algorithm>
 #include <string>

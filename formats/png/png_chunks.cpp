@@ -1,4 +1,4 @@
-#include "png_chunks.h"
+#include "formats/png/png_chunks.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "byte_source.h"
+#include "formats/byte_source.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "png_reader.h"
+#include "formats/png/png_reader.h"
 
-#include "errors.h"
-#include "png_chunks.h"
-#include "pixel_image.h"
-#include "spng_context.h"
+#include "common/errors.h"
+#include "formats/png/png_chunks.h"
+#include "formats/png/spng_context.h"
+#include "image/pixel_image.h"
 
 #include <exception>
 #include <string>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "byte_source.h"
-#include "png_whole_data.h"
-#include "row_sink.h"
+#include "formats/byte_source.h"
+#include "formats/png/png_whole_data.h"
+#include "image/row_sink.h"
 
 #include <cstddef>
 

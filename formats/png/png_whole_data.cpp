@@ -1,4 +1,4 @@
-#include "png_whole_data.h"
+#include "formats/png/png_whole_data.h"
 
 #include <libdeflate.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "byte_source.h"
-#include "png_chunks.h"
-#include "row_sink.h"
+#include "formats/byte_source.h"
+#include "formats/png/png_chunks.h"
+#include "image/row_sink.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "png_writer.h"
+#include "formats/png/png_writer.h"
 
-#include "errors.h"
-#include "spng_context.h"
+#include "common/errors.h"
+#include "formats/png/spng_context.h"
 
 #include <libdeflate.h>
 

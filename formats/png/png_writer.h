@@ -1,7 +1,7 @@
 #pragma once
 
-#include "file_io.h"
-#include "pixel_image.h"
+#include "formats/file_io.h"
+#include "image/pixel_image.h"
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "pictures.h"
+#include "tests/support/pictures.h"
 
 #include <algorithm>
 

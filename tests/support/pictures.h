@@ -2,7 +2,7 @@
 
 // Pictures for tests and benchmarks, generated deterministically from a seed.
 
-#include "pixel_image.h"
+#include "image/pixel_image.h"
 
 #include <cstdint>
 

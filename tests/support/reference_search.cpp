@@ -1,4 +1,4 @@
-#include "reference_search.h"
+#include "tests/support/reference_search.h"
 
 #include <cstdio>
 #include <cstdlib>

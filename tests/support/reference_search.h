@@ -4,8 +4,8 @@
 // with a linear duplicate search, head removal by shifting, one record allocated per pixel,
 // a rescan from (0, 0) on every call, and the working copy a picture, not a mask.
 
-#include "color.h"
-#include "pixel_image.h"
+#include "image/color.h"
+#include "image/pixel_image.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "run_command.h"
+#include "tests/support/run_command.h"
 
 #include <cstdio>
 #include <fstream>
