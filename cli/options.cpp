@@ -185,7 +185,7 @@ void checkTogether(Options& options, const CLI::App& app)
         throw UsageError("--speck needs --merge: specks join the merged boxes");
     try {
         options.name = NamePattern::parse(options.namePattern, options.shaping.order != RegionOrder::Search || options.gridded());
-    } catch (const std::invalid_argument& e) {
+    } catch (const InputError& e) {
         throw UsageError("--name: " + std::string(e.what()));
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/errors.h"
 #include "formats/file_io.h"
 #include "formats/picture_file.h"
 #include "image/color.h"
@@ -52,9 +53,9 @@ struct Options {
 };
 
 // A command line that cannot be followed; the message says which word and why.
-class UsageError : public std::runtime_error {
+class UsageError : public Error {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 // What the command line asks for: a search, or a text to print and leave (help, version).

@@ -73,9 +73,9 @@ struct Regions {
 };
 
 // A picture's problem that the options, not the file, cause: status 2.
-class PictureUsageError : public std::runtime_error {
+class PictureUsageError : public Error {
 public:
-    using std::runtime_error::runtime_error;
+    using Error::Error;
 };
 
 std::string gridText(const GridSpec& grid)
@@ -278,12 +278,14 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
         const bool named = options.cropDir || options.atlas || options.atlasDir;
         const std::vector<std::string> names = named ? namesFor(options.name, regions, stemOf(file)) : std::vector<std::string>{};
         writeOutputs(options, file, picture, found, names);
-    } catch (const std::invalid_argument& e) {
+    } catch (const InputError& e) {
         return fail(shown, "--name '" + options.namePattern + "' " + e.what(), 2);
     } catch (const UsageError& e) {
         return fail(shown, e.what(), 2);
     } catch (const IoError& e) {
         return fail(e.path().empty() ? shown : e.path(), e.what(), 1);
+    } catch (const Error& e) {
+        return fail(shown, e.what(), 1);
     } catch (const std::bad_alloc&) {
         return fail(shown, "not enough memory (writing the outputs)", 1);
     }

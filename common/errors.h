@@ -13,6 +13,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What a user wrote cannot be followed: a name pattern, a result line, a number.
+class InputError : public Error {
+public:
+    using Error::Error;
+};
+
 // The file's bytes are wrong: "truncated pixel data (row 12 of 64)".
 class FormatError : public Error {
 public:

@@ -1,5 +1,7 @@
 #include "image/pixel_image.h"
 
+#include "common/errors.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -13,7 +15,7 @@ std::size_t checkedCount(int width, int height)
     if (width < 0 || height < 0)
         throw std::invalid_argument("picture size " + std::to_string(width) + " x " + std::to_string(height) + " is negative");
     if (std::int64_t{width} * height > PixelImage::kMaxPixels)
-        throw std::length_error("picture of " + std::to_string(width) + " x " + std::to_string(height) +
+        throw Error("picture of " + std::to_string(width) + " x " + std::to_string(height) +
                                 " pixels exceeds the limit of 2^30 pixels");
     return static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
 }

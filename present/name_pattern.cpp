@@ -1,5 +1,7 @@
 #include "present/name_pattern.h"
 
+#include "common/errors.h"
+
 #include <charconv>
 #include <set>
 #include <stdexcept>
@@ -9,9 +11,9 @@ namespace iconfinder {
 NamePattern NamePattern::parse(std::string_view text, bool rowsAndColumns)
 {
     if (text.empty())
-        throw std::invalid_argument("the name pattern is empty");
+        throw InputError("the name pattern is empty");
     if (text.find('/') != std::string_view::npos)
-        throw std::invalid_argument("a name may not contain '/'");
+        throw InputError("a name may not contain '/'");
     NamePattern pattern;
     std::size_t at = 0;
     while (at < text.size()) {
@@ -19,14 +21,14 @@ NamePattern NamePattern::parse(std::string_view text, bool rowsAndColumns)
         if (open != at) {
             const std::string_view literal = text.substr(at, open - at);
             if (literal.find('}') != std::string_view::npos)
-                throw std::invalid_argument("'}' without '{' in the name pattern");
+                throw InputError("'}' without '{' in the name pattern");
             pattern.pieces_.push_back({Field::Literal, std::string(literal)});
             if (open == std::string_view::npos)
                 break;
         }
         const std::size_t close = text.find('}', open);
         if (close == std::string_view::npos)
-            throw std::invalid_argument("'{' without '}' in the name pattern");
+            throw InputError("'{' without '}' in the name pattern");
         const std::string_view inside = text.substr(open + 1, close - open - 1);
         const std::string_view name = inside.substr(0, inside.find(':'));
         Piece piece{Field::Literal, {}, 0};
@@ -42,18 +44,18 @@ NamePattern NamePattern::parse(std::string_view text, bool rowsAndColumns)
             piece.field = Field::H;
         else if (name == "row" || name == "col") {
             if (!rowsAndColumns)
-                throw std::invalid_argument("{" + std::string(name) + "} needs --order rows or columns");
+                throw InputError("{" + std::string(name) + "} needs --order rows or columns");
             piece.field = name == "row" ? Field::Row : Field::Col;
         } else if (name == "stem")
             piece.field = Field::Stem;
         else
-            throw std::invalid_argument("unknown field {" + std::string(inside) + "} in the name pattern");
+            throw InputError("unknown field {" + std::string(inside) + "} in the name pattern");
         if (name.size() < inside.size()) {
             const std::string_view width = inside.substr(name.size() + 1);
             const auto [end, error] = std::from_chars(width.data(), width.data() + width.size(), piece.width);
             if (piece.field == Field::Stem || width.size() < 2 || width[0] != '0' || error != std::errc{} ||
                 end != width.data() + width.size() || piece.width > 20)
-                throw std::invalid_argument("bad width in {" + std::string(inside) + "} (a number field takes :0N, such as {n:04})");
+                throw InputError("bad width in {" + std::string(inside) + "} (a number field takes :0N, such as {n:04})");
         }
         pattern.pieces_.push_back(piece);
         at = close + 1;
@@ -94,9 +96,9 @@ std::vector<std::string> namesFor(const NamePattern& pattern, std::span<const Pl
         std::string name = pattern.format(
             {static_cast<int>(i) + 1, box.minX, box.minY, box.width(), box.height(), regions[i].row, regions[i].column, stem});
         if (name == "." || name == "..")
-            throw std::invalid_argument("gives the name '" + name + "'");
+            throw InputError("gives the name '" + name + "'");
         if (!taken.insert(name).second)
-            throw std::invalid_argument("gives two regions the same name '" + name + "'");
+            throw InputError("gives two regions the same name '" + name + "'");
         names.push_back(std::move(name));
     }
     return names;

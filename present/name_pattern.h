@@ -29,7 +29,7 @@ public:
         std::string_view stem;
     };
 
-    // Throws std::invalid_argument saying what is wrong: an unknown field, {row} or {col}
+    // Throws InputError saying what is wrong: an unknown field, {row} or {col}
     // without rows or columns, a bad width, a '/' or an empty name.
     static NamePattern parse(std::string_view text, bool rowsAndColumns);
 
@@ -46,7 +46,7 @@ private:
 };
 
 // The names of the regions in their output places, n counting from 1. Throws
-// std::invalid_argument when two regions get the same name, or one gets "." or "..".
+// InputError when two regions get the same name, or one gets "." or "..".
 std::vector<std::string> namesFor(const NamePattern& pattern, std::span<const PlacedRegion> regions, std::string_view stem);
 
 } // namespace iconfinder

@@ -1,5 +1,7 @@
 #include "search/result_lines.h"
 
+#include "common/errors.h"
+
 #include <charconv>
 #include <stdexcept>
 
@@ -35,7 +37,7 @@ RegionBox parseResultLine(std::string_view line, StringList& Fields)
 {
     Fields.setCommaText(line);
     if (Fields.count() != 4)
-        throw std::invalid_argument("result line '" + std::string(line) + "' does not hold four numbers");
+        throw InputError("result line '" + std::string(line) + "' does not hold four numbers");
     return {strToInt(Fields[0]), strToInt(Fields[1]), strToInt(Fields[2]), strToInt(Fields[3])};
 }
 

@@ -16,7 +16,7 @@ void appendResultLine(std::string& text, const RegionBox& box);
 StringList resultLines(std::span<const RegionBox> boxes);
 
 // Splits a result line back into its four numbers through `Fields`; throws
-// std::invalid_argument for a line that does not hold four integers.
+// InputError for a line that does not hold four integers.
 RegionBox parseResultLine(std::string_view line, StringList& Fields);
 
 } // namespace iconfinder

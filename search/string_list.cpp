@@ -1,5 +1,7 @@
 #include "search/string_list.h"
 
+#include "common/errors.h"
+
 #include <charconv>
 #include <stdexcept>
 
@@ -44,7 +46,7 @@ int strToInt(std::string_view text)
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc{} || end != text.data() + text.size() || text.empty())
-        throw std::invalid_argument("'" + std::string(text) + "' is not a valid integer value");
+        throw InputError("'" + std::string(text) + "' is not a valid integer value");
     return value;
 }
 

@@ -25,7 +25,7 @@ private:
     std::vector<std::size_t> ends_;
 };
 
-// A whole decimal integer, or std::invalid_argument naming the text.
+// A whole decimal integer, or InputError naming the text.
 int strToInt(std::string_view text);
 
 } // namespace iconfinder

@@ -18,7 +18,7 @@ std::string nameError(std::string_view pattern, bool rows)
 {
     try {
         NamePattern::parse(pattern, rows);
-    } catch (const std::invalid_argument& e) {
+    } catch (const InputError& e) {
         return e.what();
     }
     return "(parsed)";
