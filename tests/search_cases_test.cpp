@@ -171,17 +171,6 @@ TEST(IconSearch, FramesAreBackgroundWhenRedIsChosen)
     EXPECT_EQ(linesOf(findIcons(displayed, kRed).ResultLines), (std::vector<std::string>{"0 , 0 , 1 , 0 ", "3 , 0 , 4 , 0 "}));
 }
 
-TEST(IconSearch, FramesCountEqualsLines)
-{
-    PixelImage displayed = pictureWith(9, 9, {{0, 0}, {8, 8}, {4, 4}});
-    const StringList lines = findIcons(displayed, kWhite).ResultLines;
-    EXPECT_EQ(lines.count(), 3u);
-    int red = 0;
-    for (Pixel p : displayed.pixels())
-        red += p == kRedPixel;
-    EXPECT_EQ(red, 3);
-}
-
 TEST(Canvas, RectangleCoversRightAndBottomExclusive)
 {
     PixelImage picture(10, 10, kWhitePixel);
