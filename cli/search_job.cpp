@@ -3,6 +3,7 @@
 #include "common/errors.h"
 #include "formats/output_file.h"
 #include "present/atlas.h"
+#include "present/frames.h"
 #include "present/report.h"
 #include "resources/sample_picture.h"
 #include "search/auto_background.h"

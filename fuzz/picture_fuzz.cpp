@@ -4,6 +4,7 @@
 // leak, a sanitizer report, a mask that differs from the picture's) is a finding.
 #include "common/errors.h"
 #include "formats/picture_file.h"
+#include "present/frames.h"
 #include "search/icon_search.h"
 
 #include <cstddef>

@@ -1,6 +1,7 @@
 // The reader on hostile and synthetic bytes, and the writer's round trip.
 #include "formats/bmp/bmp_reader.h"
 #include "formats/bmp/bmp_writer.h"
+#include "present/frames.h"
 #include "search/foreground_mask.h"
 #include "search/icon_search.h"
 #include "tests/support/pictures.h"

@@ -2,6 +2,7 @@
 #include "formats/bmp/bmp_reader.h"
 #include "formats/bmp/bmp_writer.h"
 #include "formats/picture_file.h"
+#include "present/frames.h"
 #include "resources/sample_picture.h"
 #include "search/icon_search.h"
 #include "search/result_lines.h"

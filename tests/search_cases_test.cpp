@@ -3,6 +3,7 @@
 #include "image/canvas.h"
 #include "image/color_table.h"
 #include "image/frame_memory.h"
+#include "present/frames.h"
 #include "search/icon_search.h"
 #include "search/region_extraction.h"
 #include "search/result_lines.h"

@@ -3,6 +3,7 @@
 // saving, copying, taking the frames back and the keyboard.
 #include "formats/bmp/bmp_reader.h"
 #include "formats/picture_file.h"
+#include "present/frames.h"
 #include "resources/sample_picture.h"
 #include "search/icon_search.h"
 #include "ui/Unit1.h"

@@ -3,6 +3,7 @@
 #include "image/color.h"
 #include "image/frame_memory.h"
 #include "image/pixel_image.h"
+#include "present/frames.h"
 #include "search/icon_search.h"
 #include "ui_Unit1.h"
 
