@@ -75,31 +75,47 @@ void checkMasks(BmpLayout& layout, std::uint32_t red, std::uint32_t green, std::
     layout.alpha = channelOf(alpha);
 }
 
-} // namespace
+// Stage 1, the file header: the signature, where the pixels start, and the size of the
+// information header that follows (its first field).
+struct FileHeader {
+    std::uint64_t pixelOffset = 0;
+    std::uint32_t infoSize = 0;
+};
 
-BmpLayout readLayout(ByteSource& source)
+FileHeader readFileHeader(ByteSource& source)
 {
-    const std::vector<std::byte> fileHeader = readBytes(source, 0, kFileHeaderSize + 4, "a bitmap header");
-    const HeaderFields file(fileHeader);
+    const std::vector<std::byte> bytes = readBytes(source, 0, kFileHeaderSize + 4, "a bitmap header");
+    const HeaderFields file(bytes);
     if (file.u16(0) != ('B' | 'M' << 8))
         throw FormatError("not a bitmap file (no 'BM' signature)");
-    const std::uint64_t pixelOffset = file.u32(10);
-    const std::uint32_t headerSize = file.u32(14);
+    return {file.u32(10), file.u32(14)};
+}
 
-    const bool core = headerSize == kCoreHeaderSize;
-    // 16 to 64 bytes, other than the Windows sizes 40, 52 and 56, is the OS/2 2.x header.
-    const bool os2 = headerSize >= 16 && headerSize <= 64 && headerSize != 40 && headerSize != 52 && headerSize != 56;
-    if (!core && !os2 && headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 108 && headerSize != 124)
-        throw FormatError("unsupported information header size " + str(headerSize));
-    const std::vector<std::byte> infoBytes = readBytes(source, kFileHeaderSize, headerSize, "its information header");
-    const HeaderFields info(infoBytes);
-
-    BmpLayout layout;
-    std::int64_t height = 0;
-    std::uint32_t planes = 0;
+// Stage 2, the information header, in any of its variants.
+struct InfoHeader {
+    std::uint32_t size = 0;
+    bool core = false; // OS/2 1.x: 16-bit sizes, 3-byte palette entries
+    bool os2 = false;  // OS/2 2.x, whose compressions 3 and 4 mean other things
+    std::vector<std::byte> bytes;
     std::uint32_t compression = 0;
     std::uint32_t colorsUsed = 0;
-    if (core) {
+};
+
+InfoHeader readInfoHeader(ByteSource& source, std::uint32_t size, BmpLayout& layout)
+{
+    InfoHeader header;
+    header.size = size;
+    header.core = size == kCoreHeaderSize;
+    // 16 to 64 bytes, other than the Windows sizes 40, 52 and 56, is the OS/2 2.x header.
+    header.os2 = size >= 16 && size <= 64 && size != 40 && size != 52 && size != 56;
+    if (!header.core && !header.os2 && size != 40 && size != 52 && size != 56 && size != 108 && size != 124)
+        throw FormatError("unsupported information header size " + str(size));
+    header.bytes = readBytes(source, kFileHeaderSize, size, "its information header");
+    const HeaderFields info(header.bytes);
+
+    std::int64_t height = 0;
+    std::uint32_t planes = 0;
+    if (header.core) {
         layout.width = static_cast<int>(info.u16(4));
         height = info.u16(6);
         planes = info.u16(8);
@@ -109,10 +125,9 @@ BmpLayout readLayout(ByteSource& source)
         height = info.i32(8);
         planes = info.u16(12);
         layout.bitCount = static_cast<int>(info.u16(14));
-        compression = info.u32(16);
-        colorsUsed = info.u32(32);
+        header.compression = info.u32(16);
+        header.colorsUsed = info.u32(32);
     }
-
     if (planes != 1)
         throw FormatError("plane count " + str(planes) + " is not 1");
     if (layout.width <= 0)
@@ -125,24 +140,29 @@ BmpLayout readLayout(ByteSource& source)
         throw FormatError("picture of " + std::to_string(layout.width) + " x " + std::to_string(height) +
                           " pixels exceeds the limit of 2^30 pixels (4 GiB)");
     layout.height = static_cast<int>(height);
+    return header;
+}
 
+// Stage 3, how the pixels are stored; true when the bit masks include alpha.
+bool readEncoding(const InfoHeader& header, BmpLayout& layout)
+{
     bool alphaMaskInFile = false;
-    switch (compression) {
+    switch (header.compression) {
     case 0: layout.encoding = Encoding::Plain; break;
     case 1: layout.encoding = Encoding::Rle8; break;
     case 2: layout.encoding = Encoding::Rle4; break;
     case 3:
-        if (os2)
+        if (header.os2)
             throw FormatError("OS/2 Huffman compression is not supported");
         layout.encoding = Encoding::BitFields;
         break;
-    case 4: throw FormatError(os2 ? "OS/2 RLE24 compression is not supported" : "embedded JPEG pictures are not supported");
+    case 4: throw FormatError(header.os2 ? "OS/2 RLE24 compression is not supported" : "embedded JPEG pictures are not supported");
     case 5: throw FormatError("embedded PNG pictures are not supported");
     case 6:
         layout.encoding = Encoding::BitFields;
         alphaMaskInFile = true;
         break;
-    default: throw FormatError("unknown compression " + str(compression));
+    default: throw FormatError("unknown compression " + str(header.compression));
     }
 
     const int bits = layout.bitCount;
@@ -160,44 +180,69 @@ BmpLayout readLayout(ByteSource& source)
                                      : "bit count " + std::to_string(bits) + " is not valid for this compression");
     if (layout.topDown && (layout.encoding == Encoding::Rle8 || layout.encoding == Encoding::Rle4))
         throw FormatError("a top-down bitmap cannot be RLE compressed");
+    return alphaMaskInFile;
+}
 
-    std::uint64_t paletteStart = kFileHeaderSize + headerSize;
+// Stage 4, the bit masks: in the information header, after it, or the defaults of 16 and 32
+// bits. Returns where the palette would start.
+std::uint64_t readMasks(ByteSource& source, const InfoHeader& header, bool alphaMaskInFile, BmpLayout& layout)
+{
+    std::uint64_t end = kFileHeaderSize + header.size;
+    const HeaderFields info(header.bytes);
     if (layout.encoding == Encoding::BitFields) {
-        if (headerSize >= 52) {
-            checkMasks(layout, info.u32(40), info.u32(44), info.u32(48), headerSize >= 56 ? info.u32(52) : 0);
+        if (header.size >= 52) {
+            checkMasks(layout, info.u32(40), info.u32(44), info.u32(48), header.size >= 56 ? info.u32(52) : 0);
         } else {
             const std::uint64_t count = alphaMaskInFile ? 4 : 3;
-            const std::vector<std::byte> maskBytes = readBytes(source, paletteStart, count * 4, "its bit masks");
+            const std::vector<std::byte> maskBytes = readBytes(source, end, count * 4, "its bit masks");
             const HeaderFields masks(maskBytes);
             checkMasks(layout, masks.u32(0), masks.u32(4), masks.u32(8), alphaMaskInFile ? masks.u32(12) : 0);
-            paletteStart += count * 4;
+            end += count * 4;
         }
-    } else if (bits == 16) {
+    } else if (layout.bitCount == 16) {
         checkMasks(layout, 0x7C00, 0x03E0, 0x001F, 0);
-    } else if (bits == 32) {
+    } else if (layout.bitCount == 32) {
         checkMasks(layout, 0xFF0000, 0x00FF00, 0x0000FF, 0);
     }
+    return end;
+}
 
-    if (pixelOffset < paletteStart)
-        throw FormatError("pixel data offset " + str(pixelOffset) + " lies inside the headers");
-    if (pixelOffset > source.size())
-        throw FormatError("pixel data offset " + str(pixelOffset) + " lies beyond the end of the file (" + str(source.size()) + " bytes)");
-    layout.pixelOffset = pixelOffset;
-
-    if (bits <= 8) {
-        const std::uint64_t entryBytes = core ? 3 : 4;
-        const std::uint64_t declared = colorsUsed != 0 ? colorsUsed : std::uint64_t{1} << bits;
-        // A palette that claims more room than lies before the pixels keeps the entries that fit.
-        const std::uint64_t entries = std::min({declared, (pixelOffset - paletteStart) / entryBytes, std::uint64_t{1} << bits});
-        if (entries == 0)
-            throw FormatError("the palette is empty");
-        const std::vector<std::byte> bytes = readBytes(source, paletteStart, entries * entryBytes, "its palette");
-        for (std::size_t i = 0; i < entries; ++i) {
-            const auto channel = [&](std::size_t k) { return std::to_integer<std::uint8_t>(bytes[i * entryBytes + k]); };
-            layout.palette[i] = makePixel(channel(2), channel(1), channel(0));
-        }
-        layout.paletteSize = static_cast<int>(entries);
+// Stage 5, the palette of 1 to 8 bits a pixel, between the headers and the pixels.
+void readPalette(ByteSource& source, const InfoHeader& header, std::uint64_t paletteStart, BmpLayout& layout)
+{
+    const int bits = layout.bitCount;
+    if (bits > 8)
+        return;
+    const std::uint64_t entryBytes = header.core ? 3 : 4;
+    const std::uint64_t declared = header.colorsUsed != 0 ? header.colorsUsed : std::uint64_t{1} << bits;
+    // A palette that claims more room than lies before the pixels keeps the entries that fit.
+    const std::uint64_t entries = std::min({declared, (layout.pixelOffset - paletteStart) / entryBytes, std::uint64_t{1} << bits});
+    if (entries == 0)
+        throw FormatError("the palette is empty");
+    const std::vector<std::byte> bytes = readBytes(source, paletteStart, entries * entryBytes, "its palette");
+    for (std::size_t i = 0; i < entries; ++i) {
+        const auto channel = [&](std::size_t k) { return std::to_integer<std::uint8_t>(bytes[i * entryBytes + k]); };
+        layout.palette[i] = makePixel(channel(2), channel(1), channel(0));
     }
+    layout.paletteSize = static_cast<int>(entries);
+}
+
+} // namespace
+
+BmpLayout readLayout(ByteSource& source)
+{
+    BmpLayout layout;
+    const FileHeader file = readFileHeader(source);
+    const InfoHeader info = readInfoHeader(source, file.infoSize, layout);
+    const bool alphaMaskInFile = readEncoding(info, layout);
+    const std::uint64_t paletteStart = readMasks(source, info, alphaMaskInFile, layout);
+    if (file.pixelOffset < paletteStart)
+        throw FormatError("pixel data offset " + str(file.pixelOffset) + " lies inside the headers");
+    if (file.pixelOffset > source.size())
+        throw FormatError("pixel data offset " + str(file.pixelOffset) + " lies beyond the end of the file (" + str(source.size()) +
+                          " bytes)");
+    layout.pixelOffset = file.pixelOffset;
+    readPalette(source, info, paletteStart, layout);
     return layout;
 }
 
