@@ -104,21 +104,20 @@ using PairWindow = Window<Pair>;
 
 // The growth of one region: its box, and the steps that take runs and offer neighbour rows.
 struct Growth {
-    std::uint64_t* mask;
-    std::uint64_t* frontier;
-    std::uint64_t* summary;
-    std::size_t summaryStride;
-    std::size_t stride;
+    std::uint64_t* mask;       // the working mask, wordsPerRow words a row
+    std::uint64_t* frontier;   // laid out as the mask: the pixels taken but not yet offered on
+    std::uint64_t* summary;    // summaryWords words a row: a bit per mask word that may be non-zero
+    std::size_t summaryWords;
     int wordsPerRow;
     int height;
-    std::uint64_t* offered; // the words offered to a row, indexed like the row
-    std::uint64_t* taken;   // the words taken from it
+    std::uint64_t* offered;    // the words offered to a row, indexed like the row
+    std::uint64_t* taken;      // the words taken from it
     PendingQueue& PendingPixels;
-    int minX, minY, maxX, maxY;
+    RegionBox box;             // of what was taken so far
 
-    std::uint64_t* maskRow(int y) const { return mask + static_cast<std::size_t>(y) * stride; }
-    std::uint64_t* frontierRow(int y) const { return frontier + static_cast<std::size_t>(y) * stride; }
-    std::uint64_t* summaryRow(int y) const { return summary + static_cast<std::size_t>(y) * summaryStride; }
+    std::uint64_t* maskRow(int y) const { return mask + static_cast<std::size_t>(y) * static_cast<std::size_t>(wordsPerRow); }
+    std::uint64_t* frontierRow(int y) const { return frontier + static_cast<std::size_t>(y) * static_cast<std::size_t>(wordsPerRow); }
+    std::uint64_t* summaryRow(int y) const { return summary + static_cast<std::size_t>(y) * summaryWords; }
 
     // Takes the pixels taken[first .. last] of row y: clears them from the mask, makes them
     // the row's frontier, widens the box and queues each stretch of non-empty words.
@@ -150,10 +149,10 @@ struct Growth {
             PendingPixels.push(y, stretch, last);
         if (lowest < 0)
             return;
-        minX = std::min(minX, lowest * 64 + std::countr_zero(taken[lowest]));
-        maxX = std::max(maxX, highest * 64 + 63 - std::countl_zero(taken[highest]));
-        minY = std::min(minY, y);
-        maxY = std::max(maxY, y);
+        box.minX = std::min(box.minX, lowest * 64 + std::countr_zero(taken[lowest]));
+        box.maxX = std::max(box.maxX, highest * 64 + 63 - std::countl_zero(taken[highest]));
+        box.minY = std::min(box.minY, y);
+        box.maxY = std::max(box.maxY, y);
     }
 
     // Takes every foreground run of row y that holds a pixel of offered[a .. b].
@@ -213,15 +212,15 @@ struct Growth {
     {
         // The chain's box is kept in locals, which stay in registers, and joined to the
         // region's when the chain ends: min and max do not mind the order.
-        int left = minX, right = maxX, top = minY, bottom = maxY;
+        int left = box.minX, right = box.maxX, top = box.minY, bottom = box.maxY;
         const auto joinBox = [&] {
-            minX = std::min(minX, left);
-            maxX = std::max(maxX, right);
-            minY = std::min(minY, top);
-            maxY = std::max(maxY, bottom);
+            box.minX = std::min(box.minX, left);
+            box.maxX = std::max(box.maxX, right);
+            box.minY = std::min(box.minY, top);
+            box.maxY = std::max(box.maxY, bottom);
         };
         std::uint64_t* row = maskRow(y);
-        const auto step = static_cast<std::ptrdiff_t>(stride);
+        const auto step = static_cast<std::ptrdiff_t>(wordsPerRow);
         for (;;) {
             const Bits near = bits | bits << 1 | bits >> 1;
             const bool up = y > 0 && (window.load(row - step) & near) != 0;
@@ -246,10 +245,10 @@ struct Growth {
                         const Pair pairNext = runsThrough(pairHere & pairNear, pairHere);
                         if ((pairNext & pair.edges) == 0) {
                             pair.take(row, pairNext, summaryRow(y));
-                            minX = std::min(minX, pair.lowest(pairNext));
-                            maxX = std::max(maxX, pair.highest(pairNext));
-                            minY = std::min(minY, y);
-                            maxY = std::max(maxY, y);
+                            box.minX = std::min(box.minX, pair.lowest(pairNext));
+                            box.maxX = std::max(box.maxX, pair.highest(pairNext));
+                            box.minY = std::min(box.minY, y);
+                            box.maxY = std::max(box.maxY, y);
                             follow(y, pair, pairNext);
                             return;
                         }
@@ -272,6 +271,8 @@ struct Growth {
     void visit(int y, int first, int last)
     {
         std::uint64_t* front = frontierRow(y);
+        // Fast path: a frontier within one word, or a pair of words, away from the window's
+        // edges is followed row by row in registers.
         if (first == last) {
             const WordWindow window(first, wordsPerRow);
             const std::uint64_t bits = window.load(front);
@@ -289,7 +290,8 @@ struct Growth {
                 return;
             }
         }
-        // The word before or after is offered only where the frontier touches its edge.
+        // The general way: the word before or after is offered only where the frontier
+        // touches its edge.
         const int a = first > 0 && (front[first] & 1) ? first - 1 : first;
         const int b = last + 1 < wordsPerRow && (front[last] >> 63) ? last + 1 : last;
         std::fill(offered + a, offered + b + 1, 0);
@@ -360,7 +362,8 @@ RegionBox RegionExtraction::takeRegion(int seedX, int seedY)
     const int wordsPerRow = static_cast<int>(work_.wordsPerRow());
     const auto stride = static_cast<std::ptrdiff_t>(wordsPerRow);
     std::uint64_t* row = work_.row(seedY);
-    // Nothing lies left of the seed in its row, so its run can only reach past its word's end.
+    // Fast path: nothing lies left of the seed in its row, so its run can only reach past its
+    // word's end; a run inside the word is taken at once.
     const WordWindow window(seedX >> 6, wordsPerRow);
     const std::uint64_t seed = std::uint64_t{1} << (seedX & 63);
     const std::uint64_t here = window.load(row);
@@ -376,16 +379,23 @@ RegionBox RegionExtraction::takeRegion(int seedX, int seedY)
             return box;
     }
     pendingPixels_.reset(work_.height());
-    Growth growth{work_.row(0),   frontier_.data(), summary_.data(), summaryPerRow_, work_.wordsPerRow(),
-                  wordsPerRow,    work_.height(),   offered_.data(), taken_.data(),  pendingPixels_,
-                  box.minX,       box.minY,         box.maxX,        box.maxY};
+    Growth growth{.mask = work_.row(0),
+                  .frontier = frontier_.data(),
+                  .summary = summary_.data(),
+                  .summaryWords = summaryPerRow_,
+                  .wordsPerRow = wordsPerRow,
+                  .height = work_.height(),
+                  .offered = offered_.data(),
+                  .taken = taken_.data(),
+                  .PendingPixels = pendingPixels_,
+                  .box = box};
     if (inWindow)
         growth.follow(seedY, window, seedRun);
     else
         growth.offerRow(seedY, window, seed);
     for (int y; (y = pendingPixels_.topRow()) >= 0;)
         pendingPixels_.takeRow(y, [&](int first, int last) { growth.visit(y, first, last); });
-    return {growth.minX, growth.minY, growth.maxX, growth.maxY};
+    return growth.box;
 }
 
 void RegionExtraction::eraseBox(const RegionBox& box)
