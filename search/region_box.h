@@ -4,6 +4,12 @@
 
 namespace iconfinder {
 
+// Two conventions, each where its readers expect it:
+// - a RegionBox has every edge inclusive, as result lines give it: minX .. maxX, minY .. maxY;
+// - a Rect has its right and bottom edges excluded, as the canvas draws rectangles.
+// Frames outline frameRect(box), the box's outermost pixels. The search erases erasedBy(box):
+// the rectangle with the box's own corners, which leaves out its last column and row.
+
 // The bounding box of one region, every edge inclusive.
 struct RegionBox {
     int minX = 0;
@@ -16,7 +22,10 @@ struct RegionBox {
     friend bool operator==(const RegionBox&, const RegionBox&) = default;
 };
 
-// The rectangle whose outline lies on the box's outermost pixels: right and bottom exclusive.
+// The rectangle whose outline lies on the box's outermost pixels.
 constexpr Rect frameRect(const RegionBox& box) { return {box.minX, box.minY, box.maxX + 1, box.maxY + 1}; }
+
+// The rectangle a region's box erases.
+constexpr Rect erasedBy(const RegionBox& box) { return {box.minX, box.minY, box.maxX, box.maxY}; }
 
 } // namespace iconfinder

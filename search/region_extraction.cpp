@@ -398,14 +398,14 @@ RegionBox RegionExtraction::takeRegion(int seedX, int seedY)
     return growth.box;
 }
 
-void RegionExtraction::eraseBox(const RegionBox& box)
+void RegionExtraction::eraseRect(const Rect& rect)
 {
-    if (box.maxX <= box.minX || box.maxY <= box.minY)
+    if (rect.right <= rect.left || rect.bottom <= rect.top)
         return;
-    const int firstWord = box.minX >> 6;
-    const int lastWord = (box.maxX - 1) >> 6;
-    const std::uint64_t firstBits = kAll << (box.minX & 63);
-    const std::uint64_t lastBits = kAll >> (63 - ((box.maxX - 1) & 63));
+    const int firstWord = rect.left >> 6;
+    const int lastWord = (rect.right - 1) >> 6;
+    const std::uint64_t firstBits = kAll << (rect.left & 63);
+    const std::uint64_t lastBits = kAll >> (63 - ((rect.right - 1) & 63));
     // Clears the box's columns of word i of a row, and the summary's bit once it is empty.
     const auto clear = [&](std::uint64_t* row, std::uint64_t* summary, int i) {
         row[i] &= ~((i == firstWord ? firstBits : kAll) & (i == lastWord ? lastBits : kAll));
@@ -413,7 +413,7 @@ void RegionExtraction::eraseBox(const RegionBox& box)
             forgetWord(summary, static_cast<std::size_t>(i));
     };
     const int firstSummary = firstWord >> 6, lastSummary = lastWord >> 6;
-    for (int y = box.minY; y < box.maxY; ++y) {
+    for (int y = rect.top; y < rect.bottom; ++y) {
         std::uint64_t* row = work_.row(y);
         std::uint64_t* summary = summaryRow(y);
         for (int s = firstSummary; s <= lastSummary; ++s) {
@@ -430,7 +430,7 @@ bool RegionExtraction::FindOneRegion()
     if (!findSeed(x, y))
         return false;
     const RegionBox box = takeRegion(x, y);
-    eraseBox(box);
+    eraseRect(erasedBy(box));
     boxes_.push_back(box);
     return true;
 }

@@ -33,8 +33,8 @@ namespace iconfinder {
 // connected to it.
 //
 // Why the erase leaves the last column and row: the box is erased as the rectangle
-// (minX, minY, maxX, maxY) with right and bottom excluded, so it covers columns minX .. maxX-1
-// of rows minY .. maxY-1. Other foreground there is swallowed unreported; foreground in column
+// (minX, minY, maxX, maxY) with right and bottom excluded (erasedBy, region_box.h), so it
+// covers columns minX .. maxX-1 of rows minY .. maxY-1. Other foreground there is swallowed unreported; foreground in column
 // maxX or row maxY survives and is found by a later call.
 //
 // Why the erase stays linear: a per-row summary holds a bit for each word that may still be
@@ -58,7 +58,7 @@ public:
 private:
     bool findSeed(int& x, int& y);
     RegionBox takeRegion(int seedX, int seedY);
-    void eraseBox(const RegionBox& box);
+    void eraseRect(const Rect& rect);
     std::uint64_t* summaryRow(int y) { return summary_.data() + static_cast<std::size_t>(y) * summaryPerRow_; }
 
     ForegroundMask& work_;
