@@ -145,7 +145,7 @@ void writeOutputs(const Options& options, const std::optional<std::string>& file
         boxes.push_back(region.box);
     if (options.cropDir) {
         CropStyle style = options.crop;
-        style.format = options.cropFormat.value_or(options.crop.transparent ? FileFormat::Png : picture.format);
+        style.format = cropFormatFor(options.cropFormat, options.crop.transparent, picture.format);
         const fs::path folder = options.several() ? fs::path(*options.cropDir) / stem : fs::path(*options.cropDir);
         if (!options.inputs.empty())
             for (const std::string& name : names)

@@ -6,6 +6,11 @@
 
 namespace iconfinder {
 
+FileFormat cropFormatFor(std::optional<FileFormat> asked, bool transparent, FileFormat pictureFormat)
+{
+    return asked.value_or(transparent ? FileFormat::Png : pictureFormat);
+}
+
 PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
                   int width, int height, const RegionOwners* owners, std::uint32_t label)
 {

@@ -8,6 +8,7 @@
 #include "search/region_owners.h"
 
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ struct CropStyle {
     Align align = Align::Center;
     bool transparent = false; // background pixels (by the rule) made transparent
 };
+
+// The format of crops, for find-icons and the window alike: the one asked for, else PNG from
+// a PNG picture or for transparent crops, and BMP otherwise.
+FileFormat cropFormatFor(std::optional<FileFormat> asked, bool transparent, FileFormat pictureFormat);
 
 // One crop: the box's own pixels of `picture` are its only pixels of the picture; the rest is
 // filled with the background colour, or transparency in a transparent crop (one with

@@ -326,7 +326,9 @@ void TForm1::saveIconFiles()
     frames_.takeBack(picture_);
     try {
         OutputBatch batch;
-        writeCrops(batch, picture_, lastSearch_.boxes, names, pathOf(folder), BackgroundRule::colour(resolve(BackColor)), CropStyle{});
+        CropStyle style;
+        style.format = cropFormatFor(std::nullopt, false, FileFormat::Bmp); // the window reads bitmaps
+        writeCrops(batch, picture_, lastSearch_.boxes, names, pathOf(folder), BackgroundRule::colour(resolve(BackColor)), style);
         batch.commit();
     } catch (const IoError& e) {
         frames_.redraw(picture_);
