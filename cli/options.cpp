@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "image/color_table.h"
+#include "formats/byte_source.h"
 #include "version.h"
 
 #include <CLI/CLI.hpp>
@@ -133,9 +134,22 @@ void checkTogether(Options& options, const CLI::App& app)
         throw UsageError("--framed: '" + *options.framed + "' must end in .bmp or .png");
     if (options.framed && options.several())
         throw UsageError("--framed takes one picture, not " + std::to_string(options.files.size()));
-    for (const char* cropOnly : {"--crop-format", "--crop-transparent", "--padding", "--same-size", "--isolate"})
+    for (const char* cropOnly : {"--crop-format", "--crop-transparent", "--isolate"})
         if (given(cropOnly) && !options.cropDir)
             throw UsageError(std::string(cropOnly) + " needs --crop");
+    // The crops' shape also describes the atlas's frames.
+    for (const char* shapeOnly : {"--padding", "--same-size"})
+        if (given(shapeOnly) && !options.cropDir && !options.atlased())
+            throw UsageError(std::string(shapeOnly) + " needs --crop, --atlas or --atlas-dir");
+    for (const char* atlasOnly : {"--anchor", "--animations", "--frame-duration"})
+        if (given(atlasOnly) && !options.atlased())
+            throw UsageError(std::string(atlasOnly) + " needs --atlas or --atlas-dir");
+    if (options.animationsByColumns && options.shaping.order == RegionOrder::Search && !options.gridded())
+        throw UsageError("--animations needs --order rows or columns, or a grid, to know the rows and columns");
+    if (given("--animation-name") && !options.animationsByColumns)
+        throw UsageError("--animation-name needs --animations");
+    if (given("--frame-duration") && options.atlasLayout != AtlasLayout::Aseprite)
+        throw UsageError("--frame-duration needs --atlas-format aseprite, the layout that plays frames");
     if (given("--align") && !options.crop.sameSize)
         throw UsageError("--align needs --same-size");
     if (options.crop.transparent && options.cropFormat == FileFormat::Bmp)
@@ -169,7 +183,8 @@ void checkTogether(Options& options, const CLI::App& app)
         checkOutputPath(options, "--atlas", *options.atlas);
     if (options.atlasDir)
         for (const std::string& file : options.files)
-            checkOutputPath(options, "--atlas-dir", std::filesystem::path(*options.atlasDir) / (stemOf(file) + ".json"));
+            checkOutputPath(options, "--atlas-dir",
+                            std::filesystem::path(*options.atlasDir) / (stemOf(file) + "." + std::string(atlasExtension(options.atlasLayout))));
     for (const char* gridOnly : {"--trim", "--keep-empty", "--grid-offset", "--grid-spacing"})
         if (given(gridOnly) && !options.gridded())
             throw UsageError(std::string(gridOnly) + " needs --grid");
@@ -179,12 +194,31 @@ void checkTogether(Options& options, const CLI::App& app)
     for (const char* searchOnly : {"--merge", "--speck"})
         if (given(searchOnly) && options.grid)
             throw UsageError(std::string(searchOnly) + " has nothing to do with --grid WxH: the cells are the regions");
+    for (const char* searchOnly : {"--grid", "--merge", "--speck", "--order", "--isolate"})
+        if (given(searchOnly) && options.regionsFrom)
+            throw UsageError(std::string(searchOnly) + " has nothing to do with --regions-from: the atlas's frames are the regions");
+    if (options.regionsFrom) {
+        try {
+            FileSource source(*options.regionsFrom);
+            std::string text(static_cast<std::size_t>(source.size()), '\0');
+            source.copy(0, std::as_writable_bytes(std::span(text)));
+            options.atlasFrames = readAtlasFrames(text);
+        } catch (const Error& e) {
+            throw UsageError("--regions-from: " + *options.regionsFrom + ": " + e.what());
+        }
+    }
     if (given("--order") && options.gridded())
         throw UsageError("--order has nothing to do with --grid: cells are taken row by row");
     if (given("--speck") && !options.shaping.merge.merges())
         throw UsageError("--speck needs --merge: specks join the merged boxes");
     try {
-        options.name = NamePattern::parse(options.namePattern, options.shaping.order != RegionOrder::Search || options.gridded());
+        const bool lines = options.shaping.order != RegionOrder::Search || options.gridded();
+        if (options.animationsByColumns) {
+            const std::string pattern = options.animationPattern.empty() ? (*options.animationsByColumns ? "{stem}-{col}" : "{stem}-{row}")
+                                                                         : options.animationPattern;
+            options.animationName = NamePattern::parse(pattern, lines);
+        }
+        options.name = NamePattern::parse(options.namePattern, lines);
     } catch (const InputError& e) {
         throw UsageError("--name: " + std::string(e.what()));
     }
@@ -220,6 +254,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
 
     app.add_option("FILE", options.files, "Pictures to search, PNG or BMP\n(none: the built-in sample)")->type_name("");
 
+    std::string anchor, animations;
     std::string background = "White", merge, grid, gridOffset, gridSpacing, minSize, order = "search", format = "lines", atlasFormat = "hash", cropFormat,
                 align = "center";
     text("-b,--background", background, "COLOR",
@@ -241,6 +276,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     text("--min-size", minSize, "W[xH]", "Leave out regions narrower than W or lower than H (H = W when omitted)", "Regions");
     addWord(app, "--order", order, {"search", "rows", "columns"}, "As found (default), in rows, or in columns")->group("Regions");
 
+    text("--regions-from", options.regionsFrom, "ATLAS",
+         "The frames of an atlas (JSON, Starling XML or libGDX) as the regions instead of searching; its names unless --name",
+         "Regions");
     text("--grid", grid, "WxH|auto",
          "Cut the picture into cells of W x H pixels instead of searching it, or guess the grid the regions repeat with",
          "Grid");
@@ -256,11 +294,20 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     text("-o,--framed", options.framed, "OUT", "Also write the picture with a red frame around each region (.bmp or .png)", "Output");
     text("--crop", options.cropDir, "DIR", "Also write each region as a file of its own into DIR (DIR/STEM for several pictures)",
          "Output");
-    text("--atlas", options.atlas, "OUT.json", "Also write a sprite atlas of the regions, the JSON that Phaser and PixiJS load",
-         "Output");
-    text("--atlas-dir", options.atlasDir, "DIR", "Write each picture's atlas as DIR/STEM.json", "Output");
-    addWord(app, "--atlas-format", atlasFormat, {"hash", "array"}, "Frames as an object by name (default) or an array in order")
-        ->group("Output");
+    text("--atlas", options.atlas, "OUT", "Also write a sprite atlas of the regions (JSON by default; see --atlas-format)", "Atlas");
+    text("--atlas-dir", options.atlasDir, "DIR", "Write each picture's atlas as DIR/STEM.json (.xml, .atlas, .css)", "Atlas");
+    addWord(app, "--atlas-format", atlasFormat, {"hash", "array", "aseprite", "starling", "libgdx", "css"},
+            "Frames as an object by name (default) or an array in order (JSON for Phaser and PixiJS), Aseprite's JSON, "
+            "Starling XML, libGDX's .atlas, or CSS rules")
+        ->group("Atlas");
+    text("--anchor", anchor, "center|bottom|X,Y", "Every frame's anchor (pivot) across its picture, 0 to 1 each way", "Atlas");
+    addWord(app, "--animations", animations, {"rows", "columns"},
+            "An animation of the frames of each row or column (with --order rows or columns, or a grid)")
+        ->group("Atlas");
+    text("--animation-name", options.animationPattern, "PATTERN",
+         "Names of animations from {stem} and {row} or {col}; default {stem}-{row} or {stem}-{col}", "Atlas");
+    addNumber(app, "--frame-duration", options.frameDuration, 1, 65535, "Milliseconds a frame shows in the Aseprite layout (default 100)")
+        ->group("Atlas");
 
     addWord(app, "--crop-format", cropFormat, {"png", "bmp"},
             "Crop files (default: PNG from a PNG picture or for transparent crops, BMP otherwise)")
@@ -328,7 +375,35 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         options.grid = spec;
     }
     options.format = format == "json" ? Format::Json : Format::Lines;
-    options.atlasLayout = atlasFormat == "array" ? AtlasLayout::Array : AtlasLayout::Hash;
+    options.atlasLayout = atlasFormat == "array"      ? AtlasLayout::Array
+                          : atlasFormat == "aseprite" ? AtlasLayout::Aseprite
+                          : atlasFormat == "starling" ? AtlasLayout::Starling
+                          : atlasFormat == "libgdx"   ? AtlasLayout::Libgdx
+                          : atlasFormat == "css"      ? AtlasLayout::Css
+                                                      : AtlasLayout::Hash;
+    if (anchor == "center") {
+        options.anchor = Anchor{0.5, 0.5};
+    } else if (anchor == "bottom") {
+        options.anchor = Anchor{0.5, 1};
+    } else if (!anchor.empty()) {
+        const std::size_t comma = anchor.find(',');
+        const auto part = [&](const std::string& text) {
+            std::size_t used = 0;
+            double value = -1;
+            try {
+                value = std::stod(text, &used);
+            } catch (const std::exception&) {
+            }
+            if (used != text.size() || text.empty() || !(value >= 0 && value <= 1))
+                throw UsageError("--anchor: '" + anchor + "' is not center, bottom or X,Y from 0 to 1 (such as 0.5,1)");
+            return value;
+        };
+        if (comma == std::string::npos)
+            part("");
+        options.anchor = Anchor{part(anchor.substr(0, comma)), part(anchor.substr(comma + 1))};
+    }
+    if (!animations.empty())
+        options.animationsByColumns = animations == "columns";
     if (!cropFormat.empty())
         options.cropFormat = cropFormat == "png" ? FileFormat::Png : FileFormat::Bmp;
     options.crop.align = align == "bottom" ? Align::Bottom : Align::Center;

@@ -5,6 +5,7 @@
 #include "formats/picture_file.h"
 #include "image/color.h"
 #include "present/atlas.h"
+#include "present/atlas_reader.h"
 #include "present/crops.h"
 #include "present/name_pattern.h"
 #include "search/grid_cells.h"
@@ -32,6 +33,8 @@ struct Options {
     Shaping shaping;
     std::optional<GridSpec> grid; // cells of a grid as the regions, instead of the search
     bool guessGrid = false;       // the grid the search's regions repeat with
+    std::optional<std::string> regionsFrom; // an atlas whose frames are the regions
+    std::vector<NamedBox> atlasFrames;       // read from it
     bool trim = false;            // a cell's box is the bounding box of its foreground
     bool keepEmpty = false;       // cells without foreground are regions too
     bool isolate = false;         // crops keep only the pixels their region took
@@ -46,9 +49,15 @@ struct Options {
     std::optional<std::string> atlas;
     std::optional<std::string> atlasDir;
     AtlasLayout atlasLayout = AtlasLayout::Hash;
+    std::optional<Anchor> anchor;
+    std::optional<bool> animationsByColumns; // none: no animations
+    std::string animationPattern;
+    NamePattern animationName = NamePattern::parse("{stem}", false);
+    int frameDuration = 100;
     int jobs = 1;
 
     bool several() const { return files.size() > 1; }
+    bool atlased() const { return atlas || atlasDir; }
     bool gridded() const { return grid || guessGrid; }
 };
 

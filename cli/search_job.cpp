@@ -69,6 +69,7 @@ Picture readPicture(const Options& options, ByteSource& source)
 // The regions to present, and what else they were found with.
 struct Regions {
     std::vector<PlacedRegion> placed;
+    std::vector<std::string> names; // their own, from an atlas read back
     std::optional<GridLayout> grid;
     std::optional<RegionOwners> owners; // with --isolate after a search: crop i keeps label i + 1
 };
@@ -89,6 +90,16 @@ Regions regionsOf(const Options& options, ForegroundMask& mask)
 {
     Regions regions;
     const int width = mask.width(), height = mask.height();
+    if (options.regionsFrom) {
+        for (const NamedBox& frame : options.atlasFrames) {
+            if (frame.box.maxX >= width || frame.box.maxY >= height)
+                throw Error("frame '" + frame.name + "' of " + *options.regionsFrom + " leaves the picture (" + std::to_string(width) +
+                            " x " + std::to_string(height) + ")");
+            regions.placed.push_back({frame.box, 0, 0, regions.placed.size()});
+            regions.names.push_back(frame.name);
+        }
+        return regions;
+    }
     std::optional<GridSpec> grid = options.grid;
     if (!grid) {
         const bool owned = options.isolate && !options.guessGrid;
@@ -156,17 +167,23 @@ void writeOutputs(const Options& options, const std::optional<std::string>& file
         drawFrames(*picture.pixels, boxes);
         batch.addFile(*options.framed, [&](ByteWriter& out) { encodePicture(*picture.pixels, *formatOfName(*options.framed), out); });
     }
-    if (options.atlas) {
-        const std::string text = atlasJson(regions, names, imagePathFrom(*options.atlas, *file), picture.mask.width(),
-                                           picture.mask.height(), options.atlasLayout);
-        batch.addFile(*options.atlas, [&](ByteWriter& out) { out.write(text); });
-    }
-    if (options.atlasDir) {
+    if (options.atlased()) {
         // Like the crops' folder, the atlases' is made when missing.
-        const std::string name = stem + ".json";
-        const std::string text = atlasJson(regions, names, imagePathFrom(fs::path(*options.atlasDir) / name, *file),
-                                           picture.mask.width(), picture.mask.height(), options.atlasLayout);
-        batch.addFiles(*options.atlasDir, {name}, [&](std::size_t, ByteWriter& out) { out.write(text); });
+        const std::string name = stem + "." + std::string(atlasExtension(options.atlasLayout));
+        const fs::path path = options.atlas ? fs::path(*options.atlas) : fs::path(*options.atlasDir) / name;
+        Atlas atlas;
+        atlas.pages.push_back({imagePathFrom(path, *file), picture.mask.width(), picture.mask.height()});
+        const bool trimmedCells = found.grid && options.trim;
+        atlas.frames = framesOf(regions, names, options.crop, trimmedCells ? &*found.grid : nullptr);
+        atlas.anchor = options.anchor;
+        if (options.animationsByColumns)
+            atlas.animations = animationsOf(regions, *options.animationsByColumns, options.animationName, stem);
+        atlas.frameDuration = options.frameDuration;
+        const std::string text = atlasText(atlas, options.atlasLayout);
+        if (options.atlas)
+            batch.addFile(path, [&](ByteWriter& out) { out.write(text); });
+        else
+            batch.addFiles(*options.atlasDir, {name}, [&](std::size_t, ByteWriter& out) { out.write(text); });
     }
     batch.commit();
 }
@@ -195,7 +212,7 @@ std::string printable(const std::string& name)
 bool printedOnly(const Options& options)
 {
     const Shaping& shaping = options.shaping;
-    return !options.gridded() && !shaping.merge.merges() && shaping.minWidth <= 1 && shaping.minHeight <= 1 &&
+    return !options.gridded() && !options.regionsFrom && !shaping.merge.merges() && shaping.minWidth <= 1 && shaping.minHeight <= 1 &&
            shaping.order == RegionOrder::Search && !options.framed && !options.cropDir && !options.atlas && !options.atlasDir;
 }
 
@@ -277,7 +294,10 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
     const std::vector<PlacedRegion>& regions = found.placed;
     try {
         const bool named = options.cropDir || options.atlas || options.atlasDir;
-        const std::vector<std::string> names = named ? namesFor(options.name, regions, stemOf(file)) : std::vector<std::string>{};
+        const bool ownNames = options.regionsFrom && options.namePattern == kDefaultNamePattern;
+        const std::vector<std::string> names = !named    ? std::vector<std::string>{}
+                                               : ownNames ? found.names
+                                                          : namesFor(options.name, regions, stemOf(file));
         writeOutputs(options, file, picture, found, names);
     } catch (const InputError& e) {
         return fail(shown, "--name '" + options.namePattern + "' " + e.what(), 2);

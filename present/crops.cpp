@@ -11,16 +11,32 @@ FileFormat cropFormatFor(std::optional<FileFormat> asked, bool transparent, File
     return asked.value_or(transparent ? FileFormat::Png : pictureFormat);
 }
 
+CropPlacement placeCrop(const RegionBox& box, const CropStyle& style, int widest, int highest)
+{
+    const int inner = style.sameSize ? widest : box.width();
+    const int innerHigh = style.sameSize ? highest : box.height();
+    return {inner + 2 * style.padding, innerHigh + 2 * style.padding, style.padding + (inner - box.width()) / 2,
+            style.padding + (style.align == Align::Bottom ? innerHigh - box.height() : (innerHigh - box.height()) / 2)};
+}
+
+std::pair<int, int> largestSize(std::span<const RegionBox> boxes)
+{
+    int widest = 0, highest = 0;
+    for (const RegionBox& box : boxes) {
+        widest = std::max(widest, box.width());
+        highest = std::max(highest, box.height());
+    }
+    return {widest, highest};
+}
+
 PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
                   int width, int height, const RegionOwners* owners, std::uint32_t label)
 {
     const bool transparent = style.transparent || rule.isTransparent();
-    const int inner = style.sameSize ? width : box.width();
-    const int innerHigh = style.sameSize ? height : box.height();
-    const int left = style.padding + (inner - box.width()) / 2;
-    const int top = style.padding + (style.align == Align::Bottom ? innerHigh - box.height() : (innerHigh - box.height()) / 2);
+    const CropPlacement place = placeCrop(box, style, width, height);
+    const int left = place.left, top = place.top;
     const Pixel fill = transparent ? Pixel{0} : rule.fill();
-    PixelImage crop(inner + 2 * style.padding, innerHigh + 2 * style.padding, fill, picture.hasAlpha() || style.transparent);
+    PixelImage crop(place.width, place.height, fill, picture.hasAlpha() || style.transparent);
     for (int y = box.minY; y <= box.maxY; ++y) {
         const Pixel* from = picture.row(y) + box.minX;
         Pixel* to = crop.row(top + y - box.minY) + left;
@@ -41,11 +57,7 @@ void writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<const R
                 const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style,
                 const RegionOwners* owners)
 {
-    int widest = 0, highest = 0;
-    for (const RegionBox& box : boxes) {
-        widest = std::max(widest, box.width());
-        highest = std::max(highest, box.height());
-    }
+    const auto [widest, highest] = largestSize(boxes);
     std::vector<std::string> files;
     files.reserve(names.size());
     for (const std::string& name : names)

@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace iconfinder {
@@ -26,15 +27,29 @@ struct CropStyle {
     bool transparent = false; // background pixels (by the rule) made transparent
 };
 
+// Where a box stands in its crop: the crop's size and the box's top-left corner in it. Centred
+// crops give an odd pixel left over to the right and the bottom; bottom-aligned ones stand on
+// the bottom edge. `widest` and `highest` are the largest box's, for same-size crops.
+struct CropPlacement {
+    int width = 0;
+    int height = 0;
+    int left = 0;
+    int top = 0;
+};
+CropPlacement placeCrop(const RegionBox& box, const CropStyle& style, int widest, int highest);
+
+// The largest width and the largest height among the boxes.
+std::pair<int, int> largestSize(std::span<const RegionBox> boxes);
+
 // The format of crops, for find-icons and the window alike: the one asked for, else PNG from
 // a PNG picture or for transparent crops, and BMP otherwise.
 FileFormat cropFormatFor(std::optional<FileFormat> asked, bool transparent, FileFormat pictureFormat);
 
-// One crop: the box's own pixels of `picture` are its only pixels of the picture; the rest is
-// filled with the background colour, or transparency in a transparent crop (one with
-// `style.transparent`, or under the transparent rule). Centred crops give an odd pixel left
-// over to the right and the bottom; bottom-aligned ones stand on the bottom edge. With `owners`
-// (crops of a sprite's own pixels), the box's pixels not labelled `label` are filled too.
+// One crop, placed as placeCrop says: the box's own pixels of `picture` are its only pixels of
+// the picture; the rest is filled with the background colour, or transparency in a
+// transparent crop (one with `style.transparent`, or under the transparent rule). With
+// `owners` (crops of a sprite's own pixels), the box's pixels not labelled `label` are filled
+// too.
 PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
                   int width, int height, const RegionOwners* owners = nullptr, std::uint32_t label = 0);
 

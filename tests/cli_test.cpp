@@ -229,6 +229,47 @@ TEST_F(FindIconsCli, MergeSizeFilterOrderAndAtlas)
     EXPECT_FALSE(fs::exists(dir / "same"));
 }
 
+TEST_F(FindIconsCli, AtlasesDrawFramesAsTheCropsAndReadBack)
+{
+    writeSheets();
+    const std::string sheet = (dir / "magenta.bmp").string();
+    const fs::path atlas = dir / "a.json";
+    ASSERT_EQ(findIconsCli({sheet, "-b", "Fuchsia", "--order", "rows", "--padding", "1", "--same-size", "--align", "bottom",
+                            "--anchor", "bottom", "--animations", "rows", "--atlas", atlas.string(), "--crop", (dir / "c").string()})
+                  .exitCode,
+              0);
+    const nlohmann::json parsed = nlohmann::json::parse(slurp(atlas));
+    const nlohmann::json& first = parsed["frames"]["icon-0001"];
+    const PixelImage crop = readAny(dir / "c" / "icon-0001.bmp");
+    EXPECT_EQ(first["sourceSize"], (nlohmann::json{{"w", crop.width()}, {"h", crop.height()}})) << "the frame is drawn as the crop";
+    EXPECT_EQ(first["trimmed"], true);
+    EXPECT_EQ(first["spriteSourceSize"]["y"], crop.height() - 1 - first["frame"]["h"].get<int>()) << "on the ground line";
+    EXPECT_EQ(first["anchor"], (nlohmann::json{{"x", 0.5}, {"y", 1.0}}));
+    EXPECT_EQ(parsed["animations"]["magenta-1"], (nlohmann::json{"icon-0001"}));
+    EXPECT_EQ(parsed["animations"]["magenta-2"], (nlohmann::json{"icon-0002"}));
+
+    // Every layout read back as the regions gives the same lines; the atlas's names come along.
+    const std::string lines = findIconsCli({sheet, "-b", "Fuchsia"}).out;
+    for (const std::string layout : {"hash", "array", "aseprite", "starling", "libgdx"}) {
+        const fs::path written = dir / ("b." + layout);
+        ASSERT_EQ(findIconsCli({sheet, "-b", "Fuchsia", "--atlas", written.string(), "--atlas-format", layout, "--name", "s{n}"}).exitCode, 0);
+        EXPECT_EQ(findIconsCli({sheet, "--regions-from", written.string()}).out, lines) << layout;
+    }
+    ASSERT_EQ(findIconsCli({sheet, "--regions-from", (dir / "b.starling").string(), "--crop", (dir / "again").string()}).exitCode, 0);
+    EXPECT_TRUE(fs::exists(dir / "again" / "s2.bmp")) << "the atlas's own names";
+
+    std::ofstream(dir / "broken.json") << "{\"frames\": [";
+    const auto broken = findIconsCli({sheet, "--regions-from", (dir / "broken.json").string()});
+    EXPECT_EQ(broken.exitCode, 2);
+    EXPECT_EQ(broken.err.rfind("find-icons: --regions-from: " + (dir / "broken.json").string() + ": not valid JSON", 0), 0u) << broken.err;
+    std::ofstream(dir / "outside.json") << R"({"frames": {"far": {"frame": {"x": 50, "y": 30, "w": 20, "h": 20}}}})";
+    const auto outside = findIconsCli({sheet, "--regions-from", (dir / "outside.json").string(), "--crop", (dir / "none").string()});
+    EXPECT_EQ(outside.exitCode, 1);
+    EXPECT_NE(outside.err.find("frame 'far' of " + (dir / "outside.json").string() + " leaves the picture (60 x 40)"), std::string::npos)
+        << outside.err;
+    EXPECT_FALSE(fs::exists(dir / "none"));
+}
+
 TEST_F(FindIconsCli, GridCellsTheGuessedGridAndCropsOfASpritesOwnPixels)
 {
     // Cells of 16 x 12 two pixels apart from (1, 3): 4 columns, 2 rows, the last cell empty;
@@ -596,6 +637,9 @@ TEST_F(FindIconsCli, UsageErrorsExitTwo)
         {"a.png", "b.png", "-o", "f.png"}, {"-j", "0"}, {"--grid", "0x4"}, {"--grid", "4x"}, {"--grid", "auto", "--grid-offset", "1,1"},
         {"--trim"}, {"--keep-empty"}, {"--grid-spacing", "2"}, {"--speck", "2"}, {"--grid", "8", "--merge", "2"},
         {"--grid", "8", "--order", "rows"}, {"--isolate"}, {"--isolate", "--atlas", "a.json", "a.png"}, {"--merge", "3x-1"},
+        {"a.png", "--atlas", "a.json", "--anchor", "1.5,0"}, {"a.png", "--atlas", "a.json", "--animations", "rows"},
+        {"a.png", "--atlas", "a.json", "--frame-duration", "50"}, {"a.png", "--atlas", "a.json", "--atlas-format", "aseprite", "--frame-duration", "0"},
+        {"--anchor", "center"}, {"a.png", "--regions-from", "a.json", "--merge", "2"},
     };
     for (const auto& args : wrong) {
         const auto result = findIconsCli(args);

@@ -1,5 +1,6 @@
 // Names, crops, JSON reports and atlases, read back.
 #include "present/atlas.h"
+#include "present/atlas_reader.h"
 #include "present/crops.h"
 #include "present/name_pattern.h"
 #include "present/report.h"
@@ -7,6 +8,9 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+
+#include <regex>
+#include <tuple>
 
 #include <set>
 
@@ -109,39 +113,142 @@ TEST(Reports, JsonSaysWhatWasUsedAndStaysValid)
     EXPECT_EQ(lines, "x.png:1 , 2 , 3 , 4 \n");
 }
 
-TEST(Atlas, ParsedBackItHoldsTheFrames)
+// Each layout read back by a plain reader of its own, and by --regions-from's reader.
+TEST(Atlas, EveryLayoutReadBackHoldsTheFrames)
 {
     pictures::Random random(8);
-    std::vector<PlacedRegion> regions;
-    std::vector<std::string> names;
-    for (int i = 0; i < 50; ++i) {
-        const int x = random.below(900), y = random.below(900);
-        regions.push_back({{x, y, x + random.below(40), y + random.below(40)}, 0, 0});
-        names.push_back(std::to_string(50 - i)); // integer-like names, whose order a hash loses
-    }
-    const nlohmann::json hash = nlohmann::json::parse(atlasJson(regions, names, "../sheet.png", 1000, 1001, AtlasLayout::Hash));
-    ASSERT_EQ(hash["frames"].size(), regions.size()) << "names unique";
-    for (std::size_t i = 0; i < regions.size(); ++i) {
-        const nlohmann::json& frame = hash["frames"][names[i]];
-        const RegionBox& box = regions[i].box;
-        EXPECT_EQ(frame["frame"], (nlohmann::json{{"x", box.minX}, {"y", box.minY}, {"w", box.width()}, {"h", box.height()}}));
-        EXPECT_EQ(frame["rotated"], false);
-        EXPECT_EQ(frame["trimmed"], false);
-        EXPECT_EQ(frame["spriteSourceSize"], (nlohmann::json{{"x", 0}, {"y", 0}, {"w", box.width()}, {"h", box.height()}}));
-        EXPECT_EQ(frame["sourceSize"], (nlohmann::json{{"w", box.width()}, {"h", box.height()}}));
-    }
-    EXPECT_EQ(hash["meta"]["size"], (nlohmann::json{{"w", 1000}, {"h", 1001}}));
-    EXPECT_EQ(hash["meta"]["image"], "../sheet.png");
-    EXPECT_EQ(hash["meta"]["app"], "find-icons");
-    EXPECT_EQ(hash["meta"]["format"], "RGBA8888");
-    EXPECT_EQ(hash["meta"]["scale"], "1");
+    for (int round = 0; round < 40; ++round) {
+        std::vector<PlacedRegion> regions;
+        std::vector<std::string> names;
+        const int count = random.between(1, 30);
+        for (int i = 0; i < count; ++i) {
+            const int x = random.below(900), y = random.below(900);
+            regions.push_back({{x, y, x + random.below(40), y + random.below(40)}, 1 + i / 5, 1 + i % 5, static_cast<std::size_t>(i)});
+            // Integer-like names, whose order a hash loses, and names no CSS class may hold as they are.
+            names.push_back(i % 3 == 0 ? std::to_string(count - i) : i % 3 == 1 ? "a b&<" + std::to_string(i) : "hero_" + std::to_string(i));
+        }
+        CropStyle style;
+        style.padding = random.below(3);
+        style.sameSize = random.chance(50);
+        style.align = random.chance(50) ? Align::Bottom : Align::Center;
+        Atlas atlas;
+        atlas.pages.push_back({"../sheet.png", 1000, 1001});
+        atlas.frames = framesOf(regions, names, style, nullptr);
+        atlas.anchor = Anchor{0.5, 1};
+        atlas.animations = animationsOf(regions, false, NamePattern::parse("walk-{row}", true), "hero");
+        const auto [widest, highest] = largestSize([&] {
+            std::vector<RegionBox> boxes;
+            for (const PlacedRegion& r : regions)
+                boxes.push_back(r.box);
+            return boxes;
+        }());
 
-    const nlohmann::json array = nlohmann::json::parse(atlasJson(regions, names, "sheet.png", 1000, 1001, AtlasLayout::Array));
-    ASSERT_EQ(array["frames"].size(), regions.size());
-    for (std::size_t i = 0; i < regions.size(); ++i) {
-        EXPECT_EQ(array["frames"][i]["filename"], names[i]) << "the array keeps the output order";
-        EXPECT_EQ(array["frames"][i]["frame"]["x"], regions[i].box.minX);
+        // Frames drawn as the crops: the crop's size, and the box in it where the crop puts it.
+        for (std::size_t i = 0; i < regions.size(); ++i) {
+            const AtlasFrame& frame = atlas.frames[i];
+            const CropPlacement crop = placeCrop(regions[i].box, style, widest, highest);
+            ASSERT_EQ(std::tuple(frame.sourceWidth, frame.sourceHeight, frame.offsetX, frame.offsetY),
+                      std::tuple(crop.width, crop.height, crop.left, crop.top));
+            ASSERT_EQ(frame.trimmed(), crop.width != regions[i].box.width() || crop.height != regions[i].box.height());
+        }
+
+        const nlohmann::json hash = nlohmann::json::parse(atlasText(atlas, AtlasLayout::Hash));
+        const nlohmann::json array = nlohmann::json::parse(atlasText(atlas, AtlasLayout::Array));
+        ASSERT_EQ(hash["frames"].size(), regions.size()) << "names unique";
+        for (std::size_t i = 0; i < regions.size(); ++i) {
+            const AtlasFrame& f = atlas.frames[i];
+            const nlohmann::json expected = {
+                {"frame", {{"x", f.box.minX}, {"y", f.box.minY}, {"w", f.box.width()}, {"h", f.box.height()}}},
+                {"rotated", false},
+                {"trimmed", f.trimmed()},
+                {"spriteSourceSize", {{"x", f.offsetX}, {"y", f.offsetY}, {"w", f.box.width()}, {"h", f.box.height()}}},
+                {"sourceSize", {{"w", f.sourceWidth}, {"h", f.sourceHeight}}},
+                {"anchor", {{"x", 0.5}, {"y", 1.0}}}};
+            ASSERT_EQ(hash["frames"][names[i]], expected);
+            nlohmann::json named = expected;
+            named["filename"] = names[i];
+            ASSERT_EQ(array["frames"][i], named) << "the array keeps the output order";
+        }
+        EXPECT_EQ(hash["meta"]["image"], "../sheet.png");
+        EXPECT_EQ(hash["meta"]["size"], (nlohmann::json{{"w", 1000}, {"h", 1001}}));
+        for (const Animation& animation : atlas.animations) {
+            std::vector<std::string> frameNames;
+            for (const std::size_t i : animation.frames)
+                frameNames.push_back(names[i]);
+            EXPECT_EQ(hash["animations"][animation.name], frameNames);
+        }
+        EXPECT_EQ(hash["animations"].size(), static_cast<std::size_t>(regions.back().row));
+        EXPECT_TRUE(hash["animations"].contains("walk-1"));
+
+        const nlohmann::json aseprite = nlohmann::json::parse(atlasText(atlas, AtlasLayout::Aseprite));
+        for (std::size_t i = 0; i < regions.size(); ++i) {
+            EXPECT_EQ(aseprite["frames"][std::to_string(i)]["frame"]["x"], atlas.frames[i].box.minX);
+            EXPECT_EQ(aseprite["frames"][std::to_string(i)]["duration"], 100);
+        }
+        const nlohmann::json& tags = aseprite["meta"]["frameTags"];
+        ASSERT_EQ(tags.size(), atlas.animations.size());
+        for (std::size_t k = 0; k < tags.size(); ++k)
+            EXPECT_EQ(tags[k], (nlohmann::json{{"name", atlas.animations[k].name}, {"from", atlas.animations[k].frames.front()},
+                                               {"to", atlas.animations[k].frames.back()}, {"direction", "forward"}}));
+
+        // Starling: a SubTexture a frame, the trim as a negative frameX and frameY.
+        const std::string xml = atlasText(atlas, AtlasLayout::Starling);
+        const std::regex subTexture(R"re(<SubTexture name="([^"]*)" x="(\d+)" y="(\d+)" width="(\d+)" height="(\d+)"(?: frameX="(-?\d+)" frameY="(-?\d+)" frameWidth="(\d+)" frameHeight="(\d+)")? pivotX="([^"]+)" pivotY="([^"]+)"/>)re");
+        std::size_t k = 0;
+        for (auto it = std::sregex_iterator(xml.begin(), xml.end(), subTexture); it != std::sregex_iterator(); ++it, ++k) {
+            const std::smatch& m = *it;
+            const AtlasFrame& f = atlas.frames[k];
+            const std::string name = std::regex_replace(std::regex_replace(std::regex_replace(m[1].str(), std::regex("&lt;"), "<"), std::regex("&amp;"), "&"), std::regex("&gt;"), ">");
+            EXPECT_EQ(name, f.name);
+            EXPECT_EQ(std::stoi(m[2]), f.box.minX);
+            EXPECT_EQ(std::stoi(m[5]), f.box.height());
+            EXPECT_EQ(m[6].matched, f.trimmed());
+            if (m[6].matched) {
+                EXPECT_EQ(std::stoi(m[6]), -f.offsetX);
+                EXPECT_EQ(std::stoi(m[9]), f.sourceHeight);
+            }
+            EXPECT_DOUBLE_EQ(std::stod(m[11]), f.sourceHeight) << "the pivot at the bottom";
+        }
+        EXPECT_EQ(k, regions.size());
+
+        // libGDX: bounds, and offsets counted from the bottom of the source picture.
+        const std::string gdx = atlasText(atlas, AtlasLayout::Libgdx);
+        EXPECT_EQ(gdx.rfind("../sheet.png\nsize:1000,1001\n", 0), 0u);
+        for (const AtlasFrame& f : atlas.frames) {
+            const std::string entry = "\n" + f.name + "\nbounds:" + std::to_string(f.box.minX) + "," + std::to_string(f.box.minY) + "," +
+                                      std::to_string(f.box.width()) + "," + std::to_string(f.box.height()) + "\n" +
+                                      (f.trimmed() ? "offsets:" + std::to_string(f.offsetX) + "," +
+                                                         std::to_string(f.sourceHeight - f.box.height() - f.offsetY) + "," +
+                                                         std::to_string(f.sourceWidth) + "," + std::to_string(f.sourceHeight) + "\n"
+                                                   : std::string());
+            EXPECT_NE(gdx.find(entry), std::string::npos) << entry;
+        }
+
+        // CSS: a rule a frame; names escaped so that each is one class.
+        const std::string css = atlasText(atlas, AtlasLayout::Css);
+        const std::regex rule(R"(\.((?:\\[0-9a-f]+ |\\.|[A-Za-z0-9_-])+) \{\n  width: (\d+)px;\n  height: (\d+)px;\n  background: url\("\.\./sheet\.png"\) (-?\d+(?:px)?) (-?\d+(?:px)?);\n\})");
+        k = 0;
+        for (auto it = std::sregex_iterator(css.begin(), css.end(), rule); it != std::sregex_iterator(); ++it, ++k) {
+            EXPECT_EQ(std::stoi((*it)[2]), atlas.frames[k].box.width());
+            EXPECT_EQ(std::stoi((*it)[4]), -atlas.frames[k].box.minX);
+        }
+        EXPECT_EQ(k, regions.size());
+        EXPECT_NE(css.find(".\\3" + std::string(1, names[0][0]) + " "), std::string::npos) << "a leading digit escaped";
+
+        // --regions-from reads every layout it takes back to the same names and boxes.
+        for (const AtlasLayout layout : {AtlasLayout::Hash, AtlasLayout::Array, AtlasLayout::Aseprite, AtlasLayout::Starling, AtlasLayout::Libgdx}) {
+            const std::vector<NamedBox> read = readAtlasFrames(atlasText(atlas, layout));
+            ASSERT_EQ(read.size(), regions.size());
+            for (std::size_t i = 0; i < regions.size(); ++i) {
+                EXPECT_EQ(read[i].box, regions[i].box);
+                if (layout != AtlasLayout::Aseprite)
+                    EXPECT_EQ(read[i].name, names[i]);
+            }
+        }
     }
+    EXPECT_THROW(readAtlasFrames("{\"frames\": {\"a\": {\"frame\": {\"x\": 0, \"y\": 0, \"w\": 0, \"h\": 3}}}}"), InputError);
+    EXPECT_THROW(readAtlasFrames("{\"frames\": 3"), InputError);
+    EXPECT_THROW(readAtlasFrames("<TextureAtlas/>"), InputError);
 }
 
 } // namespace
