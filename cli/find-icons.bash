@@ -4,7 +4,7 @@ _find_icons()
     local cur prev
     local options="-b --background --tolerance --merge --speck --min-size --order --grid --grid-offset --grid-spacing
         --trim --keep-empty --regions-from --format -o --framed --crop --atlas --atlas-dir --atlas-format --anchor
-        --animations --animation-name --frame-duration --crop-format --crop-transparent --isolate --name --padding
+        --animations --animation-name --frame-duration --pack --pack-padding --extrude --pack-max --pack-pot --crop-format --crop-transparent --isolate --name --padding
         --same-size --align -j --jobs -h --help --version"
     cur=${COMP_WORDS[COMP_CWORD]}
     prev=${COMP_WORDS[COMP_CWORD-1]}
@@ -18,12 +18,12 @@ _find_icons()
         --atlas-format) COMPREPLY=($(compgen -W "hash array aseprite starling libgdx css" -- "$cur")); return ;;
         --anchor) COMPREPLY=($(compgen -W "center bottom" -- "$cur")); return ;;
         --animations) COMPREPLY=($(compgen -W "rows columns" -- "$cur")); return ;;
-        --regions-from) COMPREPLY=($(compgen -f -- "$cur")); return ;;
+        --regions-from|--pack) COMPREPLY=($(compgen -f -- "$cur")); return ;;
         --align) COMPREPLY=($(compgen -W "center bottom" -- "$cur")); return ;;
         --crop|--atlas-dir) COMPREPLY=($(compgen -d -- "$cur")); return ;;
         -o|--framed|--atlas) COMPREPLY=($(compgen -f -- "$cur")); return ;;
         --grid) COMPREPLY=($(compgen -W "auto" -- "$cur")); return ;;
-        --tolerance|--merge|--speck|--min-size|--grid-offset|--grid-spacing|--name|--padding|--animation-name|--frame-duration|-j|--jobs) return ;;
+        --tolerance|--merge|--speck|--min-size|--grid-offset|--grid-spacing|--name|--padding|--animation-name|--frame-duration|--pack-padding|--extrude|--pack-max|-j|--jobs) return ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))

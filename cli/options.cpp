@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <filesystem>
 #include <iterator>
@@ -148,6 +149,17 @@ void checkTogether(Options& options, const CLI::App& app)
         throw UsageError("--animations needs --order rows or columns, or a grid, to know the rows and columns");
     if (given("--animation-name") && !options.animationsByColumns)
         throw UsageError("--animation-name needs --animations");
+    if (options.pack && !options.atlased())
+        throw UsageError("--pack needs --atlas: the atlas says where the frames went");
+    if (options.pack && options.several())
+        throw UsageError("--pack takes one picture, not " + std::to_string(options.files.size()));
+    if (options.pack && formatOfName(*options.pack) != FileFormat::Png)
+        throw UsageError("--pack: '" + *options.pack + "' must end in .png");
+    for (const char* packOnly : {"--pack-padding", "--extrude", "--pack-max", "--pack-pot"})
+        if (given(packOnly) && !options.pack)
+            throw UsageError(std::string(packOnly) + " needs --pack");
+    if (options.packing.powerOfTwo)
+        options.packing.largest = static_cast<int>(std::bit_floor(static_cast<unsigned>(options.packing.largest)));
     if (given("--frame-duration") && options.atlasLayout != AtlasLayout::Aseprite)
         throw UsageError("--frame-duration needs --atlas-format aseprite, the layout that plays frames");
     if (given("--align") && !options.crop.sameSize)
@@ -179,6 +191,8 @@ void checkTogether(Options& options, const CLI::App& app)
             options.inputs.push_back(*identity);
     if (options.framed)
         checkOutputPath(options, "--framed", *options.framed);
+    if (options.pack)
+        checkOutputPath(options, "--pack", *options.pack);
     if (options.atlas)
         checkOutputPath(options, "--atlas", *options.atlas);
     if (options.atlasDir)
@@ -300,6 +314,16 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
             "Frames as an object by name (default) or an array in order (JSON for Phaser and PixiJS), Aseprite's JSON, "
             "Starling XML, libGDX's .atlas, or CSS rules")
         ->group("Atlas");
+    text("--pack", options.pack, "OUT.png",
+         "Pack the frames into a new atlas picture (OUT-1.png, OUT-2.png, ... when one page is not enough) that the atlas "
+         "points at, their background transparent and transparent margins trimmed",
+         "Atlas");
+    addNumber(app, "--pack-padding", options.packing.padding, 0, 4096, "Transparent pixels between packed frames (default 2)")->group("Atlas");
+    addNumber(app, "--extrude", options.packing.extrude, 0, 64,
+              "Repeat each packed frame's edge pixels N times around it, against bleeding when filtered (default 0)")
+        ->group("Atlas");
+    addNumber(app, "--pack-max", options.packing.largest, 16, 16384, "A packed page's largest side (default 4096)")->group("Atlas");
+    app.add_flag("--pack-pot", options.packing.powerOfTwo, wrapped("Packed pages with sides that are powers of two"))->group("Atlas");
     text("--anchor", anchor, "center|bottom|X,Y", "Every frame's anchor (pivot) across its picture, 0 to 1 each way", "Atlas");
     addWord(app, "--animations", animations, {"rows", "columns"},
             "An animation of the frames of each row or column (with --order rows or columns, or a grid)")

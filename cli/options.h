@@ -6,6 +6,7 @@
 #include "image/color.h"
 #include "present/atlas.h"
 #include "present/atlas_reader.h"
+#include "present/pack.h"
 #include "present/crops.h"
 #include "present/name_pattern.h"
 #include "search/grid_cells.h"
@@ -54,6 +55,8 @@ struct Options {
     std::string animationPattern;
     NamePattern animationName = NamePattern::parse("{stem}", false);
     int frameDuration = 100;
+    std::optional<std::string> pack; // a new atlas picture
+    PackStyle packing;
     int jobs = 1;
 
     bool several() const { return files.size() > 1; }

@@ -40,7 +40,7 @@ BackgroundRule chosenRule(const Options& options)
 Picture readPicture(const Options& options, ByteSource& source)
 {
     Picture picture;
-    const bool keepPixels = options.framed || options.cropDir;
+    const bool keepPixels = options.framed || options.cropDir || options.pack;
     if (!keepPixels) {
         // The automatic background is chosen from the border, read first on its own, so that
         // the picture is never held.
@@ -172,18 +172,35 @@ void writeOutputs(const Options& options, const std::optional<std::string>& file
         const std::string name = stem + "." + std::string(atlasExtension(options.atlasLayout));
         const fs::path path = options.atlas ? fs::path(*options.atlas) : fs::path(*options.atlasDir) / name;
         Atlas atlas;
-        atlas.pages.push_back({imagePathFrom(path, *file), picture.mask.width(), picture.mask.height()});
-        const bool trimmedCells = found.grid && options.trim;
-        atlas.frames = framesOf(regions, names, options.crop, trimmedCells ? &*found.grid : nullptr);
+        if (options.pack) {
+            // The frames packed into pictures of their own, which the atlas points at instead.
+            PackedAtlas packed = packFrames(*picture.pixels, regions, names, picture.rule, options.crop,
+                                            found.owners ? &*found.owners : nullptr, options.packing);
+            const fs::path out(*options.pack);
+            for (std::size_t page = 0; page < packed.pages.size(); ++page) {
+                const fs::path image = packed.pages.size() == 1 ? out
+                                                                : out.parent_path() / (out.stem().string() + "-" + std::to_string(page + 1) + ".png");
+                if (!options.inputs.empty())
+                    checkOutputPath(options, "--pack", image);
+                atlas.pages.push_back({imagePathFrom(path, image.string()), packed.pages[page].width(), packed.pages[page].height()});
+                batch.addFile(image, [&](ByteWriter& bytes) { encodePicture(packed.pages[page], FileFormat::Png, bytes); });
+            }
+            atlas.frames = std::move(packed.frames);
+        } else {
+            atlas.pages.push_back({imagePathFrom(path, *file), picture.mask.width(), picture.mask.height()});
+            const bool trimmedCells = found.grid && options.trim;
+            atlas.frames = framesOf(regions, names, options.crop, trimmedCells ? &*found.grid : nullptr);
+        }
         atlas.anchor = options.anchor;
         if (options.animationsByColumns)
             atlas.animations = animationsOf(regions, *options.animationsByColumns, options.animationName, stem);
         atlas.frameDuration = options.frameDuration;
-        const std::string text = atlasText(atlas, options.atlasLayout);
-        if (options.atlas)
-            batch.addFile(path, [&](ByteWriter& out) { out.write(text); });
-        else
-            batch.addFiles(*options.atlasDir, {name}, [&](std::size_t, ByteWriter& out) { out.write(text); });
+        for (const auto& [target, text] : atlasFiles(atlas, options.atlasLayout, path)) {
+            if (options.atlas)
+                batch.addFile(target, [&](ByteWriter& out) { out.write(text); });
+            else
+                batch.addFiles(*options.atlasDir, {target.filename().string()}, [&](std::size_t, ByteWriter& out) { out.write(text); });
+        }
     }
     batch.commit();
 }

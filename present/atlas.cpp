@@ -3,6 +3,8 @@
 #include "present/atlas_layouts.h"
 #include "present/name_pattern.h"
 
+#include "common/errors.h"
+
 #include <map>
 
 namespace iconfinder {
@@ -56,6 +58,36 @@ std::string atlasText(const Atlas& atlas, AtlasLayout layout)
     case AtlasLayout::Css: return cssAtlas(atlas);
     }
     return {};
+}
+
+std::vector<std::pair<std::filesystem::path, std::string>> atlasFiles(const Atlas& atlas, AtlasLayout layout,
+                                                                      const std::filesystem::path& path)
+{
+    if (atlas.pages.size() <= 1 || layout == AtlasLayout::Libgdx || layout == AtlasLayout::Array)
+        return {{path, atlasText(atlas, layout)}};
+    if (layout != AtlasLayout::Hash)
+        throw Error("--atlas-format " + std::string(layout == AtlasLayout::Aseprite ? "aseprite" : layout == AtlasLayout::Starling ? "starling" : "css") +
+                    " holds one page, and the frames need " + std::to_string(atlas.pages.size()) + " (raise --pack-max)");
+    std::vector<std::pair<std::filesystem::path, std::string>> files;
+    Atlas first;
+    for (std::size_t page = 0; page < atlas.pages.size(); ++page) {
+        Atlas one;
+        one.pages = {atlas.pages[page]};
+        one.anchor = atlas.anchor;
+        for (const AtlasFrame& frame : atlas.frames)
+            if (frame.page == page)
+                one.frames.push_back(frame);
+        const std::filesystem::path file =
+            page == 0 ? path : path.parent_path() / (path.stem().string() + "-" + std::to_string(page + 1) + path.extension().string());
+        if (page == 0)
+            first = std::move(one);
+        else {
+            first.relatedFiles.push_back(file.filename().string());
+            files.emplace_back(file, atlasText(one, layout));
+        }
+    }
+    files.insert(files.begin(), {path, atlasText(first, layout)});
+    return files;
 }
 
 std::string_view atlasExtension(AtlasLayout layout)

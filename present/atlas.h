@@ -5,10 +5,12 @@
 #include "search/region_order.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace iconfinder {
@@ -56,6 +58,7 @@ struct Anchor {
 
 struct Atlas {
     std::vector<AtlasPage> pages;
+    std::vector<std::string> relatedFiles; // other pages' atlas files, for PixiJS
     std::vector<AtlasFrame> frames;
     std::optional<Anchor> anchor;
     std::vector<Animation> animations;
@@ -75,6 +78,12 @@ std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, bool 
 
 // The text of an atlas in a layout. Layouts that hold one page take the atlas's first.
 std::string atlasText(const Atlas& atlas, AtlasLayout layout);
+
+// The files of an atlas in a layout, to be written at `path`: one, or for a JSON Hash of
+// several pages, one a page (`path`, then NAME-2.json, ...) that PixiJS finds through the
+// first one's related_multi_packs. Throws Error for a layout that holds one page only.
+std::vector<std::pair<std::filesystem::path, std::string>> atlasFiles(const Atlas& atlas, AtlasLayout layout,
+                                                                      const std::filesystem::path& path);
 
 // The usual file extension of a layout: "json", "xml", "atlas" or "css".
 std::string_view atlasExtension(AtlasLayout layout);

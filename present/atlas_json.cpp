@@ -67,7 +67,29 @@ std::string jsonAtlas(const Atlas& atlas, AtlasLayout layout)
             frames.push_back(std::move(named));
         }
     }
-    Json root{{"frames", std::move(frames)}};
+    Json root;
+    if (atlas.pages.size() > 1) {
+        // Several pages: Phaser's multi-atlas, a texture a page with its frames.
+        Json textures = Json::array();
+        for (std::size_t page = 0; page < atlas.pages.size(); ++page) {
+            Json pageFrames = Json::array();
+            for (const AtlasFrame& frame : atlas.frames) {
+                if (frame.page != page)
+                    continue;
+                Json named{{"filename", frame.name}};
+                named.update(frameOf(atlas, frame));
+                pageFrames.push_back(std::move(named));
+            }
+            Json texture = metaOf(atlas.pages[page]);
+            texture.erase("app");
+            texture.erase("version");
+            texture["frames"] = std::move(pageFrames);
+            textures.push_back(std::move(texture));
+        }
+        root["textures"] = std::move(textures);
+    } else {
+        root["frames"] = std::move(frames);
+    }
     if (!atlas.animations.empty()) {
         Json animations = Json::object();
         for (const Animation& animation : atlas.animations) {
@@ -78,7 +100,12 @@ std::string jsonAtlas(const Atlas& atlas, AtlasLayout layout)
         }
         root["animations"] = std::move(animations);
     }
-    root["meta"] = metaOf(atlas.pages.front());
+    Json meta = metaOf(atlas.pages.front());
+    if (atlas.pages.size() > 1)
+        meta = {{"app", "find-icons"}, {"version", kVersion}};
+    if (!atlas.relatedFiles.empty())
+        meta["related_multi_packs"] = atlas.relatedFiles;
+    root["meta"] = std::move(meta);
     return jsonText(root, 2) + "\n";
 }
 

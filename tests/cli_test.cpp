@@ -270,6 +270,55 @@ TEST_F(FindIconsCli, AtlasesDrawFramesAsTheCropsAndReadBack)
     EXPECT_FALSE(fs::exists(dir / "none"));
 }
 
+TEST_F(FindIconsCli, PackedAtlasesOnOneOrSeveralPages)
+{
+    const std::string sheet = (dir / "sheet.bmp").string();
+    writePictureFile(pictures::iconSheet(200, 200, 9), FileFormat::Bmp, sheet);
+    const std::size_t frames = findRegions(bmp::readFile(sheet), BackgroundRule::colour({255, 255, 255})).size();
+    ASSERT_EQ(findIconsCli({sheet, "--atlas", (dir / "one.json").string(), "--pack", (dir / "one.png").string()}).exitCode, 0);
+    const nlohmann::json one = nlohmann::json::parse(slurp(dir / "one.json"));
+    EXPECT_EQ(one["meta"]["image"], "one.png");
+    EXPECT_EQ(one["frames"].size(), frames);
+    const PixelImage page = readAny(dir / "one.png");
+    EXPECT_TRUE(page.hasAlpha());
+    EXPECT_EQ(one["meta"]["size"], (nlohmann::json{{"w", page.width()}, {"h", page.height()}}));
+
+    // Pages of 64 pixels: several, as Phaser's multi-atlas, PixiJS's related packs and libGDX's pages.
+    const std::vector<std::string> small = {sheet, "--pack", (dir / "p.png").string(), "--pack-max", "64", "--pack-pot"};
+    const auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = small;
+        args.insert(args.end(), extra.begin(), extra.end());
+        return findIconsCli(args);
+    };
+    ASSERT_EQ(with({"--atlas", (dir / "m.json").string(), "--atlas-format", "array"}).exitCode, 0);
+    const nlohmann::json multi = nlohmann::json::parse(slurp(dir / "m.json"));
+    ASSERT_GT(multi["textures"].size(), 1u);
+    std::size_t listed = 0;
+    for (const nlohmann::json& texture : multi["textures"]) {
+        const PixelImage packed = readAny(dir / texture["image"].get<std::string>());
+        EXPECT_EQ(texture["size"]["w"], packed.width());
+        EXPECT_LE(packed.width(), 64);
+        listed += texture["frames"].size();
+    }
+    EXPECT_EQ(listed, frames);
+    EXPECT_TRUE(fs::exists(dir / "p-1.png"));
+    ASSERT_EQ(with({"--atlas", (dir / "h.json").string()}).exitCode, 0);
+    const nlohmann::json hash = nlohmann::json::parse(slurp(dir / "h.json"));
+    ASSERT_FALSE(hash["meta"]["related_multi_packs"].empty());
+    EXPECT_TRUE(fs::exists(dir / hash["meta"]["related_multi_packs"][0].get<std::string>()));
+    ASSERT_EQ(with({"--atlas", (dir / "g.atlas").string(), "--atlas-format", "libgdx"}).exitCode, 0);
+    EXPECT_NE(slurp(dir / "g.atlas").find("\n\np-2.png\nsize:"), std::string::npos);
+
+    const auto oneOnly = with({"--atlas", (dir / "s.xml").string(), "--atlas-format", "starling"});
+    EXPECT_EQ(oneOnly.exitCode, 1);
+    EXPECT_NE(oneOnly.err.find("holds one page"), std::string::npos) << oneOnly.err;
+    EXPECT_FALSE(fs::exists(dir / "s.xml"));
+    const auto tooLarge = findIconsCli({sheet, "--atlas", (dir / "t.json").string(), "--pack", (dir / "t.png").string(), "--pack-max", "16"});
+    EXPECT_EQ(tooLarge.exitCode, 1);
+    EXPECT_NE(tooLarge.err.find("does not fit a page of 16"), std::string::npos) << tooLarge.err;
+    EXPECT_FALSE(fs::exists(dir / "t.json"));
+}
+
 TEST_F(FindIconsCli, GridCellsTheGuessedGridAndCropsOfASpritesOwnPixels)
 {
     // Cells of 16 x 12 two pixels apart from (1, 3): 4 columns, 2 rows, the last cell empty;
@@ -639,7 +688,8 @@ TEST_F(FindIconsCli, UsageErrorsExitTwo)
         {"--grid", "8", "--order", "rows"}, {"--isolate"}, {"--isolate", "--atlas", "a.json", "a.png"}, {"--merge", "3x-1"},
         {"a.png", "--atlas", "a.json", "--anchor", "1.5,0"}, {"a.png", "--atlas", "a.json", "--animations", "rows"},
         {"a.png", "--atlas", "a.json", "--frame-duration", "50"}, {"a.png", "--atlas", "a.json", "--atlas-format", "aseprite", "--frame-duration", "0"},
-        {"--anchor", "center"}, {"a.png", "--regions-from", "a.json", "--merge", "2"},
+        {"--anchor", "center"}, {"a.png", "--regions-from", "a.json", "--merge", "2"}, {"a.png", "--pack", "p.png"},
+        {"a.png", "--atlas", "a.json", "--pack", "p.bmp"}, {"a.png", "--extrude", "2"},
     };
     for (const auto& args : wrong) {
         const auto result = findIconsCli(args);

@@ -3,12 +3,16 @@
 #include "present/atlas_reader.h"
 #include "present/crops.h"
 #include "present/name_pattern.h"
+#include "present/pack.h"
+#include "present/packer.h"
+#include "search/icon_search.h"
 #include "present/report.h"
 #include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <bit>
 #include <regex>
 #include <tuple>
 
@@ -249,6 +253,76 @@ TEST(Atlas, EveryLayoutReadBackHoldsTheFrames)
     EXPECT_THROW(readAtlasFrames("{\"frames\": {\"a\": {\"frame\": {\"x\": 0, \"y\": 0, \"w\": 0, \"h\": 3}}}}"), InputError);
     EXPECT_THROW(readAtlasFrames("{\"frames\": 3"), InputError);
     EXPECT_THROW(readAtlasFrames("<TextureAtlas/>"), InputError);
+}
+
+TEST(Packing, FramesNeverOverlapAndStayOnTheirPages)
+{
+    pictures::Random random(31);
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<std::pair<int, int>> sizes;
+        const int largest = random.between(16, 200), gap = random.below(4);
+        for (int k = random.between(1, 60); k > 0; --k)
+            sizes.emplace_back(random.between(1, largest / (random.chance(20) ? 1 : 4)), random.between(1, largest / (random.chance(20) ? 1 : 4)));
+        const bool pot = random.chance(30);
+        const int limit = pot ? static_cast<int>(std::bit_floor(static_cast<unsigned>(largest))) : largest;
+        for (auto& [w, h] : sizes)
+            w = std::min(w, limit), h = std::min(h, limit);
+        const std::optional<PackedPages> packed = packRectangles(sizes, gap, limit, pot);
+        ASSERT_TRUE(packed);
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            const Placement& a = packed->placements[i];
+            const auto [pw, ph] = packed->pageSizes[a.page];
+            ASSERT_TRUE(a.x >= 0 && a.y >= 0 && a.x + sizes[i].first <= pw && a.y + sizes[i].second <= ph) << "round " << round;
+            ASSERT_TRUE(pw <= limit && ph <= limit);
+            if (pot)
+                ASSERT_TRUE(std::has_single_bit(static_cast<unsigned>(pw)) && std::has_single_bit(static_cast<unsigned>(ph)));
+            for (std::size_t k = i + 1; k < sizes.size(); ++k) {
+                const Placement& b = packed->placements[k];
+                const bool apart = a.page != b.page || a.x + sizes[i].first + gap <= b.x || b.x + sizes[k].first + gap <= a.x ||
+                                   a.y + sizes[i].second + gap <= b.y || b.y + sizes[k].second + gap <= a.y;
+                ASSERT_TRUE(apart) << "round " << round << ": " << i << " and " << k << " closer than " << gap;
+            }
+        }
+    }
+    EXPECT_FALSE(packRectangles({{17, 3}}, 0, 16, false)) << "larger than a page";
+}
+
+TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
+{
+    pictures::Random random(5);
+    for (int round = 0; round < 100; ++round) {
+        const PixelImage picture = pictures::randomPicture(random, pictures::kWhite);
+        const BackgroundRule rule = BackgroundRule::colour({255, 255, 255});
+        std::vector<PlacedRegion> regions;
+        std::vector<std::string> names;
+        for (const RegionBox& box : findRegions(picture, rule)) {
+            regions.push_back({box, 0, 0, regions.size()});
+            names.push_back("f" + std::to_string(regions.size()));
+        }
+        CropStyle style;
+        style.padding = random.below(3);
+        const PackStyle pack{random.below(3), random.below(3), 256, false};
+        const PackedAtlas packed = packFrames(picture, regions, names, rule, style, nullptr, pack);
+        CropStyle transparent = style;
+        transparent.transparent = true;
+        for (std::size_t i = 0; i < regions.size(); ++i) {
+            const AtlasFrame& frame = packed.frames[i];
+            const PixelImage crop = cropOf(picture, regions[i].box, rule, transparent, 0, 0);
+            ASSERT_EQ(std::pair(frame.sourceWidth, frame.sourceHeight), std::pair(crop.width(), crop.height()));
+            const PixelImage& page = packed.pages[frame.page];
+            for (int y = -pack.extrude; y < frame.box.height() + pack.extrude; ++y)
+                for (int x = -pack.extrude; x < frame.box.width() + pack.extrude; ++x) {
+                    const int cx = std::clamp(x, 0, frame.box.width() - 1), cy = std::clamp(y, 0, frame.box.height() - 1);
+                    ASSERT_EQ(page.at(frame.box.minX + x, frame.box.minY + y), crop.at(frame.offsetX + cx, frame.offsetY + cy))
+                        << "round " << round << ", frame " << i << " at " << x << "," << y;
+                }
+            // Only transparency was trimmed away.
+            for (int y = 0; y < crop.height(); ++y)
+                for (int x = 0; x < crop.width(); ++x)
+                    if (x < frame.offsetX || y < frame.offsetY || x >= frame.offsetX + frame.box.width() || y >= frame.offsetY + frame.box.height())
+                        ASSERT_EQ(alphaOf(crop.at(x, y)), 0);
+        }
+    }
 }
 
 } // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+namespace iconfinder {
+
+// Where a rectangle went: its page, and its top-left corner there.
+struct Placement {
+    std::size_t page = 0;
+    int x = 0;
+    int y = 0;
+};
+
+struct PackedPages {
+    std::vector<Placement> placements; // in the order the sizes were given
+    std::vector<std::pair<int, int>> pageSizes;
+};
+
+// Places rectangles of the sizes given on as few pages of at most `largest` x `largest` as it
+// can, `gap` pixels apart, none overlapping, by the MaxRects method (each goes where it leaves
+// the shortest side over in a free rectangle; the largest first). Pages are cut to what they
+// hold, and with `powerOfTwo` grown to powers of two. None when a rectangle is larger than a
+// page.
+std::optional<PackedPages> packRectangles(const std::vector<std::pair<int, int>>& sizes, int gap, int largest, bool powerOfTwo);
+
+} // namespace iconfinder
