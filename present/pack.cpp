@@ -44,7 +44,7 @@ PackedAtlas packFrames(const PixelImage& picture, std::span<const PlacedRegion> 
         pieces.push_back(cropped(crop, kept));
         const int w = kept.right - kept.left, h = kept.bottom - kept.top;
         if (w + 2 * pack.extrude > pack.largest || h + 2 * pack.extrude > pack.largest)
-            throw Error("frame " + names[i] + " (" + std::to_string(w + 2 * pack.extrude) + " x " + std::to_string(h + 2 * pack.extrude) +
+            throw Error("frame " + names[i] + " (" + std::to_string(w + 2 * pack.extrude) + " × " + std::to_string(h + 2 * pack.extrude) +
                         ") does not fit a page of " + std::to_string(pack.largest));
         sizes.emplace_back(w + 2 * pack.extrude, h + 2 * pack.extrude);
         atlas.frames.push_back({names[i], {0, 0, w - 1, h - 1}, 0, crop.width(), crop.height(), kept.left, kept.top});

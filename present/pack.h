@@ -27,7 +27,7 @@ struct PackedAtlas {
 // A new atlas picture: each region cut as its crop would be (the crop style, its own pixels
 // with `owners`), the background transparent, its transparent margins trimmed and recorded as
 // the frame's offset in its source picture, then packed onto as few pages as it takes. Throws
-// Error "frame NAME (W x H) does not fit a page of N".
+// Error "frame NAME (W × H) does not fit a page of N".
 PackedAtlas packFrames(const PixelImage& picture, std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
                        const BackgroundRule& rule, CropStyle style, const RegionOwners* owners, const PackStyle& pack);
 
