@@ -195,11 +195,12 @@ void writeOutputs(const Options& options, const std::optional<std::string>& file
         if (options.animationsByColumns)
             atlas.animations = animationsOf(regions, *options.animationsByColumns, options.animationName, stem);
         atlas.frameDuration = options.frameDuration;
-        for (const auto& [target, text] : atlasFiles(atlas, options.atlasLayout, path)) {
+        for (const auto& file : atlasFiles(atlas, options.atlasLayout, path)) {
+            const auto write = [&](ByteWriter& out) { out.write(file.second); };
             if (options.atlas)
-                batch.addFile(target, [&](ByteWriter& out) { out.write(text); });
+                batch.addFile(file.first, write);
             else
-                batch.addFiles(*options.atlasDir, {target.filename().string()}, [&](std::size_t, ByteWriter& out) { out.write(text); });
+                batch.addFiles(*options.atlasDir, {file.first.filename().string()}, [&](std::size_t, ByteWriter& out) { write(out); });
         }
     }
     batch.commit();

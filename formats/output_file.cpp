@@ -357,12 +357,12 @@ void OutputBatch::commit()
     }
     for (auto& fresh : staged_->folders)
         fresh->parents->keep();
-    for (const auto& [path, bytes] : staged_->toStandardOutput) {
+    for (const auto& output : staged_->toStandardOutput) {
         // Through the descriptor itself, so that what goes there stays in order.
         FileDescriptor out(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
         if (out.get() < 0)
-            throw IoError("cannot write: " + systemReason(errno), path.string());
-        encodeInto(out, path, [&](ByteWriter& writer) { writer.write(bytes); }, false);
+            throw IoError("cannot write: " + systemReason(errno), output.first.string());
+        encodeInto(out, output.first, [&](ByteWriter& writer) { writer.write(output.second); }, false);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "formats/output_file.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace iconfinder {
 
@@ -57,7 +58,8 @@ void writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<const R
                 const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style,
                 const RegionOwners* owners)
 {
-    const auto [widest, highest] = largestSize(boxes);
+    int widest = 0, highest = 0; // plain variables: a lambda below uses them
+    std::tie(widest, highest) = largestSize(boxes);
     std::vector<std::string> files;
     files.reserve(names.size());
     for (const std::string& name : names)

@@ -28,7 +28,12 @@ void drawFrames(PixelImage& displayed, std::span<const RegionBox> boxes)
 
 IconSearch findIcons(PixelImage& displayed, ColorValue BackColor, FrameMemory* frames)
 {
-    ForegroundMask WorkBitmap = maskOf(displayed, BackgroundRule::colour(resolve(BackColor)));
+    return findIcons(displayed, BackgroundRule::colour(resolve(BackColor)), frames);
+}
+
+IconSearch findIcons(PixelImage& displayed, const BackgroundRule& rule, FrameMemory* frames)
+{
+    ForegroundMask WorkBitmap = maskOf(displayed, rule);
     IconSearch found;
     found.boxes = extractRegions(WorkBitmap);
     found.ResultLines = resultLines(found.boxes);

@@ -3,6 +3,7 @@
 #include "image/color.h"
 #include "image/frame_memory.h"
 #include "image/pixel_image.h"
+#include "search/background_rule.h"
 #include "search/region_box.h"
 #include "search/string_list.h"
 
@@ -27,5 +28,8 @@ struct IconSearch {
 // they can be taken back. Should memory run out while framing, the frames it drew are taken
 // back.
 IconSearch findIcons(PixelImage& displayed, ColorValue BackColor, FrameMemory* frames = nullptr);
+
+// The same search under any background rule: transparency, or one chosen from the picture.
+IconSearch findIcons(PixelImage& displayed, const BackgroundRule& rule, FrameMemory* frames = nullptr);
 
 } // namespace iconfinder

@@ -1,5 +1,6 @@
 // The reader on hostile and synthetic bytes, and the writer's round trip.
 #include "formats/bmp/bmp_reader.h"
+#include "formats/picture_file.h"
 #include "formats/bmp/bmp_writer.h"
 #include "present/frames.h"
 #include "search/foreground_mask.h"
@@ -149,7 +150,9 @@ TEST(BmpReader, FuzzRegressionsAndSeeds)
         for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(FUZZ_DIR) / folder)) {
             ++files;
             try {
-                PixelImage picture = bmp::readFile(entry.path());
+                PictureBuilder builder;
+                readPictureFile(entry.path(), builder);
+                PixelImage picture = builder.take();
                 findIcons(picture, kWhite);
             } catch (const FormatError& e) {
                 EXPECT_GT(std::string(e.what()).size(), 5u) << entry.path();

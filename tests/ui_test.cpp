@@ -72,8 +72,10 @@ TEST_F(Window, StartState)
 {
     EXPECT_TRUE(form->picture() == samplePicture());
     EXPECT_EQ(form->ColorBox->currentText(), "White");
-    EXPECT_EQ(form->ColorBox->count(), 46) << "the named colours and a last entry for any other";
-    EXPECT_EQ(form->ColorBox->itemText(45), "사용자 정의...");
+    EXPECT_EQ(form->ColorBox->count(), 48) << "the named colours, transparency, the automatic one and a last entry for any other";
+    EXPECT_EQ(form->ColorBox->itemText(45), "투명");
+    EXPECT_EQ(form->ColorBox->itemText(46), "자동");
+    EXPECT_EQ(form->ColorBox->itemText(47), "사용자 정의...");
     EXPECT_FALSE(form->ColorBox->itemIcon(0).isNull()) << "each colour shows a swatch";
     EXPECT_GT(form->ColorBox->view()->minimumWidth(), form->ColorBox->fontMetrics().horizontalAdvance("InactiveCaptionText"))
         << "the list that drops down fits its longest name";
@@ -290,12 +292,13 @@ TEST_F(Window, BackgroundFromThePicture)
     ctrlClick(inked.x(), inked.y());
     const QString hex = QColor::fromRgb(colour).name(QColor::HexRgb).toUpper();
     EXPECT_EQ(form->ColorBox->currentText(), hex);
-    EXPECT_EQ(form->ColorBox->currentIndex(), 45) << "after the named colours";
+    EXPECT_EQ(form->ColorBox->currentIndex(), 45) << "after the named colours, before transparency";
     EXPECT_FALSE(form->ColorBox->itemIcon(45).isNull());
-    EXPECT_EQ(form->ColorBox->count(), 47);
+    EXPECT_EQ(form->ColorBox->count(), 49);
+    EXPECT_EQ(form->ColorBox->itemText(46), "투명");
     choose("Blue");
     ctrlClick(inked.x(), inked.y());
-    EXPECT_EQ(form->ColorBox->count(), 47) << "added once";
+    EXPECT_EQ(form->ColorBox->count(), 49) << "added once";
     EXPECT_EQ(form->ColorBox->currentText(), hex);
     press(form->Btn_FindIcons);
     EXPECT_EQ(form->BackColor, rgbColor(redOf(colour), greenOf(colour), blueOf(colour)));
@@ -327,12 +330,65 @@ TEST_F(Window, DroppedFilesLoadAsFromTheDialog)
         QApplication::sendEvent(form.get(), &dropped);
     };
     drop(dir / "dropped.png");
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], QString::fromStdString((dir / "dropped.png").string()) + ": not a bitmap file (no 'BM' signature)");
-    EXPECT_TRUE(form->picture() == samplePicture());
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(form->picture() == small);
+    EXPECT_EQ(status(), "dropped.png (30 × 20)");
     drop(dir / "dropped.bmp");
     EXPECT_TRUE(form->picture() == small);
     EXPECT_EQ(status(), "dropped.bmp (30 × 20)");
+}
+
+TEST_F(Window, QtsOwnDialogsSpeakKorean)
+{
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "취소");
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), "열기");
+}
+
+TEST_F(Window, TransparentPicturesAndTheRulesThatAreNoColour)
+{
+    // A PNG with alpha: sprites on transparency, a nearly transparent speck.
+    PixelImage sheet(40, 30, 0, true);
+    for (int y = 3; y < 10; ++y)
+        for (int x = 4; x < 12; ++x)
+            sheet.at(x, y) = makePixel(200, 10, 10);
+    for (int y = 15; y < 25; ++y)
+        for (int x = 20; x < 35; ++x)
+            sheet.at(x, y) = makePixel(10, 10, 200, 128);
+    writePictureFile(sheet, FileFormat::Png, dir / "sheet.png");
+
+    // "투명" on a picture without transparency says so and changes nothing.
+    choose("투명");
+    press(form->Btn_FindIcons);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "이 그림에는 투명한 픽셀이 없습니다");
+    EXPECT_TRUE(form->picture() == samplePicture());
+    choose("자동");
+    press(form->Btn_FindIcons);
+    PixelImage onWhite = samplePicture();
+    findIcons(onWhite, kWhite);
+    EXPECT_TRUE(form->picture() == onWhite) << "the commonest border colour of the sample is white";
+
+    openFile(dir / "sheet.png");
+    EXPECT_TRUE(form->picture() == sheet);
+    EXPECT_TRUE(form->picture().hasAlpha());
+    for (const char* rule : {"투명", "자동"}) {
+        choose(rule);
+        press(form->Btn_FindIcons);
+        PixelImage expected = sheet;
+        findIcons(expected, BackgroundRule::transparent(0));
+        EXPECT_TRUE(form->picture() == expected) << rule << ": the regions find-icons -b transparent finds";
+        openFile(dir / "sheet.png");
+    }
+    EXPECT_EQ(messages.size(), 1u);
+
+    // Saved, the framed picture keeps its alpha.
+    choose("투명");
+    press(form->Btn_FindIcons);
+    form->SavePictureDialog = [&] { return QString::fromStdString((dir / "framed.png").string()); };
+    form->SavePictureAction->trigger();
+    PictureBuilder saved;
+    readPictureFile(dir / "framed.png", saved);
+    EXPECT_TRUE(saved.take() == form->picture());
 }
 
 TEST_F(Window, SavingAndCopyingWhatWasFound)

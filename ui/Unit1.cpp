@@ -1,12 +1,12 @@
 #include "ui/Unit1.h"
 
 #include "common/errors.h"
-#include "formats/bmp/bmp_reader.h"
 #include "formats/picture_file.h"
 #include "image/color_table.h"
 #include "present/crops.h"
 #include "present/name_pattern.h"
 #include "resources/sample_picture.h"
+#include "search/auto_background.h"
 #include "ui/application.h"
 
 #include <QAbstractItemView>
@@ -46,6 +46,10 @@ const QString kAboutText = QStringLiteral(
 namespace {
 
 const QString kCustomColour = QStringLiteral("사용자 정의...");
+// The entries for the rules that are no colour, as find-icons -b transparent and -b auto.
+const QString kTransparent = QStringLiteral("투명");
+const QString kAutomatic = QStringLiteral("자동");
+const QString kNoTransparency = QStringLiteral("이 그림에는 투명한 픽셀이 없습니다");
 
 QColor toQColor(ColorValue value)
 {
@@ -80,8 +84,8 @@ QString chooseBitmap()
 {
     QFileDialog dialog(Form1);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter("Bitmap(*.bmp)");
-    dialog.setDefaultSuffix("bmp");
+    dialog.setNameFilters({"그림 파일 (*.bmp *.png)", "Bitmap(*.bmp)", "PNG (*.png)"});
+    dialog.selectNameFilter("그림 파일 (*.bmp *.png)");
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first() : QString();
 }
 
@@ -119,6 +123,8 @@ TForm1::TForm1(QWidget* owner)
     for (const NamedColor& colour : namedColors())
         ColorBox->addItem(swatch(colour.value), QString::fromUtf8(colour.name.data(), static_cast<qsizetype>(colour.name.size())),
                           QVariant::fromValue(colour.value));
+    ColorBox->addItem(kTransparent, QStringLiteral("transparent"));
+    ColorBox->addItem(kAutomatic, QStringLiteral("auto"));
     ColorBox->addItem(kCustomColour);
     ColorBox->setCurrentIndex(ColorBox->findText("White"));
     chosenColour_ = ColorBox->currentIndex();
@@ -203,11 +209,24 @@ void TForm1::showStatus()
 void TForm1::Btn_FindIconsClick()
 {
     Application::runHandler([this] {
+        const QVariant chosen = ColorBox->currentData();
+        const bool colour = chosen.typeId() == qMetaTypeId<ColorValue>();
+        if (chosen.toString() == "transparent" && !picture_.hasAlpha()) {
+            Application::showMessage(kNoTransparency);
+            return;
+        }
         const BusyCursor busy;
         QElapsedTimer timer;
         timer.start();
-        BackColor = ColorBox->currentData().value<ColorValue>();
-        lastSearch_ = findIcons(picture_, BackColor, &frames_);
+        if (colour) {
+            BackColor = chosen.value<ColorValue>();
+            lastSearch_ = findIcons(picture_, BackColor, &frames_);
+            lastRule_ = BackgroundRule::colour(resolve(BackColor));
+        } else {
+            // The rule is decided on the picture without this search's frames.
+            lastRule_ = chosen.toString() == "transparent" ? BackgroundRule::transparent(0) : autoBackground(borderOf(picture_), 0);
+            lastSearch_ = findIcons(picture_, lastRule_, &frames_);
+        }
         searchText_ = QString("영역 %1개 찾음 (%2 ms)").arg(lastSearch_.ResultLines.count()).arg(timer.nsecsElapsed() / 1e6, 0, 'f', 1);
         showStatus();
         Image1->update();
@@ -228,13 +247,15 @@ void TForm1::loadFile(const QString& path)
     Application::runHandler([&] {
         const BusyCursor busy;
         // Decoded aside first: a file that fails leaves the picture and its frames as they were.
-        PixelImage loaded;
+        PictureBuilder loaded;
+        FileFormat format;
         try {
-            loaded = bmp::readFile(pathOf(path));
+            format = readPictureFile(pathOf(path), loaded);
         } catch (const Error& e) {
             throw errorAt(path, e);
         }
-        picture_ = std::move(loaded);
+        picture_ = loaded.take();
+        pictureFormat_ = format;
         frames_.forget();
         lastSearch_ = {};
         pictureText_ = QFileInfo(path).fileName() + " " + sizeText(picture_);
@@ -258,9 +279,11 @@ void TForm1::pickColourAt(int x, int y)
     chooseBackground({redOf(pixel), greenOf(pixel), blueOf(pixel)});
 }
 
+int TForm1::firstRuleEntry() const { return ColorBox->findText(kTransparent); }
+
 void TForm1::chooseBackground(Rgb colour)
 {
-    const int custom = ColorBox->count() - 1;
+    const int custom = firstRuleEntry();
     for (int i = 0; i < custom; ++i) {
         if (resolve(ColorBox->itemData(i).value<ColorValue>()) == colour) {
             ColorBox->setCurrentIndex(i);
@@ -327,8 +350,8 @@ void TForm1::saveIconFiles()
     try {
         OutputBatch batch;
         CropStyle style;
-        style.format = cropFormatFor(std::nullopt, false, FileFormat::Bmp); // the window reads bitmaps
-        writeCrops(batch, picture_, lastSearch_.boxes, names, pathOf(folder), BackgroundRule::colour(resolve(BackColor)), style);
+        style.format = cropFormatFor(std::nullopt, false, pictureFormat_);
+        writeCrops(batch, picture_, lastSearch_.boxes, names, pathOf(folder), lastRule_, style);
         batch.commit();
     } catch (const IoError& e) {
         frames_.redraw(picture_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/picture_file.h"
 #include "image/color.h"
 #include "image/frame_memory.h"
 #include "image/pixel_image.h"
@@ -30,7 +31,7 @@ public:
     std::function<QString()> IconFolderDialog;
     std::function<QColor()> ColorDialog;
 
-    // The colour of the last search.
+    // The colour of the last search (under a colour of the box).
     iconfinder::ColorValue BackColor = iconfinder::kWhite;
 
     QLabel* StatusLine = nullptr;
@@ -48,7 +49,7 @@ public slots:
     void Image1MouseMove(int x, int y);
     void Button1Click();
 
-    // Loads a bitmap as "파일선택" does; a failure is shown and changes nothing.
+    // Loads a bitmap or PNG as "파일선택" does; a failure is shown and changes nothing.
     void loadFile(const QString& path);
     // Selects a colour in the colour box: its named entry, or one of its own.
     void chooseBackground(iconfinder::Rgb colour);
@@ -76,9 +77,12 @@ private:
     iconfinder::PixelImage picture_;
     iconfinder::FrameMemory frames_;     // what the frames on the picture cover
     iconfinder::IconSearch lastSearch_;  // since the picture was loaded
+    iconfinder::BackgroundRule lastRule_ = iconfinder::BackgroundRule::colour({255, 255, 255}); // of that search
+    iconfinder::FileFormat pictureFormat_ = iconfinder::FileFormat::Bmp;
     QString pictureText_;                // the status of the picture as loaded
     QString searchText_;                 // and of the last search, until the frames go
     int chosenColour_ = 0;               // the colour box's entry before "사용자 정의..."
+    int firstRuleEntry() const;          // where "투명" stands, after the colours
     QPoint menuPixel_;                   // where the context menu was asked for
 };
 

@@ -1,18 +1,24 @@
 #include "ui/application.h"
 
-#include <new>
-
 #include "version.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include <exception>
+#include <new>
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName("iconfinder");
     setApplicationVersion(iconfinder::kVersion);
     setDesktopFileName("iconfinder");
+    // Qt's own dialogs and buttons speak the window's language.
+    auto* translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::Korean), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
 }
 
 QString Application::messageTitle = QStringLiteral("iconfinder");

@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QImage>
+#include <QPixmap>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -56,15 +57,27 @@ void PictureView::paintEvent(QPaintEvent* event)
     if (!picture_ || picture_->pixelCount() == 0)
         return;
     // The picture's rows are already 0xAARRGGBB words: Qt draws them in place, only the
-    // pixels under the exposed part, each a sharp square.
+    // pixels under the exposed part, each a sharp square; transparent ones over a light
+    // checkerboard.
+    const bool alpha = picture_->hasAlpha();
     const QImage view(reinterpret_cast<const uchar*>(picture_->pixels().data()), picture_->width(), picture_->height(),
-                      static_cast<qsizetype>(picture_->width()) * 4, QImage::Format_RGB32);
+                      static_cast<qsizetype>(picture_->width()) * 4, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     const QRect exposed = event->rect();
     const QPoint first = pixelAt(exposed.topLeft());
     const QPoint last = pixelAt(QPointF(exposed.right() + 1, exposed.bottom() + 1));
     const QRect source = QRect(first, QPoint(last.x(), last.y())).intersected(view.rect());
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (alpha) {
+        constexpr int kSquare = 8;
+        QPixmap checks(2 * kSquare, 2 * kSquare);
+        checks.fill(QColor(255, 255, 255));
+        QPainter squares(&checks);
+        squares.fillRect(0, 0, kSquare, kSquare, QColor(224, 224, 224));
+        squares.fillRect(kSquare, kSquare, kSquare, kSquare, QColor(224, 224, 224));
+        squares.end();
+        painter.fillRect(exposed.intersected(rect()), QBrush(checks));
+    }
     painter.drawImage(QRectF(placeOf(source.topLeft()), placeOf(QPointF(source.right() + 1, source.bottom() + 1))), view, source);
     if (zoom_ < 100 && frames_) {
         painter.setPen(QPen(Qt::red, 0));
