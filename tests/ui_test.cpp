@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 using namespace iconfinder;
 namespace fs = std::filesystem;
@@ -96,9 +97,17 @@ TEST_F(Window, StartState)
         while (!(w->focusPolicy() & Qt::TabFocus));
         return w;
     };
-    EXPECT_EQ(nextTabStop(form->Btn_FindIcons), form->Btn_OpenFile);
-    EXPECT_EQ(nextTabStop(form->Btn_OpenFile), form->Button1);
-    EXPECT_EQ(nextTabStop(form->Button1), form->ColorBox);
+    // Tab follows the layout, then into the picture.
+    EXPECT_EQ(nextTabStop(form->Btn_OpenFile), form->ColorBox);
+    EXPECT_EQ(nextTabStop(form->ColorBox), form->Btn_FindIcons);
+    EXPECT_EQ(nextTabStop(form->Btn_FindIcons), form->Button1);
+    EXPECT_EQ(nextTabStop(form->Button1), form->Image1);
+    // What screen readers say of the controls.
+    EXPECT_EQ(form->Label2->buddy(), form->ColorBox);
+    EXPECT_EQ(form->Image1->accessibleName(), "그림");
+    EXPECT_EQ(form->Label1->accessibleDescription(), "포인터 위치");
+    EXPECT_EQ(form->Btn_OpenFile->toolTip(), "파일선택 (Ctrl+O)");
+    EXPECT_EQ(form->Button1->toolTip(), "About (F1)");
 
     form->resize(800, 450);
     EXPECT_EQ(form->Panel1->width(), 800) << "the panel stretches with the window";
@@ -336,6 +345,50 @@ TEST_F(Window, DroppedFilesLoadAsFromTheDialog)
     drop(dir / "dropped.bmp");
     EXPECT_TRUE(form->picture() == small);
     EXPECT_EQ(status(), "dropped.bmp (30 × 20)");
+}
+
+std::string slurp(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(Window, SavingAsksBeforeReplacingAndSaysWhatItWrote)
+{
+    press(form->Btn_FindIcons);
+    const QString folder = QString::fromStdString((dir / "icons").string());
+    form->IconFolderDialog = [&] { return folder; };
+    QStringList asked;
+    bool answer = false;
+    form->ConfirmDialog = [&](const QString& question) {
+        asked << question;
+        return answer;
+    };
+    form->SaveIconsAction->trigger();
+    EXPECT_TRUE(asked.isEmpty()) << "a new folder replaces nothing";
+    const auto count = std::distance(fs::directory_iterator(dir / "icons"), fs::directory_iterator());
+    EXPECT_EQ(status(), QString("아이콘 %1개 저장함: %2").arg(count).arg(folder));
+    EXPECT_EQ(form->lastFolder(), folder);
+
+    std::ofstream(dir / "icons" / "icon-0001.bmp") << "mine";
+    std::ofstream(dir / "icons" / "icon-0002.bmp") << "mine";
+    form->SaveIconsAction->trigger();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked[0], QString("%1개 파일이 이미 있습니다. 바꿀까요?").arg(count));
+    EXPECT_EQ(slurp(dir / "icons" / "icon-0001.bmp"), "mine") << "cancelled: nothing written";
+    answer = true;
+    form->SaveIconsAction->trigger();
+    EXPECT_NE(slurp(dir / "icons" / "icon-0001.bmp"), "mine");
+
+    EXPECT_EQ(form->suggestedPictureName(), "sample-frames.png");
+    const QString framed = QString::fromStdString((dir / "out" / "framed.png").string());
+    fs::create_directories(dir / "out");
+    form->SavePictureDialog = [&] { return framed; };
+    form->SavePictureAction->trigger();
+    EXPECT_EQ(status(), "저장함: " + framed);
+    EXPECT_EQ(form->lastFolder(), QString::fromStdString((dir / "out").string()));
+    press(form->Btn_FindIcons);
+    EXPECT_FALSE(status().startsWith("저장함")) << "until the next action";
 }
 
 TEST_F(Window, QtsOwnDialogsSpeakKorean)

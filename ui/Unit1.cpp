@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QColorDialog>
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDir>
 #include <QDropEvent>
@@ -20,6 +21,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
@@ -82,7 +84,7 @@ struct BusyCursor {
 
 QString chooseBitmap()
 {
-    QFileDialog dialog(Form1);
+    QFileDialog dialog(Form1, QString(), Form1->lastFolder());
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({"그림 파일 (*.bmp *.png)", "Bitmap(*.bmp)", "PNG (*.png)"});
     dialog.selectNameFilter("그림 파일 (*.bmp *.png)");
@@ -91,14 +93,19 @@ QString chooseBitmap()
 
 QString choosePictureToSave()
 {
-    QFileDialog dialog(Form1);
+    QFileDialog dialog(Form1, QString(), QDir(Form1->lastFolder()).filePath(Form1->suggestedPictureName()));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({"Bitmap(*.bmp)", "PNG(*.png)"});
     dialog.setDefaultSuffix("bmp");
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first() : QString();
 }
 
-QString chooseIconFolder() { return QFileDialog::getExistingDirectory(Form1); }
+QString chooseIconFolder() { return QFileDialog::getExistingDirectory(Form1, QString(), Form1->lastFolder()); }
+
+bool confirmReplacing(const QString& question)
+{
+    return QMessageBox::question(Form1, Application::messageTitle, question) == QMessageBox::Yes;
+}
 
 QColor chooseColour() { return QColorDialog::getColor(Qt::white, Form1); }
 
@@ -111,7 +118,7 @@ Error errorAt(const QString& path, const Error& e) { return Error(QDir::toNative
 
 TForm1::TForm1(QWidget* owner)
     : QWidget(owner), OpenPictureDialog(chooseBitmap), SavePictureDialog(choosePictureToSave), IconFolderDialog(chooseIconFolder),
-      ColorDialog(chooseColour), picture_(samplePicture())
+      ColorDialog(chooseColour), ConfirmDialog(confirmReplacing), picture_(samplePicture())
 {
     setupUi(this);
     move(437, 199); // the form's position; uic applies only its size to a top-level window
@@ -136,6 +143,16 @@ TForm1::TForm1(QWidget* owner)
     StatusLine->setContentsMargins(4, 2, 4, 2);
     FormLayout->addWidget(StatusLine);
     pictureText_ = "샘플 그림 " + sizeText(picture_);
+
+    // Screen readers: the colour box is named by its label, the picture and the readout say
+    // what they are; buttons show their keys.
+    Label2->setBuddy(ColorBox);
+    Image1->setAccessibleName("그림");
+    Label1->setAccessibleDescription("포인터 위치");
+    Btn_OpenFile->setToolTip("파일선택 (Ctrl+O)");
+    Btn_FindIcons->setToolTip("아이콘 찾기 (Ctrl+F)");
+    Button1->setToolTip("About (F1)");
+    ColorBox->setToolTip("배경색 (Ctrl+클릭: 그림의 색)");
 
     // Enter presses the focused button, as Space does.
     for (QPushButton* button : {Btn_OpenFile, Btn_FindIcons, Button1})
@@ -182,21 +199,31 @@ void TForm1::buildActions()
     shortcut(QKeySequence("Ctrl++"), [this] { zoomBy(1); });
     shortcut(QKeySequence("Ctrl+-"), [this] { zoomBy(-1); });
     shortcut(QKeySequence("Ctrl+0"), [this] { zoomTo(100); });
+    // Shift+F10 opens the picture's menu, as the menu key does, at the middle of what shows.
+    shortcut(QKeySequence("Shift+F10"), [this] {
+        const QRect shown = ImageScroll->viewport()->rect();
+        const QPoint middle = Image1->mapFrom(ImageScroll->viewport(), shown.center());
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, middle, Image1->mapToGlobal(middle));
+        QApplication::sendEvent(Image1, &event);
+    });
     // Ctrl+Q closes the window, as desktop programs here do.
     shortcut(QKeySequence::Quit, [this] { close(); });
 }
 
 void TForm1::showPicture()
 {
+    savedText_.clear();
     Image1->setPicture(&picture_);
     ImageArea->resize(Image1->x() + Image1->width(), Image1->y() + Image1->height());
     searchText_.clear();
     showStatus();
 }
 
+QString TForm1::suggestedPictureName() const { return pictureStem_ + "-frames.png"; }
+
 void TForm1::showStatus()
 {
-    QString text = searchText_.isEmpty() ? pictureText_ : searchText_;
+    QString text = !savedText_.isEmpty() ? savedText_ : searchText_.isEmpty() ? pictureText_ : searchText_;
     if (Image1->zoom() != 100)
         text += QString(" · %1%").arg(Image1->zoom());
     StatusLine->setText(text);
@@ -209,6 +236,7 @@ void TForm1::showStatus()
 void TForm1::Btn_FindIconsClick()
 {
     Application::runHandler([this] {
+        savedText_.clear();
         const QVariant chosen = ColorBox->currentData();
         const bool colour = chosen.typeId() == qMetaTypeId<ColorValue>();
         if (chosen.toString() == "transparent" && !picture_.hasAlpha()) {
@@ -256,6 +284,8 @@ void TForm1::loadFile(const QString& path)
         }
         picture_ = loaded.take();
         pictureFormat_ = format;
+        pictureStem_ = QFileInfo(path).completeBaseName();
+        lastFolder_ = QFileInfo(path).absolutePath();
         frames_.forget();
         lastSearch_ = {};
         pictureText_ = QFileInfo(path).fileName() + " " + sizeText(picture_);
@@ -334,6 +364,9 @@ void TForm1::saveFramedPicture()
     } catch (const Error& e) {
         throw errorAt(name, e);
     }
+    lastFolder_ = QFileInfo(name).absolutePath();
+    savedText_ = "저장함: " + QDir::toNativeSeparators(name);
+    showStatus();
 }
 
 void TForm1::saveIconFiles()
@@ -346,11 +379,18 @@ void TForm1::saveIconFiles()
     // are taken back for the while.
     const std::vector<PlacedRegion> regions = orderRegions(lastSearch_.boxes, RegionOrder::Search);
     const std::vector<std::string> names = namesFor(NamePattern::parse(kDefaultNamePattern, false), regions, "");
+    CropStyle style;
+    style.format = cropFormatFor(std::nullopt, false, pictureFormat_);
+    // Files of these names already there are replaced only when the user says so, once.
+    const QDir into(folder);
+    int existing = 0;
+    for (const std::string& name : names)
+        existing += into.exists(QString::fromStdString(name + "." + std::string(formatName(style.format))));
+    if (existing > 0 && !ConfirmDialog(QString("%1개 파일이 이미 있습니다. 바꿀까요?").arg(existing)))
+        return;
     frames_.takeBack(picture_);
     try {
         OutputBatch batch;
-        CropStyle style;
-        style.format = cropFormatFor(std::nullopt, false, pictureFormat_);
         writeCrops(batch, picture_, lastSearch_.boxes, names, pathOf(folder), lastRule_, style);
         batch.commit();
     } catch (const IoError& e) {
@@ -358,6 +398,9 @@ void TForm1::saveIconFiles()
         throw errorAt(e.path().empty() ? folder : QFile::decodeName(QByteArray::fromStdString(e.path())), e);
     }
     frames_.redraw(picture_);
+    lastFolder_ = QDir(folder).absolutePath();
+    savedText_ = QString("아이콘 %1개 저장함: %2").arg(names.size()).arg(QDir::toNativeSeparators(folder));
+    showStatus();
 }
 
 void TForm1::copyResultLines()
@@ -372,6 +415,7 @@ void TForm1::copyResultLines()
 
 void TForm1::clearFrames()
 {
+    savedText_.clear();
     frames_.takeBack(picture_);
     frames_.forget();
     searchText_.clear();

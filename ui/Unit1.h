@@ -30,6 +30,13 @@ public:
     std::function<QString()> SavePictureDialog;
     std::function<QString()> IconFolderDialog;
     std::function<QColor()> ColorDialog;
+    // Asks before files are replaced; false is a cancel.
+    std::function<bool(const QString&)> ConfirmDialog;
+
+    // Where the file dialogs start: the folder used last.
+    QString lastFolder() const { return lastFolder_; }
+    // The name the framed picture's dialog suggests: STEM-frames.png.
+    QString suggestedPictureName() const;
 
     // The colour of the last search (under a colour of the box).
     iconfinder::ColorValue BackColor = iconfinder::kWhite;
@@ -81,6 +88,9 @@ private:
     iconfinder::FileFormat pictureFormat_ = iconfinder::FileFormat::Bmp;
     QString pictureText_;                // the status of the picture as loaded
     QString searchText_;                 // and of the last search, until the frames go
+    QString savedText_;                  // what the last save wrote, until the next action
+    QString lastFolder_;
+    QString pictureStem_ = QStringLiteral("sample");
     int chosenColour_ = 0;               // the colour box's entry before "사용자 정의..."
     int firstRuleEntry() const;          // where "투명" stands, after the colours
     QPoint menuPixel_;                   // where the context menu was asked for

@@ -13,6 +13,8 @@ PictureView::PictureView(QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Reached by Tab, so that the menu key and Shift+F10 open the picture's menu.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void PictureView::setPicture(const iconfinder::PixelImage* picture)
