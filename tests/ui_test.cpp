@@ -36,6 +36,7 @@ protected:
         Application::showMessage = [this](const QString& text) { messages.push_back(text); };
         form = std::make_unique<TForm1>();
         Form1 = form.get();
+        form->ConfirmDialog = [](const QString&) { return true; }; // a modal question would wait forever
         form->show();
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
