@@ -3,6 +3,9 @@
 
 #include "version.h"
 
+#include <unordered_map>
+#include <vector>
+
 namespace iconfinder {
 namespace {
 
@@ -57,10 +60,19 @@ std::string jsonAtlas(const Atlas& atlas, AtlasLayout layout)
     if (layout == AtlasLayout::Aseprite)
         return asepriteAtlas(atlas);
     Json frames = layout == AtlasLayout::Hash ? Json::object() : Json::array();
+    // An ordered object finds a key by walking its entries: frames are appended to its list
+    // directly, a name met again taking the earlier one's place, as assigning by name would.
+    std::unordered_map<std::string, std::size_t> placeOf;
+    using Entries = std::vector<std::pair<const std::string, Json>>;
+    Entries* entries = layout == AtlasLayout::Hash ? static_cast<Entries*>(frames.get_ptr<Json::object_t*>()) : nullptr;
     for (const AtlasFrame& frame : atlas.frames) {
         Json json = frameOf(atlas, frame);
         if (layout == AtlasLayout::Hash) {
-            frames[frame.name] = std::move(json);
+            const auto [at, added] = placeOf.try_emplace(frame.name, entries->size());
+            if (added)
+                entries->emplace_back(frame.name, std::move(json));
+            else
+                (*entries)[at->second].second = std::move(json);
         } else {
             Json named{{"filename", frame.name}};
             named.update(json);
