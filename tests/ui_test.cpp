@@ -112,6 +112,24 @@ TEST_F(Window, StartState)
 
     form->resize(800, 450);
     EXPECT_EQ(form->Panel1->width(), 800) << "the panel stretches with the window";
+    // Wide or narrow, the controls keep their order, About the right end, and every one is
+    // whole inside the panel and clear of the others.
+    for (const QSize size : {QSize(1600, 900), QSize(480, 360), QSize(649, 450)}) {
+        form->resize(size);
+        QApplication::processEvents();
+        EXPECT_EQ(form->size(), size);
+        const QList<QWidget*> row = {form->Btn_OpenFile, form->Btn_FindIcons, form->Label2, form->ColorBox, form->Button1};
+        for (int i = 0; i < row.size(); ++i) {
+            EXPECT_TRUE(form->Panel1->rect().contains(row[i]->geometry())) << row[i]->objectName().toStdString() << " at " << size.width();
+            if (i > 0)
+                EXPECT_GT(row[i]->x(), row[i - 1]->x() + row[i - 1]->width()) << "in order, apart";
+        }
+        EXPECT_EQ(form->Button1->x() + form->Button1->width(), size.width() - 14) << "About at the right end";
+        EXPECT_TRUE(form->Panel1->rect().contains(form->Label1->geometry()));
+        EXPECT_FALSE(form->Label1->geometry().intersects(form->Button1->geometry()) && size.width() < 649);
+    }
+    EXPECT_EQ(form->Label1->geometry(), QRect(374, 12, 206, 13)) << "the form's own places at its own width";
+    EXPECT_EQ(form->Button1->geometry(), QRect(560, 8, 75, 25));
 }
 
 TEST_F(Window, SearchFramesExactlyWhatTheCoreComputes)

@@ -25,6 +25,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QShortcut>
 
@@ -169,7 +170,31 @@ TForm1::TForm1(QWidget* owner)
         menu.exec(global);
     });
     Image1->setFrames(&frames_.frames());
+    // Down to 480 x 360 every control stays whole: the readout goes to a second row.
+    setMinimumSize(480, 360);
     showPicture();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    arrangePanel();
+}
+
+void TForm1::arrangePanel()
+{
+    // The form's own places at its width of 649; wider, About keeps to the right end and the
+    // readout takes the room between; narrower, the readout moves under the buttons.
+    constexpr int kFormWidth = 649, kReadoutX = 374, kRowHeight = 44;
+    const int width = Panel1->width();
+    Button1->move(width - (kFormWidth - 560), 8);
+    if (width >= kFormWidth) {
+        Panel1->setFixedHeight(kRowHeight);
+        Label1->setGeometry(kReadoutX, 12, Button1->x() + Button1->width() - 55 - kReadoutX, 13);
+    } else {
+        Panel1->setFixedHeight(kRowHeight + 20);
+        Label1->setGeometry(8, 44, width - 16, 13);
+    }
 }
 
 void TForm1::buildActions()

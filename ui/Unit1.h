@@ -64,11 +64,13 @@ public slots:
     void zoomTo(int percent);
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void showPicture();
+    void arrangePanel();
     void showStatus();
     void buildActions();
     void pickColourAt(int x, int y);
