@@ -54,14 +54,18 @@ std::string wrapped(const std::string& text)
 }
 
 // An integer option within a range, its bounds said in the help text rather than by CLI11.
+// Decimal digits only, and few enough to make an int.
+bool isNumber(const std::string& text, std::size_t digits = 9)
+{
+    return !text.empty() && text.size() <= digits && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
 template <class T>
 CLI::Option* addNumber(CLI::App& app, const std::string& names, T& target, int low, int high, const std::string& help)
 {
     const CLI::Validator inRange(
         [low, high](const std::string& value) -> std::string {
-            const bool digits = !value.empty() && value.size() <= 10 &&
-                                std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); });
-            if (digits && std::stoll(value) >= low && std::stoll(value) <= high)
+            if (isNumber(value, 10) && std::stoll(value) >= low && std::stoll(value) <= high)
                 return {};
             return "'" + value + "' is not a whole number from " + std::to_string(low) + " to " + std::to_string(high);
         },
@@ -107,13 +111,8 @@ std::string plainly(const CLI::ParseError& error)
     return text;
 }
 
-bool isNumber(const std::string& text)
-{
-    return !text.empty() && text.size() <= 9 && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
-}
-
-// Two whole numbers "AxB" (or "A,B"), or one standing for both when `single` is allowed;
-// `smallest` is the least each may be. `form` names the forms accepted for the message.
+// Two whole numbers "AxB" (or "A,B"), or one standing for both; `smallest` is the least each
+// may be. `form` names the forms accepted for the message.
 std::pair<int, int> parsePair(const std::string& option, const std::string& text, const char* separators, int smallest,
                               const std::string& form)
 {
@@ -225,6 +224,7 @@ void checkTogether(Options& options, const CLI::App& app)
         throw UsageError("--order has nothing to do with --grid: cells are taken row by row");
     if (given("--speck") && !options.shaping.merge.merges())
         throw UsageError("--speck needs --merge: specks join the merged boxes");
+    options.nameGiven = given("--name");
     try {
         const bool lines = options.shaping.order != RegionOrder::Search || options.gridded();
         if (options.animationsByColumns) {

@@ -46,6 +46,7 @@ struct Options {
     std::optional<FileFormat> cropFormat; // none: as the input
     CropStyle crop;                        // all but the format
     std::string namePattern{kDefaultNamePattern};
+    bool nameGiven = false; // an atlas read back keeps its own names unless asked otherwise
     NamePattern name = NamePattern::parse(kDefaultNamePattern, false);
     std::optional<std::string> atlas;
     std::optional<std::string> atlasDir;

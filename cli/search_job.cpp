@@ -10,7 +10,6 @@
 #include "search/grid_guess.h"
 #include "search/icon_search.h"
 #include "search/region_owners.h"
-#include "search/result_lines.h"
 
 #include <filesystem>
 #include <memory>
@@ -117,10 +116,7 @@ Regions regionsOf(const Options& options, ForegroundMask& mask)
             regions.placed = std::move(shaped.regions);
             return regions;
         }
-        std::vector<RegionBox> boxes;
-        for (const PlacedRegion& region : shaped.regions)
-            boxes.push_back(region.box);
-        grid = guessGrid(boxes, width, height);
+        grid = guessGrid(boxesOf(shaped.regions), width, height);
         if (!grid)
             throw Error("no uniform grid explains the regions");
         mask = std::move(*cells);
@@ -151,9 +147,7 @@ void writeOutputs(const Options& options, const std::optional<std::string>& file
     // All of the picture's outputs or none of them.
     OutputBatch batch;
     const std::string stem = stemOf(file);
-    std::vector<RegionBox> boxes;
-    for (const PlacedRegion& region : regions)
-        boxes.push_back(region.box);
+    const std::vector<RegionBox> boxes = boxesOf(regions);
     if (options.cropDir) {
         CropStyle style = options.crop;
         style.format = cropFormatFor(options.cropFormat, options.crop.transparent, picture.format);
@@ -243,13 +237,10 @@ void printAsFound(const Options& options, const SearchSummary& summary, const st
     std::string text = json ? jsonReportStart(summary) : std::string();
     bool first = true;
     extractRegions(mask, [&](const RegionBox& box) {
-        if (json) {
+        if (json)
             appendJsonRegion(text, box, first);
-        } else {
-            text += prefix;
-            appendResultLine(text, box);
-            text += '\n';
-        }
+        else
+            appendLine(text, box, prefix);
         first = false;
         if (text.size() >= kPiece) {
             print(text);
@@ -312,7 +303,7 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
     const std::vector<PlacedRegion>& regions = found.placed;
     try {
         const bool named = options.cropDir || options.atlas || options.atlasDir;
-        const bool ownNames = options.regionsFrom && options.namePattern == kDefaultNamePattern;
+        const bool ownNames = options.regionsFrom && !options.nameGiven;
         const std::vector<std::string> names = !named    ? std::vector<std::string>{}
                                                : ownNames ? found.names
                                                           : namesFor(options.name, regions, stemOf(file));

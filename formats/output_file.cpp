@@ -3,7 +3,6 @@
 #include "common/errors.h"
 #include "formats/scratch_files.h"
 
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
@@ -118,8 +117,7 @@ public:
 private:
     static fs::path partBeside(const fs::path& target)
     {
-        static std::atomic<unsigned> count{0};
-        return target.parent_path() / scratch::partName(target.filename().string(), count++);
+        return target.parent_path() / scratch::partName(target.filename().string());
     }
 
     fs::path target_;
@@ -202,12 +200,9 @@ fs::path throughLinks(fs::path path)
     return path;
 }
 
-// One flush of the file system instead of one per file: the files are on the disk before any
-// of them replaces an older one.
-void syncFolder(const fs::path& folder, std::size_t files)
+// Flushes the file system that holds `folder`.
+void syncFolder(const fs::path& folder)
 {
-    if (files == 0)
-        return;
     FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (handle.get() < 0 || ::syncfs(handle.get()) != 0)
         throw IoError("cannot write: " + systemReason(errno), folder.string());
@@ -230,11 +225,14 @@ struct NewFolder {
     }
 };
 
-// What a folder holds under the names to be written, read once rather than asked name by name.
+// What a folder holds under the names to be written, read once rather than asked name by name;
+// on the way, what dead runs left there goes.
 void checkNamesIn(const fs::path& folder, const std::vector<std::string>& names)
 {
     std::unordered_map<std::string, Existing> present;
     for (const auto& entry : fs::directory_iterator(folder, fs::directory_options::skip_permission_denied)) {
+        if (scratch::removeIfLeftover(entry.path()))
+            continue;
         std::error_code error;
         present[entry.path().filename().string()] = kindOf(entry.status(error));
     }
@@ -297,8 +295,7 @@ void OutputBatch::addFiles(const fs::path& folder, const std::vector<std::string
         fresh->parents = std::make_unique<CreatedParents>(target);
         const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
         scratch::removeLeftovers(parent);
-        static std::atomic<unsigned> count{0};
-        fresh->work = std::make_unique<scratch::Remembered>((parent / scratch::partName(target.filename().string(), count++)).string());
+        fresh->work = std::make_unique<scratch::Remembered>((parent / scratch::partName(target.filename().string())).string());
         if (::mkdir(fresh->work->path().c_str(), 0777) != 0) {
             fresh->work.reset();
             throw IoError("cannot create directory: " + systemReason(errno), target.string());
@@ -309,7 +306,6 @@ void OutputBatch::addFiles(const fs::path& folder, const std::vector<std::string
     }
     if (existingAt(target) != Existing::Directory)
         throw IoError("cannot create directory: a file of that name exists", target.string());
-    scratch::removeLeftovers(target);
     checkNamesIn(target, names);
     writeAll(target, false, staged_->files);
 }
@@ -319,7 +315,7 @@ void OutputBatch::commit()
     // One flush of each file system instead of one per file: the files are on the disk
     // before any of them replaces an older one.
     for (const fs::path& folder : staged_->foldersToSync)
-        syncFolder(folder, 1);
+        syncFolder(folder);
     std::vector<TemporaryFile*> renamed;
     try {
         for (auto& fresh : staged_->folders) {

@@ -46,9 +46,10 @@ void removeAll(int signal)
 
 } // namespace
 
-std::string partName(const std::string& name, unsigned count)
+std::string partName(const std::string& name)
 {
-    return "." + name + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(count);
+    static std::atomic<unsigned> count{0};
+    return "." + name + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(count++);
 }
 
 Remembered::Remembered(std::string path) : path_(std::move(path))
@@ -87,21 +88,26 @@ void removeOnInterrupt()
     }
 }
 
-void removeLeftovers(const std::filesystem::path& folder)
+bool removeIfLeftover(const std::filesystem::path& entry)
 {
     static const std::regex part(R"(\..+\.part-(\d+)-\d+)");
+    const std::string name = entry.filename().string();
+    std::smatch match;
+    if (!std::regex_match(name, match, part))
+        return false;
+    const long pid = std::stol(match[1].str());
+    if (pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+        return false;
+    std::error_code ignored;
+    std::filesystem::remove_all(entry, ignored);
+    return true;
+}
+
+void removeLeftovers(const std::filesystem::path& folder)
+{
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        const std::string name = entry.path().filename().string();
-        std::smatch match;
-        if (!std::regex_match(name, match, part))
-            continue;
-        const long pid = std::stol(match[1].str());
-        if (pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
-            continue;
-        std::error_code ignored;
-        std::filesystem::remove_all(entry.path(), ignored);
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        removeIfLeftover(entry.path());
 }
 
 } // namespace iconfinder::scratch

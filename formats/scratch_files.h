@@ -9,7 +9,8 @@ namespace iconfinder::scratch {
 // The files and folders a run makes on the way to its outputs (hidden temporary files, work
 // folders, copies of replaced files) are named NAME.part-PID-N after what they stand for, so
 // that a later run can tell them and whether the run that made them is still alive.
-std::string partName(const std::string& name, unsigned count);
+// Each call gives a name of its own.
+std::string partName(const std::string& name);
 
 // A path to remove should the run be interrupted, for as long as the object lives (or until
 // forgotten). Safe from any thread.
@@ -34,7 +35,11 @@ private:
 // then ends the process as the signal would have.
 void removeOnInterrupt();
 
-// Removes what runs no longer alive left in `folder`: their hidden part files and work folders.
+// Removes `entry` when it is a part file or work folder left by a run no longer alive; true
+// when it was one. Callers pass what they list of a folder anyway.
+bool removeIfLeftover(const std::filesystem::path& entry);
+
+// Removes what runs no longer alive left in `folder`.
 void removeLeftovers(const std::filesystem::path& folder);
 
 } // namespace iconfinder::scratch

@@ -31,9 +31,7 @@ PackedAtlas packFrames(const PixelImage& picture, std::span<const PlacedRegion> 
                        const BackgroundRule& rule, CropStyle style, const RegionOwners* owners, const PackStyle& pack)
 {
     style.transparent = true;
-    std::vector<RegionBox> boxes;
-    for (const PlacedRegion& region : regions)
-        boxes.push_back(region.box);
+    const std::vector<RegionBox> boxes = boxesOf(regions);
     const auto [widest, highest] = largestSize(boxes);
     PackedAtlas atlas;
     std::vector<PixelImage> pieces;

@@ -7,13 +7,17 @@
 
 namespace iconfinder {
 
+void appendLine(std::string& text, const RegionBox& box, std::string_view prefix)
+{
+    text += prefix;
+    appendResultLine(text, box);
+    text += '\n';
+}
+
 void appendLines(std::string& text, std::span<const PlacedRegion> regions, std::string_view prefix)
 {
-    for (const PlacedRegion& region : regions) {
-        text += prefix;
-        appendResultLine(text, region.box);
-        text += '\n';
-    }
+    for (const PlacedRegion& region : regions)
+        appendLine(text, region.box, prefix);
 }
 
 std::string jsonReportStart(const SearchSummary& summary)

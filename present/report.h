@@ -24,6 +24,7 @@ struct SearchSummary {
 
 // One result line per region, "minX , minY , maxX , maxY ", each after `prefix`.
 void appendLines(std::string& text, std::span<const PlacedRegion> regions, std::string_view prefix);
+void appendLine(std::string& text, const RegionBox& box, std::string_view prefix);
 
 // {"file", "width", "height", "background" ("transparent" or "#rrggbb"), "tolerance",
 // "format", "grid" (when cells were the regions: {"width", "height", "x", "y", "spacingX",

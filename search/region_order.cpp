@@ -69,4 +69,13 @@ std::vector<PlacedRegion> orderRegions(std::span<const RegionBox> boxes, RegionO
     return orderInRows(boxes, order == RegionOrder::Columns);
 }
 
+std::vector<RegionBox> boxesOf(std::span<const PlacedRegion> regions)
+{
+    std::vector<RegionBox> boxes;
+    boxes.reserve(regions.size());
+    for (const PlacedRegion& region : regions)
+        boxes.push_back(region.box);
+    return boxes;
+}
+
 } // namespace iconfinder

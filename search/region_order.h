@@ -32,4 +32,7 @@ struct PlacedRegion {
 // row. Columns: the same with x and y exchanged.
 std::vector<PlacedRegion> orderRegions(std::span<const RegionBox> boxes, RegionOrder order);
 
+// The regions' boxes, in their order.
+std::vector<RegionBox> boxesOf(std::span<const PlacedRegion> regions);
+
 } // namespace iconfinder

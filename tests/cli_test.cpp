@@ -25,6 +25,7 @@
 
 using namespace iconfinder;
 namespace fs = std::filesystem;
+using test::slurp;
 
 namespace {
 
@@ -47,12 +48,6 @@ PixelImage readAny(const fs::path& path)
     PictureBuilder builder;
     readPictureFile(path, builder);
     return builder.take();
-}
-
-std::string slurp(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 class FindIconsCli : public ::testing::Test {

@@ -8,6 +8,7 @@
 #include "search/foreground_mask.h"
 #include "tests/support/pictures.h"
 #include "tests/support/png_bytes.h"
+#include "tests/support/run_command.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -15,7 +16,6 @@
 #include <regex>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 using namespace iconfinder;
@@ -157,8 +157,8 @@ TEST(PngReader, TheFastRoadGivesTheSamePictures)
         if (entry.path().extension() == ".png")
             files.push_back(entry.path());
     for (const auto& path : files) {
-        std::ifstream in(path, std::ios::binary);
-        expectBothRoadsAgree({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}, path.filename().string());
+        const std::string bytes = test::slurp(path);
+        expectBothRoadsAgree({bytes.begin(), bytes.end()}, path.filename().string());
     }
     // Random samples under random filters (any bytes are valid filtered data), with and without
     // a colour key that some pixels match, and cut or damaged now and then.

@@ -140,12 +140,7 @@ TEST(Atlas, EveryLayoutReadBackHoldsTheFrames)
         atlas.frames = framesOf(regions, names, style, nullptr);
         atlas.anchor = Anchor{0.5, 1};
         atlas.animations = animationsOf(regions, false, NamePattern::parse("walk-{row}", true), "hero");
-        const auto [widest, highest] = largestSize([&] {
-            std::vector<RegionBox> boxes;
-            for (const PlacedRegion& r : regions)
-                boxes.push_back(r.box);
-            return boxes;
-        }());
+        const auto [widest, highest] = largestSize(boxesOf(regions));
 
         // Frames drawn as the crops: the crop's size, and the box in it where the crop puts it.
         for (std::size_t i = 0; i < regions.size(); ++i) {

@@ -6,6 +6,7 @@
 #include "present/frames.h"
 #include "resources/sample_picture.h"
 #include "search/icon_search.h"
+#include "tests/support/run_command.h"
 #include "ui/Unit1.h"
 #include "ui/application.h"
 
@@ -22,6 +23,7 @@
 
 using namespace iconfinder;
 namespace fs = std::filesystem;
+using test::slurp;
 
 void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
@@ -364,12 +366,6 @@ TEST_F(Window, DroppedFilesLoadAsFromTheDialog)
     drop(dir / "dropped.bmp");
     EXPECT_TRUE(form->picture() == small);
     EXPECT_EQ(status(), "dropped.bmp (30 × 20)");
-}
-
-std::string slurp(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 TEST_F(Window, SavingAsksBeforeReplacingAndSaysWhatItWrote)

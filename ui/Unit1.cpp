@@ -131,8 +131,8 @@ TForm1::TForm1(QWidget* owner)
     for (const NamedColor& colour : namedColors())
         ColorBox->addItem(swatch(colour.value), QString::fromUtf8(colour.name.data(), static_cast<qsizetype>(colour.name.size())),
                           QVariant::fromValue(colour.value));
-    ColorBox->addItem(kTransparent, QStringLiteral("transparent"));
-    ColorBox->addItem(kAutomatic, QStringLiteral("auto"));
+    ColorBox->addItem(kTransparent);
+    ColorBox->addItem(kAutomatic);
     ColorBox->addItem(kCustomColour);
     ColorBox->setCurrentIndex(ColorBox->findText("White"));
     chosenColour_ = ColorBox->currentIndex();
@@ -263,21 +263,21 @@ void TForm1::Btn_FindIconsClick()
     Application::runHandler([this] {
         savedText_.clear();
         const QVariant chosen = ColorBox->currentData();
-        const bool colour = chosen.typeId() == qMetaTypeId<ColorValue>();
-        if (chosen.toString() == "transparent" && !picture_.hasAlpha()) {
+        const bool transparent = ColorBox->currentText() == kTransparent;
+        if (transparent && !picture_.hasAlpha()) {
             Application::showMessage(kNoTransparency);
             return;
         }
         const BusyCursor busy;
         QElapsedTimer timer;
         timer.start();
-        if (colour) {
+        if (chosen.typeId() == qMetaTypeId<ColorValue>()) {
             BackColor = chosen.value<ColorValue>();
             lastSearch_ = findIcons(picture_, BackColor, &frames_);
             lastRule_ = BackgroundRule::colour(resolve(BackColor));
         } else {
             // The rule is decided on the picture without this search's frames.
-            lastRule_ = chosen.toString() == "transparent" ? BackgroundRule::transparent(0) : autoBackground(borderOf(picture_), 0);
+            lastRule_ = transparent ? BackgroundRule::transparent(0) : autoBackground(borderOf(picture_), 0);
             lastSearch_ = findIcons(picture_, lastRule_, &frames_);
         }
         searchText_ = QString("영역 %1개 찾음 (%2 ms)").arg(lastSearch_.ResultLines.count()).arg(timer.nsecsElapsed() / 1e6, 0, 'f', 1);

@@ -31,8 +31,7 @@ ChunkStream::ChunkStream(ByteSource& file) : file_(file)
     for (std::uint64_t at = kSignature; at + 8 <= size && !ended && !cut;) {
         std::array<std::byte, 8> head;
         file.copy(at, head);
-        const std::uint64_t length = std::to_integer<std::uint64_t>(head[0]) << 24 | std::to_integer<std::uint64_t>(head[1]) << 16 |
-                                     std::to_integer<std::uint64_t>(head[2]) << 8 | std::to_integer<std::uint64_t>(head[3]);
+        const std::uint64_t length = bigEndian(head.data());
         std::string type(4, ' ');
         for (std::size_t i = 0; i < 4; ++i)
             type[i] = static_cast<char>(std::to_integer<int>(head[4 + i]));

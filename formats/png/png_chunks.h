@@ -9,6 +9,13 @@
 
 namespace iconfinder::png {
 
+// A PNG number: four bytes, the most significant first.
+inline std::uint32_t bigEndian(const std::byte* p)
+{
+    return std::to_integer<std::uint32_t>(p[0]) << 24 | std::to_integer<std::uint32_t>(p[1]) << 16 |
+           std::to_integer<std::uint32_t>(p[2]) << 8 | std::to_integer<std::uint32_t>(p[3]);
+}
+
 // A PNG file as the decoder is shown it: the signature and the chunks a picture needs (every
 // critical chunk, and tRNS), then the end chunk, which is supplied when the file lacks it.
 // Text, profiles and every other ancillary chunk are left out, so that however many a file

@@ -14,12 +14,6 @@ struct FreeDecompressor {
     void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
 };
 
-std::uint32_t bigEndian(const std::byte* p)
-{
-    return std::to_integer<std::uint32_t>(p[0]) << 24 | std::to_integer<std::uint32_t>(p[1]) << 16 |
-           std::to_integer<std::uint32_t>(p[2]) << 8 | std::to_integer<std::uint32_t>(p[3]);
-}
-
 // The compressed image data, each chunk's checksum checked; none when one is damaged.
 std::optional<std::vector<std::byte>> imageData(ByteSource& file, const std::vector<ChunkStream::ImageDataChunk>& chunks)
 {

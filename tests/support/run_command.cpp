@@ -11,15 +11,12 @@
 extern char** environ;
 
 namespace iconfinder::test {
-namespace {
 
-std::string slurp(const std::string& path)
+std::string slurp(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-} // namespace
 
 CommandResult runCommand(const std::string& program, const std::vector<std::string>& args)
 {
