@@ -252,6 +252,10 @@ TEST_F(FindIconsCli, AtlasesDrawFramesAsTheCropsAndReadBack)
     }
     ASSERT_EQ(findIconsCli({sheet, "--regions-from", (dir / "b.starling").string(), "--crop", (dir / "again").string()}).exitCode, 0);
     EXPECT_TRUE(fs::exists(dir / "again" / "s2.bmp")) << "the atlas's own names";
+    ASSERT_EQ(findIconsCli({sheet, "--regions-from", (dir / "b.starling").string(), "--crop", (dir / "named").string(), "--name",
+                            "icon-{n:04}"}).exitCode,
+              0);
+    EXPECT_TRUE(fs::exists(dir / "named" / "icon-0002.bmp")) << "--name given, even as the default pattern, names them";
 
     std::ofstream(dir / "broken.json") << "{\"frames\": [";
     const auto broken = findIconsCli({sheet, "--regions-from", (dir / "broken.json").string()});
