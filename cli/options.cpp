@@ -144,7 +144,7 @@ void checkTogether(Options& options, const CLI::App& app)
     for (const char* atlasOnly : {"--anchor", "--animations", "--frame-duration"})
         if (given(atlasOnly) && !options.atlased())
             throw UsageError(std::string(atlasOnly) + " needs --atlas or --atlas-dir");
-    if (options.animationsByColumns && options.shaping.order == RegionOrder::Search && !options.gridded())
+    if (options.animationsByColumns && options.sprites.shaping.order == RegionOrder::Search && !options.sprites.gridded())
         throw UsageError("--animations needs --order rows or columns, or a grid, to know the rows and columns");
     if (given("--animation-name") && !options.animationsByColumns)
         throw UsageError("--animation-name needs --animations");
@@ -199,13 +199,13 @@ void checkTogether(Options& options, const CLI::App& app)
             checkOutputPath(options, "--atlas-dir",
                             std::filesystem::path(*options.atlasDir) / (stemOf(file) + "." + std::string(atlasExtension(options.atlasLayout))));
     for (const char* gridOnly : {"--trim", "--keep-empty", "--grid-offset", "--grid-spacing"})
-        if (given(gridOnly) && !options.gridded())
+        if (given(gridOnly) && !options.sprites.gridded())
             throw UsageError(std::string(gridOnly) + " needs --grid");
     for (const char* fixedOnly : {"--grid-offset", "--grid-spacing"})
-        if (given(fixedOnly) && options.guessGrid)
+        if (given(fixedOnly) && options.sprites.guessGrid)
             throw UsageError(std::string(fixedOnly) + " does not go with --grid auto, which finds it");
     for (const char* searchOnly : {"--merge", "--speck"})
-        if (given(searchOnly) && options.grid)
+        if (given(searchOnly) && options.sprites.grid)
             throw UsageError(std::string(searchOnly) + " has nothing to do with --grid WxH: the cells are the regions");
     for (const char* searchOnly : {"--grid", "--merge", "--speck", "--order", "--isolate"})
         if (given(searchOnly) && options.regionsFrom)
@@ -220,13 +220,13 @@ void checkTogether(Options& options, const CLI::App& app)
             throw UsageError("--regions-from: " + *options.regionsFrom + ": " + e.what());
         }
     }
-    if (given("--order") && options.gridded())
+    if (given("--order") && options.sprites.gridded())
         throw UsageError("--order has nothing to do with --grid: cells are taken row by row");
-    if (given("--speck") && !options.shaping.merge.merges())
+    if (given("--speck") && !options.sprites.shaping.merge.merges())
         throw UsageError("--speck needs --merge: specks join the merged boxes");
     options.nameGiven = given("--name");
     try {
-        const bool lines = options.shaping.order != RegionOrder::Search || options.gridded();
+        const bool lines = options.sprites.shaping.order != RegionOrder::Search || options.sprites.gridded();
         if (options.animationsByColumns) {
             const std::string pattern = options.animationPattern.empty() ? (*options.animationsByColumns ? "{stem}-{col}" : "{stem}-{row}")
                                                                          : options.animationPattern;
@@ -283,7 +283,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     text("--merge", merge, "N[xM]",
          "Merge boxes closer than N pixels across and M down (M = N when omitted) until none are; 1 joins touching boxes",
          "Regions");
-    addNumber(app, "--speck", options.shaping.speck, 1, 1 << 30,
+    addNumber(app, "--speck", options.sprites.shaping.speck, 1, 1 << 30,
               "Regions at most N x N pixels are specks: they join the nearest merged box within the merge distance, "
               "but never glue boxes together")
         ->group("Regions");
@@ -298,9 +298,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
          "Grid");
     text("--grid-offset", gridOffset, "X,Y", "Where the first cell's top-left corner is (default 0,0)", "Grid");
     text("--grid-spacing", gridSpacing, "X[,Y]", "Pixels between cells across and down (default 0)", "Grid");
-    app.add_flag("--trim", options.trim, wrapped("A cell's box is the bounding box of its foreground, not the whole cell"))
+    app.add_flag("--trim", options.sprites.trim, wrapped("A cell's box is the bounding box of its foreground, not the whole cell"))
         ->group("Grid");
-    app.add_flag("--keep-empty", options.keepEmpty, wrapped("Cells without foreground are regions too"))->group("Grid");
+    app.add_flag("--keep-empty", options.sprites.keepEmpty, wrapped("Cells without foreground are regions too"))->group("Grid");
 
     addWord(app, "--format", format, {"lines", "json"},
             "Print a line \"minX , minY , maxX , maxY \" per region (default), or a JSON object per picture")
@@ -344,7 +344,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
          "Crops");
     addNumber(app, "--padding", options.crop.padding, 0, 4096, "N more pixels on every side of each crop, filled like the background")
         ->group("Crops");
-    app.add_flag("--isolate", options.isolate,
+    app.add_flag("--isolate", options.sprites.isolate,
                  wrapped("Crops keep only the pixels of their own region; pieces of neighbours reaching into the box become "
                          "background"))
         ->group("Crops");
@@ -376,7 +376,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         options.background = Background::Auto;
     else
         options.colour = parseColor(background);
-    Shaping& shaping = options.shaping;
+    Shaping& shaping = options.sprites.shaping;
     if (!merge.empty()) {
         const auto [across, down] = parsePair("--merge", merge, "xX", 0, "N or NxM (such as 3 or 4x8)");
         shaping.merge = {across, down};
@@ -385,7 +385,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         std::tie(shaping.minWidth, shaping.minHeight) = parsePair("--min-size", minSize, "xX", 0, "W or WxH (such as 8 or 16x8)");
     shaping.order = order == "rows" ? RegionOrder::Rows : order == "columns" ? RegionOrder::Columns : RegionOrder::Search;
     if (grid == "auto") {
-        options.guessGrid = true;
+        options.sprites.guessGrid = true;
     } else if (!grid.empty()) {
         GridSpec spec;
         std::tie(spec.cellWidth, spec.cellHeight) = parsePair("--grid", grid, "xX", 1, "WxH (such as 64x64) or auto");
@@ -396,7 +396,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         }
         if (!gridSpacing.empty())
             std::tie(spec.spacingX, spec.spacingY) = parsePair("--grid-spacing", gridSpacing, ",", 0, "X or X,Y (such as 2 or 2,4)");
-        options.grid = spec;
+        options.sprites.grid = spec;
     }
     options.format = format == "json" ? Format::Json : Format::Lines;
     options.atlasLayout = atlasFormat == "array"      ? AtlasLayout::Array

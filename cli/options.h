@@ -9,8 +9,7 @@
 #include "present/pack.h"
 #include "present/crops.h"
 #include "present/name_pattern.h"
-#include "search/grid_cells.h"
-#include "search/region_shaping.h"
+#include "search/sprite_search.h"
 
 #include <filesystem>
 #include <optional>
@@ -31,14 +30,9 @@ struct Options {
     ColorValue colour = kWhite;
     int tolerance = 0;
 
-    Shaping shaping;
-    std::optional<GridSpec> grid; // cells of a grid as the regions, instead of the search
-    bool guessGrid = false;       // the grid the search's regions repeat with
+    SpriteSettings sprites; // how the regions are cut
     std::optional<std::string> regionsFrom; // an atlas whose frames are the regions
     std::vector<NamedBox> atlasFrames;       // read from it
-    bool trim = false;            // a cell's box is the bounding box of its foreground
-    bool keepEmpty = false;       // cells without foreground are regions too
-    bool isolate = false;         // crops keep only the pixels their region took
 
     Format format = Format::Lines;
     std::optional<std::string> framed;
@@ -62,7 +56,6 @@ struct Options {
 
     bool several() const { return files.size() > 1; }
     bool atlased() const { return atlas || atlasDir; }
-    bool gridded() const { return grid || guessGrid; }
 };
 
 // A command line that cannot be followed; the message says which word and why.

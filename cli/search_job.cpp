@@ -7,9 +7,8 @@
 #include "present/report.h"
 #include "resources/sample_picture.h"
 #include "search/auto_background.h"
-#include "search/grid_guess.h"
 #include "search/icon_search.h"
-#include "search/region_owners.h"
+#include "search/sprite_search.h"
 
 #include <filesystem>
 #include <memory>
@@ -73,23 +72,11 @@ struct Regions {
     std::optional<RegionOwners> owners; // with --isolate after a search: crop i keeps label i + 1
 };
 
-// A picture's problem that the options, not the file, cause: status 2.
-class PictureUsageError : public Error {
-public:
-    using Error::Error;
-};
-
-std::string gridText(const GridSpec& grid)
-{
-    return "--grid " + std::to_string(grid.cellWidth) + "x" + std::to_string(grid.cellHeight) + " at " + std::to_string(grid.x) +
-           "," + std::to_string(grid.y);
-}
-
 Regions regionsOf(const Options& options, ForegroundMask& mask)
 {
     Regions regions;
-    const int width = mask.width(), height = mask.height();
     if (options.regionsFrom) {
+        const int width = mask.width(), height = mask.height();
         for (const NamedBox& frame : options.atlasFrames) {
             if (frame.box.maxX >= width || frame.box.maxY >= height)
                 throw Error("frame '" + frame.name + "' of " + *options.regionsFrom + " leaves the picture (" + std::to_string(width) +
@@ -99,44 +86,11 @@ Regions regionsOf(const Options& options, ForegroundMask& mask)
         }
         return regions;
     }
-    std::optional<GridSpec> grid = options.grid;
-    if (!grid) {
-        const bool owned = options.isolate && !options.guessGrid;
-        // The search empties the mask; a guessed grid's cells are looked for in a copy.
-        std::optional<ForegroundMask> cells;
-        if (options.guessGrid)
-            cells = mask.copy();
-        if (owned)
-            regions.owners.emplace(width, height);
-        const std::vector<RegionBox> found = owned ? extractOwnedRegions(mask, *regions.owners) : extractRegions(mask);
-        ShapedRegions shaped = shapeRegions(found, options.shaping);
-        if (!options.guessGrid) {
-            if (owned)
-                regions.owners->relabel(shaped.labelOf);
-            regions.placed = std::move(shaped.regions);
-            return regions;
-        }
-        grid = guessGrid(boxesOf(shaped.regions), width, height);
-        if (!grid)
-            throw Error("no uniform grid explains the regions");
-        mask = std::move(*cells);
-    }
-    regions.grid = layOutGrid(*grid, width, height);
-    if (regions.grid->columns == 0 || regions.grid->rows == 0)
-        throw PictureUsageError(gridText(*grid) + " leaves no whole cell in the picture (" + std::to_string(width) + " x " +
-                                std::to_string(height) + ")");
-    regions.placed = gridRegions(mask, *regions.grid, options.trim, options.keepEmpty);
-    std::erase_if(regions.placed, [&](const PlacedRegion& region) {
-        return region.box.width() < options.shaping.minWidth || region.box.height() < options.shaping.minHeight;
-    });
+    Sprites sprites = findSprites(mask, options.sprites);
+    regions.placed = std::move(sprites.placed);
+    regions.grid = sprites.grid;
+    regions.owners = std::move(sprites.owners);
     return regions;
-}
-
-std::string imagePathFrom(const fs::path& atlas, const std::string& file)
-{
-    const fs::path image = fs::absolute(file).lexically_normal();
-    const fs::path relative = image.lexically_relative(fs::absolute(atlas).parent_path().lexically_normal());
-    return (relative.empty() ? image : relative).generic_string();
 }
 
 // Writes the files the options ask for; throws IoError naming the path that failed.
@@ -176,13 +130,13 @@ void writeOutputs(const Options& options, const std::optional<std::string>& file
                                                                 : out.parent_path() / (out.stem().string() + "-" + std::to_string(page + 1) + ".png");
                 if (!options.inputs.empty())
                     checkOutputPath(options, "--pack", image);
-                atlas.pages.push_back({imagePathFrom(path, image.string()), packed.pages[page].width(), packed.pages[page].height()});
+                atlas.pages.push_back({atlasImagePath(path, image.string()), packed.pages[page].width(), packed.pages[page].height()});
                 batch.addFile(image, [&](ByteWriter& bytes) { encodePicture(packed.pages[page], FileFormat::Png, bytes); });
             }
             atlas.frames = std::move(packed.frames);
         } else {
-            atlas.pages.push_back({imagePathFrom(path, *file), picture.mask.width(), picture.mask.height()});
-            const bool trimmedCells = found.grid && options.trim;
+            atlas.pages.push_back({atlasImagePath(path, *file), picture.mask.width(), picture.mask.height()});
+            const bool trimmedCells = found.grid && options.sprites.trim;
             atlas.frames = framesOf(regions, names, options.crop, trimmedCells ? &*found.grid : nullptr);
         }
         atlas.anchor = options.anchor;
@@ -223,8 +177,8 @@ std::string printable(const std::string& name)
 // Whether the regions go nowhere but to the lines or JSON, in the order found.
 bool printedOnly(const Options& options)
 {
-    const Shaping& shaping = options.shaping;
-    return !options.gridded() && !options.regionsFrom && !shaping.merge.merges() && shaping.minWidth <= 1 && shaping.minHeight <= 1 &&
+    const Shaping& shaping = options.sprites.shaping;
+    return !options.sprites.gridded() && !options.regionsFrom && !shaping.merge.merges() && shaping.minWidth <= 1 && shaping.minHeight <= 1 &&
            shaping.order == RegionOrder::Search && !options.framed && !options.cropDir && !options.atlas && !options.atlasDir;
 }
 
@@ -293,7 +247,7 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
     Regions found;
     try {
         found = regionsOf(options, picture.mask);
-    } catch (const PictureUsageError& e) {
+    } catch (const GridMisfit& e) {
         return fail(shown, e.what(), 2);
     } catch (const Error& e) {
         return fail(shown, e.what(), 1);

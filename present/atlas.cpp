@@ -100,4 +100,11 @@ std::string_view atlasExtension(AtlasLayout layout)
     }
 }
 
+std::string atlasImagePath(const std::filesystem::path& atlas, const std::filesystem::path& image)
+{
+    const std::filesystem::path absolute = std::filesystem::absolute(image).lexically_normal();
+    const std::filesystem::path relative = absolute.lexically_relative(std::filesystem::absolute(atlas).parent_path().lexically_normal());
+    return (relative.empty() ? absolute : relative).generic_string();
+}
+
 } // namespace iconfinder

@@ -85,6 +85,9 @@ std::string atlasText(const Atlas& atlas, AtlasLayout layout);
 std::vector<std::pair<std::filesystem::path, std::string>> atlasFiles(const Atlas& atlas, AtlasLayout layout,
                                                                       const std::filesystem::path& path);
 
+// How an atlas at `atlas` names the picture `image`: relative to the atlas's folder.
+std::string atlasImagePath(const std::filesystem::path& atlas, const std::filesystem::path& image);
+
 // The usual file extension of a layout: "json", "xml", "atlas" or "css".
 std::string_view atlasExtension(AtlasLayout layout);
 

@@ -21,9 +21,7 @@ Canvas framingCanvas(PixelImage& displayed)
 
 void drawFrames(PixelImage& displayed, std::span<const RegionBox> boxes)
 {
-    Canvas canvas = framingCanvas(displayed);
-    for (const RegionBox& box : boxes)
-        canvas.rectangle(frameRect(box));
+    frameEach(displayed, nullptr, boxes.size(), [&](std::size_t i) { return frameRect(boxes[i]); });
 }
 
 IconSearch findIcons(PixelImage& displayed, ColorValue BackColor, FrameMemory* frames)
@@ -38,23 +36,39 @@ IconSearch findIcons(PixelImage& displayed, const BackgroundRule& rule, FrameMem
     found.boxes = extractRegions(WorkBitmap);
     found.ResultLines = resultLines(found.boxes);
     StringList Fields;
+    frameEach(displayed, frames, found.ResultLines.count(),
+              [&](std::size_t i) { return frameRect(parseResultLine(found.ResultLines[i], Fields)); });
+    return found;
+}
+
+IconSearch findIcons(PixelImage& displayed, const BackgroundRule& rule, const SpriteSettings& settings, FrameMemory* frames)
+{
+    ForegroundMask mask = maskOf(displayed, rule);
+    IconSearch found;
+    found.boxes = boxesOf(findSprites(mask, settings).placed);
+    found.ResultLines = resultLines(found.boxes);
+    frameEach(displayed, frames, found.boxes.size(), [&](std::size_t i) { return frameRect(found.boxes[i]); });
+    return found;
+}
+
+void frameEach(PixelImage& displayed, FrameMemory* frames, std::size_t count, const std::function<Rect(std::size_t)>& frameOf)
+{
     Canvas canvas = framingCanvas(displayed);
     const std::size_t framedBefore = frames ? frames->frames().size() : 0;
     try {
-        for (std::size_t i = 0; i < found.ResultLines.count(); ++i) {
-            const Rect frame = frameRect(parseResultLine(found.ResultLines[i], Fields));
+        for (std::size_t i = 0; i < count; ++i) {
+            const Rect frame = frameOf(i);
             if (frames)
                 frames->draw(displayed, frame, kRed);
             else
                 canvas.rectangle(frame);
         }
     } catch (const std::bad_alloc&) {
-        // A search that cannot finish leaves the picture framed as before it.
+        // Framing that cannot finish leaves the picture framed as before it.
         if (frames)
             frames->undrawFrom(displayed, framedBefore);
         throw;
     }
-    return found;
 }
 
 } // namespace iconfinder

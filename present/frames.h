@@ -5,7 +5,10 @@
 #include "image/pixel_image.h"
 #include "search/background_rule.h"
 #include "search/region_box.h"
+#include "search/sprite_search.h"
 #include "search/string_list.h"
+
+#include <functional>
 
 #include <span>
 #include <vector>
@@ -31,5 +34,13 @@ IconSearch findIcons(PixelImage& displayed, ColorValue BackColor, FrameMemory* f
 
 // The same search under any background rule: transparency, or one chosen from the picture.
 IconSearch findIcons(PixelImage& displayed, const BackgroundRule& rule, FrameMemory* frames = nullptr);
+
+// The search under settings, as find-icons cuts the sprites (throws as findSprites does),
+// each box framed on `displayed`.
+IconSearch findIcons(PixelImage& displayed, const BackgroundRule& rule, const SpriteSettings& settings, FrameMemory* frames);
+
+// Frames `count` rectangles, frameOf(0), frameOf(1), ..., on `displayed`: through `frames`,
+// when given. Should memory run out, the frames drawn are taken back.
+void frameEach(PixelImage& displayed, FrameMemory* frames, std::size_t count, const std::function<Rect(std::size_t)>& frameOf);
 
 } // namespace iconfinder

@@ -9,6 +9,7 @@
 #include "tests/support/run_command.h"
 #include "ui/Unit1.h"
 #include "ui/application.h"
+#include "tests/window_fixture.h"
 
 #include <QAbstractItemView>
 #include <QClipboard>
@@ -24,53 +25,10 @@
 using namespace iconfinder;
 namespace fs = std::filesystem;
 using test::slurp;
-
-void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+using test::Window;
+using test::writeBmp;
 
 namespace {
-
-void writeBmp(const PixelImage& picture, const fs::path& path) { writePictureFile(picture, FileFormat::Bmp, path); }
-
-class Window : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        Application::showMessage = [this](const QString& text) { messages.push_back(text); };
-        form = std::make_unique<TForm1>();
-        Form1 = form.get();
-        form->ConfirmDialog = [](const QString&) { return true; }; // a modal question would wait forever
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        dir = fs::temp_directory_path() / ("iconfinder-ui-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override
-    {
-        Form1 = nullptr;
-        fs::remove_all(dir);
-    }
-
-    void press(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    void keys(const QKeySequence& sequence) { QTest::keySequence(form.get(), sequence); }
-    void openFile(const fs::path& path)
-    {
-        form->OpenPictureDialog = [path] { return QString::fromStdString(path.string()); };
-        press(form->Btn_OpenFile);
-    }
-    // QTest::mouseMove does not deliver moves without a button reliably: send the event.
-    void moveOver(QWidget* widget, QPoint at)
-    {
-        QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(widget, &move);
-    }
-    void choose(const char* colour) { form->ColorBox->setCurrentIndex(form->ColorBox->findText(colour)); }
-    QString status() const { return form->StatusLine->text(); }
-
-    std::unique_ptr<TForm1> form;
-    std::vector<QString> messages;
-    fs::path dir;
-};
 
 TEST_F(Window, StartState)
 {
@@ -97,14 +55,15 @@ TEST_F(Window, StartState)
     const auto nextTabStop = [](QWidget* w) {
         do
             w = w->nextInFocusChain();
-        while (!(w->focusPolicy() & Qt::TabFocus));
+        while (!(w->focusPolicy() & Qt::TabFocus) || w->focusProxy());
         return w;
     };
-    // Tab follows the layout, then into the picture.
-    EXPECT_EQ(nextTabStop(form->Btn_OpenFile), form->ColorBox);
-    EXPECT_EQ(nextTabStop(form->ColorBox), form->Btn_FindIcons);
-    EXPECT_EQ(nextTabStop(form->Btn_FindIcons), form->Button1);
-    EXPECT_EQ(nextTabStop(form->Button1), form->Image1);
+    // Tab follows the layout: the form's row, the settings, About, the picture, the list.
+    QList<QWidget*> order = {form->Btn_OpenFile, form->ColorBox, form->Btn_FindIcons};
+    order += form->Settings->tabOrder();
+    order += {form->Button1, form->Image1, form->RegionTable};
+    for (int i = 0; i + 1 < order.size(); ++i)
+        EXPECT_EQ(nextTabStop(order[i]), order[i + 1]) << "after " << order[i]->objectName().toStdString();
     // What screen readers say of the controls.
     EXPECT_EQ(form->Label2->buddy(), form->ColorBox);
     EXPECT_EQ(form->Image1->accessibleName(), "그림");
@@ -123,8 +82,9 @@ TEST_F(Window, StartState)
         const QList<QWidget*> row = {form->Btn_OpenFile, form->Btn_FindIcons, form->Label2, form->ColorBox, form->Button1};
         for (int i = 0; i < row.size(); ++i) {
             EXPECT_TRUE(form->Panel1->rect().contains(row[i]->geometry())) << row[i]->objectName().toStdString() << " at " << size.width();
-            if (i > 0)
+            if (i > 0) {
                 EXPECT_GT(row[i]->x(), row[i - 1]->x() + row[i - 1]->width()) << "in order, apart";
+            }
         }
         EXPECT_EQ(form->Button1->x() + form->Button1->width(), size.width() - 14) << "About at the right end";
         EXPECT_TRUE(form->Panel1->rect().contains(form->Label1->geometry()));

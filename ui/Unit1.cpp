@@ -5,6 +5,7 @@
 #include "image/color_table.h"
 #include "present/crops.h"
 #include "present/name_pattern.h"
+#include "present/report.h"
 #include "resources/sample_picture.h"
 #include "search/auto_background.h"
 #include "ui/application.h"
@@ -20,6 +21,8 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -28,6 +31,8 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSplitter>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -110,6 +115,37 @@ bool confirmReplacing(const QString& question)
 
 QColor chooseColour() { return QColorDialog::getColor(Qt::white, Form1); }
 
+// The layouts find-icons writes, as the atlas dialog offers them.
+struct AtlasFilter {
+    const char* filter;
+    AtlasLayout layout;
+};
+constexpr AtlasFilter kAtlasFilters[] = {
+    {"JSON Hash (*.json)", AtlasLayout::Hash},         {"JSON Array (*.json)", AtlasLayout::Array},
+    {"Aseprite JSON (*.json)", AtlasLayout::Aseprite}, {"Starling XML (*.xml)", AtlasLayout::Starling},
+    {"libGDX (*.atlas)", AtlasLayout::Libgdx},         {"CSS (*.css)", AtlasLayout::Css},
+};
+
+std::optional<TForm1::AtlasChoice> chooseAtlas()
+{
+    QFileDialog dialog(Form1, QString(), QDir(Form1->lastFolder()).filePath(Form1->suggestedAtlasName()));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    QStringList filters;
+    for (const AtlasFilter& entry : kAtlasFilters)
+        filters << entry.filter;
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix("json");
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        for (const AtlasFilter& entry : kAtlasFilters)
+            if (filter == entry.filter)
+                dialog.setDefaultSuffix(QString::fromLatin1(atlasExtension(entry.layout)));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const auto chosen = filters.indexOf(dialog.selectedNameFilter());
+    return TForm1::AtlasChoice{dialog.selectedFiles().first(), kAtlasFilters[chosen < 0 ? 0 : chosen].layout};
+}
+
 std::string pathOf(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
 // The error as the window shows it: the path it concerns in front.
@@ -119,7 +155,7 @@ Error errorAt(const QString& path, const Error& e) { return Error(QDir::toNative
 
 TForm1::TForm1(QWidget* owner)
     : QWidget(owner), OpenPictureDialog(chooseBitmap), SavePictureDialog(choosePictureToSave), IconFolderDialog(chooseIconFolder),
-      ColorDialog(chooseColour), ConfirmDialog(confirmReplacing), picture_(samplePicture())
+      ColorDialog(chooseColour), ConfirmDialog(confirmReplacing), AtlasDialog(chooseAtlas), picture_(samplePicture())
 {
     setupUi(this);
     move(437, 199); // the form's position; uic applies only its size to a top-level window
@@ -138,6 +174,12 @@ TForm1::TForm1(QWidget* owner)
     chosenColour_ = ColorBox->currentIndex();
     fitColourList();
     connect(ColorBox, &QComboBox::activated, this, &TForm1::colourBoxActivated);
+
+    // Under the buttons the search's settings; beside the picture the list of the regions.
+    Settings = new SearchSettings(this);
+    Settings->setObjectName("Settings");
+    FormLayout->insertWidget(1, Settings);
+    buildRegionPanel();
 
     StatusLine = new QLabel(this);
     StatusLine->setObjectName("StatusLine");
@@ -158,15 +200,22 @@ TForm1::TForm1(QWidget* owner)
     // Enter presses the focused button, as Space does.
     for (QPushButton* button : {Btn_OpenFile, Btn_FindIcons, Button1})
         button->setAutoDefault(true);
+    // Tab: the form's buttons and the colour box, the settings, About, the picture, the list.
+    QWidget* before = Btn_FindIcons;
+    for (QWidget* next : Settings->tabOrder() + QList<QWidget*>{Button1, Image1, RegionTable}) {
+        setTabOrder(before, next);
+        before = next;
+    }
     setAcceptDrops(true);
     buildActions();
     connect(Image1, &PictureView::pixelPicked, this, &TForm1::pickColourAt);
+    connect(Image1, &PictureView::pixelClicked, this, &TForm1::selectAt);
     connect(Image1, &PictureView::zoomWheel, this, [this](int steps, QPoint at) { zoomAround(steppedZoom(steps), at); });
     connect(Image1, &PictureView::contextMenuWanted, this, [this](int x, int y, QPoint global) {
         menuPixel_ = {x, y};
         PickColourAction->setEnabled(x >= 0 && y >= 0 && x < picture_.width() && y < picture_.height());
         QMenu menu(this);
-        menu.addActions({PickColourAction, SavePictureAction, SaveIconsAction, CopyLinesAction, ClearFramesAction});
+        menu.addActions({PickColourAction, SavePictureAction, SaveIconsAction, SaveAtlasAction, CopyLinesAction, ClearFramesAction});
         menu.exec(global);
     });
     Image1->setFrames(&frames_.frames());
@@ -197,6 +246,56 @@ void TForm1::arrangePanel()
     }
 }
 
+void TForm1::buildRegionPanel()
+{
+    auto* panel = new QWidget;
+    panel->setObjectName("RegionPanel");
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(4, 4, 4, 0);
+    column->setSpacing(2);
+    auto* title = new QLabel("영역 목록");
+    RegionTable = new QTableView;
+    RegionTable->setObjectName("RegionTable");
+    title->setBuddy(RegionTable);
+    regionModel_ = new RegionTableModel(regions_, this);
+    regionModel_->rename = [this](int row, const QString& name) { return renameRow(row, name); };
+    RegionTable->setModel(regionModel_);
+    RegionTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    RegionTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    RegionTable->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked);
+    RegionTable->setTabKeyNavigation(false);
+    RegionTable->setWordWrap(false);
+    RegionTable->setToolTip("Delete: 지우기, Ctrl+G: 합치기, F2: 이름 바꾸기, Ctrl+Z / Ctrl+Y: 되돌리기 / 다시 실행");
+    // Rows of one fixed height, so that a list of hundreds of thousands scrolls at once.
+    QHeaderView* rows = RegionTable->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(RegionTable->fontMetrics().height() + 4);
+    QHeaderView* columns = RegionTable->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setHighlightSections(false);
+    const int digits = RegionTable->fontMetrics().horizontalAdvance("00000") + 6;
+    columns->resizeSection(0, RegionTable->fontMetrics().horizontalAdvance("icon-0000") + 12);
+    for (int i = 1; i < 5; ++i)
+        columns->resizeSection(i, digits);
+    columns->setStretchLastSection(true);
+    connect(RegionTable->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TForm1::selectionChanged);
+    column->addWidget(title);
+    column->addWidget(RegionTable);
+
+    auto* split = new QSplitter(Qt::Horizontal);
+    split->setObjectName("PictureSplit");
+    FormLayout->replaceWidget(ImageScroll, split);
+    split->addWidget(ImageScroll);
+    split->addWidget(panel);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 0);
+    split->setChildrenCollapsible(false);
+    ImageScroll->setMinimumWidth(120);
+    panel->setMinimumWidth(160);
+    split->setSizes({width() - 260, 260});
+}
+
 void TForm1::buildActions()
 {
     const auto action = [this](const QString& text, const QKeySequence& keys, void (TForm1::*slot)()) {
@@ -213,6 +312,16 @@ void TForm1::buildActions()
     SaveIconsAction = action("아이콘 파일로 저장...", QKeySequence("Ctrl+Shift+S"), &TForm1::saveIconFiles);
     CopyLinesAction = action("좌표 복사", QKeySequence("Ctrl+C"), &TForm1::copyResultLines);
     ClearFramesAction = action("틀 지우기", QKeySequence(Qt::Key_Escape), &TForm1::clearFrames);
+    SaveAtlasAction = action("아틀라스 저장...", QKeySequence("Ctrl+E"), &TForm1::saveAtlas);
+    DeleteRegionsAction = action("지우기", QKeySequence(QKeySequence::Delete), &TForm1::deleteRegions);
+    MergeRegionsAction = action("합치기", QKeySequence("Ctrl+G"), &TForm1::mergeRegions);
+    RenameRegionAction = action("이름 바꾸기", QKeySequence(Qt::Key_F2), &TForm1::renameRegion);
+    UndoAction = action("되돌리기", QKeySequence(QKeySequence::Undo), &TForm1::undoEdit);
+    RedoAction = action("다시 실행", QKeySequence("Ctrl+Y"), &TForm1::redoEdit);
+    RedoAction->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
+    RegionTable->setContextMenuPolicy(Qt::ActionsContextMenu);
+    RegionTable->addActions({DeleteRegionsAction, MergeRegionsAction, RenameRegionAction, UndoAction, RedoAction, CopyLinesAction,
+                             SaveIconsAction, SaveAtlasAction});
 
     const auto shortcut = [this](const QKeySequence& keys, auto slot) {
         connect(new QShortcut(keys, this), &QShortcut::activated, this, slot);
@@ -252,10 +361,17 @@ void TForm1::showStatus()
     if (Image1->zoom() != 100)
         text += QString(" · %1%").arg(Image1->zoom());
     StatusLine->setText(text);
-    const bool found = lastSearch_.ResultLines.count() > 0;
-    SaveIconsAction->setEnabled(found);
-    CopyLinesAction->setEnabled(found);
+    const bool listed = regions_.size() > 0;
+    const bool selected = RegionTable->selectionModel()->hasSelection();
+    SaveIconsAction->setEnabled(listed);
+    SaveAtlasAction->setEnabled(listed);
+    CopyLinesAction->setEnabled(listed);
     ClearFramesAction->setEnabled(!frames_.empty());
+    DeleteRegionsAction->setEnabled(selected);
+    MergeRegionsAction->setEnabled(selected);
+    RenameRegionAction->setEnabled(selected);
+    UndoAction->setEnabled(regions_.canUndo());
+    RedoAction->setEnabled(regions_.canRedo());
 }
 
 void TForm1::Btn_FindIconsClick()
@@ -271,19 +387,45 @@ void TForm1::Btn_FindIconsClick()
         const BusyCursor busy;
         QElapsedTimer timer;
         timer.start();
-        if (chosen.typeId() == qMetaTypeId<ColorValue>()) {
+        const bool colour = chosen.typeId() == qMetaTypeId<ColorValue>();
+        const auto tolerance = static_cast<std::uint8_t>(Settings->tolerance());
+        // The rule is decided on the picture without this search's frames.
+        const BackgroundRule rule = colour        ? BackgroundRule::colour(resolve(chosen.value<ColorValue>()), tolerance)
+                                    : transparent ? BackgroundRule::transparent(tolerance)
+                                                  : autoBackground(borderOf(picture_), tolerance);
+        const std::size_t framedBefore = frames_.frames().size();
+        // At the settings' defaults, the form's own search; otherwise the sprites find-icons cuts.
+        // Either leaves the picture as it was when it fails.
+        IconSearch found;
+        if (!Settings->atDefaults())
+            found = findIcons(picture_, rule, Settings->sprites(), &frames_);
+        else if (colour)
+            found = findIcons(picture_, chosen.value<ColorValue>(), &frames_);
+        else
+            found = findIcons(picture_, rule, &frames_);
+        if (colour)
             BackColor = chosen.value<ColorValue>();
-            lastSearch_ = findIcons(picture_, BackColor, &frames_);
-            lastRule_ = BackgroundRule::colour(resolve(BackColor));
-        } else {
-            // The rule is decided on the picture without this search's frames.
-            lastRule_ = transparent ? BackgroundRule::transparent(0) : autoBackground(borderOf(picture_), 0);
-            lastSearch_ = findIcons(picture_, lastRule_, &frames_);
-        }
-        searchText_ = QString("영역 %1개 찾음 (%2 ms)").arg(lastSearch_.ResultLines.count()).arg(timer.nsecsElapsed() / 1e6, 0, 'f', 1);
+        lastRule_ = rule;
+        listFramesFrom_ = framedBefore;
+        listRegions(found);
+        searchText_ = QString("영역 %1개 찾음 (%2 ms)").arg(found.boxes.size()).arg(timer.nsecsElapsed() / 1e6, 0, 'f', 1);
         showStatus();
         Image1->update();
     });
+}
+
+void TForm1::listRegions(const IconSearch& found)
+{
+    // Named as find-icons names crops and frames.
+    const std::vector<std::string> names =
+        namesFor(NamePattern::parse(kDefaultNamePattern, false), orderRegions(found.boxes, RegionOrder::Search), pictureStem_.toStdString());
+    std::vector<ListedRegion> listed;
+    listed.reserve(found.boxes.size());
+    for (std::size_t i = 0; i < found.boxes.size(); ++i)
+        listed.push_back({names[i], found.boxes[i]});
+    regions_.reset(std::move(listed));
+    regionModel_->refresh();
+    Image1->setHighlights({});
 }
 
 void TForm1::Btn_OpenFileClick()
@@ -311,8 +453,12 @@ void TForm1::loadFile(const QString& path)
         pictureFormat_ = format;
         pictureStem_ = QFileInfo(path).completeBaseName();
         lastFolder_ = QFileInfo(path).absolutePath();
+        pictureFile_ = QFileInfo(path).absoluteFilePath();
         frames_.forget();
-        lastSearch_ = {};
+        listFramesFrom_ = 0;
+        regions_.reset({});
+        regionModel_->refresh();
+        Image1->setHighlights({});
         pictureText_ = QFileInfo(path).fileName() + " " + sizeText(picture_);
         showPicture();
     });
@@ -394,6 +540,24 @@ void TForm1::saveFramedPicture()
     showStatus();
 }
 
+std::vector<PlacedRegion> TForm1::listedRegions() const
+{
+    std::vector<PlacedRegion> placed;
+    placed.reserve(regions_.size());
+    for (const ListedRegion& region : regions_.regions())
+        placed.push_back({region.box, 0, 0, placed.size()});
+    return placed;
+}
+
+std::vector<std::string> TForm1::listedNames() const
+{
+    std::vector<std::string> names;
+    names.reserve(regions_.size());
+    for (const ListedRegion& region : regions_.regions())
+        names.push_back(region.name);
+    return names;
+}
+
 void TForm1::saveIconFiles()
 {
     const QString folder = IconFolderDialog();
@@ -402,8 +566,8 @@ void TForm1::saveIconFiles()
     const BusyCursor busy;
     // As find-icons --crop writes them: the picture's own pixels, without the frames, which
     // are taken back for the while.
-    const std::vector<PlacedRegion> regions = orderRegions(lastSearch_.boxes, RegionOrder::Search);
-    const std::vector<std::string> names = namesFor(NamePattern::parse(kDefaultNamePattern, false), regions, "");
+    const std::vector<RegionBox> boxes = boxesOf(listedRegions());
+    const std::vector<std::string> names = listedNames();
     CropStyle style;
     style.format = cropFormatFor(std::nullopt, false, pictureFormat_);
     // Files of these names already there are replaced only when the user says so, once.
@@ -416,7 +580,7 @@ void TForm1::saveIconFiles()
     frames_.takeBack(picture_);
     try {
         OutputBatch batch;
-        writeCrops(batch, picture_, lastSearch_.boxes, names, pathOf(folder), lastRule_, style);
+        writeCrops(batch, picture_, boxes, names, pathOf(folder), lastRule_, style);
         batch.commit();
     } catch (const IoError& e) {
         frames_.redraw(picture_);
@@ -428,14 +592,42 @@ void TForm1::saveIconFiles()
     showStatus();
 }
 
+QString TForm1::suggestedAtlasName() const { return pictureStem_ + ".json"; }
+
+void TForm1::saveAtlas()
+{
+    // An atlas names the picture it cuts: the built-in sample has no file to name.
+    if (pictureFile_.isEmpty())
+        throw Error("아틀라스는 그림 파일을 가리킵니다: 먼저 그림 파일을 여세요");
+    const std::optional<AtlasChoice> choice = AtlasDialog();
+    if (!choice)
+        return;
+    const std::string path = pathOf(choice->path);
+    const auto target = identityOf(path);
+    if (target && target == identityOf(pathOf(pictureFile_)))
+        throw errorAt(choice->path, Error("is the picture itself"));
+    Atlas atlas;
+    atlas.pages.push_back({atlasImagePath(path, pathOf(pictureFile_)), picture_.width(), picture_.height()});
+    atlas.frames = framesOf(listedRegions(), listedNames(), CropStyle{}, nullptr);
+    try {
+        OutputBatch batch;
+        for (const auto& [file, text] : atlasFiles(atlas, choice->layout, path))
+            batch.addFile(file, [&text](ByteWriter& out) { out.write(text); });
+        batch.commit();
+    } catch (const Error& e) {
+        throw errorAt(choice->path, e);
+    }
+    lastFolder_ = QFileInfo(choice->path).absolutePath();
+    savedText_ = "저장함: " + QDir::toNativeSeparators(choice->path);
+    showStatus();
+}
+
 void TForm1::copyResultLines()
 {
-    QString text;
-    for (std::size_t i = 0; i < lastSearch_.ResultLines.count(); ++i) {
-        const std::string_view line = lastSearch_.ResultLines[i];
-        text += QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())) + "\n";
-    }
-    QGuiApplication::clipboard()->setText(text);
+    std::string text;
+    for (const ListedRegion& region : regions_.regions())
+        appendLine(text, region.box, "");
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
 void TForm1::clearFrames()
@@ -443,9 +635,158 @@ void TForm1::clearFrames()
     savedText_.clear();
     frames_.takeBack(picture_);
     frames_.forget();
+    listFramesFrom_ = 0;
+    regions_.reset({});
+    regionModel_->refresh();
+    Image1->setHighlights({});
     searchText_.clear();
     showStatus();
     Image1->update();
+}
+
+std::vector<std::size_t> TForm1::selectedRows() const
+{
+    std::vector<std::size_t> rows;
+    for (const QItemSelectionRange& range : RegionTable->selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(static_cast<std::size_t>(row));
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void TForm1::selectRows(const std::vector<std::size_t>& rows)
+{
+    QItemSelection selection;
+    for (std::size_t i = 0; i < rows.size();) {
+        // Runs of rows as one range each.
+        std::size_t last = i;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1)
+            ++last;
+        selection.select(regionModel_->index(static_cast<int>(rows[i]), 0), regionModel_->index(static_cast<int>(rows[last]), 4));
+        i = last + 1;
+    }
+    RegionTable->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!rows.empty()) {
+        const QModelIndex first = regionModel_->index(static_cast<int>(rows.front()), 0);
+        RegionTable->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        RegionTable->scrollTo(first);
+    }
+}
+
+void TForm1::selectionChanged()
+{
+    const std::vector<std::size_t> rows = selectedRows();
+    std::vector<Rect> marked;
+    marked.reserve(rows.size());
+    for (const std::size_t row : rows)
+        marked.push_back(frameRect(regions_.regions()[row].box));
+    if (!marked.empty() && !selectingFromPicture_) {
+        // The first selected frame into view, whole when it fits.
+        const Rect& first = marked.front();
+        const QPointF topLeft = Image1->placeOf(QPointF(first.left, first.top)) + QPointF(Image1->pos());
+        const QPointF bottomRight = Image1->placeOf(QPointF(first.right, first.bottom)) + QPointF(Image1->pos());
+        const QPointF middle = (topLeft + bottomRight) / 2;
+        ImageScroll->ensureVisible(static_cast<int>(middle.x()), static_cast<int>(middle.y()),
+                                   static_cast<int>((bottomRight.x() - topLeft.x()) / 2) + 8,
+                                   static_cast<int>((bottomRight.y() - topLeft.y()) / 2) + 8);
+    }
+    Image1->setHighlights(std::move(marked));
+    showStatus();
+}
+
+void TForm1::selectAt(int x, int y)
+{
+    // The smallest box under the pointer; the first listed of equal ones.
+    std::optional<std::size_t> smallest;
+    long long smallestArea = 0;
+    const std::vector<ListedRegion>& listed = regions_.regions();
+    for (std::size_t row = 0; row < listed.size(); ++row) {
+        const RegionBox& box = listed[row].box;
+        if (x < box.minX || x > box.maxX || y < box.minY || y > box.maxY)
+            continue;
+        const long long area = static_cast<long long>(box.width()) * box.height();
+        if (!smallest || area < smallestArea) {
+            smallest = row;
+            smallestArea = area;
+        }
+    }
+    selectingFromPicture_ = true;
+    selectRows(smallest ? std::vector<std::size_t>{*smallest} : std::vector<std::size_t>{});
+    selectingFromPicture_ = false;
+}
+
+void TForm1::redrawListFrames()
+{
+    // The list's frames are the last drawn: taken back and drawn again as the list stands,
+    // over the frames of earlier searches.
+    frames_.undrawFrom(picture_, listFramesFrom_);
+    const std::vector<ListedRegion>& listed = regions_.regions();
+    frameEach(picture_, &frames_, listed.size(), [&](std::size_t i) { return frameRect(listed[i].box); });
+}
+
+void TForm1::showEdit(const std::vector<std::size_t>& rows)
+{
+    savedText_.clear();
+    regionModel_->refresh();
+    redrawListFrames();
+    selectRows(rows);
+    searchText_ = QString("영역 %1개").arg(regions_.size());
+    showStatus();
+    Image1->update();
+}
+
+void TForm1::deleteRegions()
+{
+    const std::vector<std::size_t> rows = selectedRows();
+    if (rows.empty())
+        return;
+    regions_.remove(rows);
+    // The row after the deleted ones stays chosen, so that Delete can go on down the list.
+    const std::size_t next = rows.front();
+    showEdit(next < regions_.size() ? std::vector<std::size_t>{next} : std::vector<std::size_t>{});
+}
+
+void TForm1::mergeRegions()
+{
+    const std::vector<std::size_t> rows = selectedRows();
+    if (rows.size() >= 2)
+        showEdit(regions_.merge(rows));
+}
+
+void TForm1::renameRegion()
+{
+    const std::vector<std::size_t> rows = selectedRows();
+    if (rows.empty())
+        return;
+    const QModelIndex name = regionModel_->index(static_cast<int>(rows.front()), 0);
+    RegionTable->setFocus();
+    RegionTable->setCurrentIndex(name);
+    RegionTable->edit(name);
+}
+
+bool TForm1::renameRow(int row, const QString& name)
+{
+    bool renamed = false;
+    Application::runHandler([&] {
+        const std::vector<std::size_t> rows = regions_.rename(static_cast<std::size_t>(row), name.toStdString());
+        renamed = true;
+        // Queued: the table is still inside the edit that asked for this.
+        QMetaObject::invokeMethod(this, [this, rows] { showEdit(rows); }, Qt::QueuedConnection);
+    });
+    return renamed;
+}
+
+void TForm1::undoEdit()
+{
+    if (regions_.canUndo())
+        showEdit(regions_.undo());
+}
+
+void TForm1::redoEdit()
+{
+    if (regions_.canRedo())
+        showEdit(regions_.redo());
 }
 
 int TForm1::steppedZoom(int steps) const

@@ -5,20 +5,27 @@
 #include "image/frame_memory.h"
 #include "image/pixel_image.h"
 #include "present/frames.h"
+#include "present/atlas.h"
 #include "search/icon_search.h"
+#include "ui/region_list.h"
+#include "ui/region_table.h"
+#include "ui/search_settings.h"
 #include "ui_Unit1.h"
 
 #include <QAction>
 #include <QColor>
 #include <QLabel>
 #include <QString>
+#include <QTableView>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 // The main window. Its controls come from the form in Unit1.ui, under the names it gives
 // them (Image1, Panel1, Btn_FindIcons, ...); its handlers are bound there by name. Around the
-// form: a status line, zoom, the background taken from the picture, drag and drop, saving and
+// form: the search's settings, the list of the regions found (to correct, with undo), a status
+// line, zoom, the background taken from the picture, drag and drop, saving icons and atlases,
 // copying what was found, and taking the frames back.
 class TForm1 : public QWidget, public Ui::TForm1 {
     Q_OBJECT
@@ -32,11 +39,18 @@ public:
     std::function<QColor()> ColorDialog;
     // Asks before files are replaced; false is a cancel.
     std::function<bool(const QString&)> ConfirmDialog;
+    // Where the atlas goes and in which layout; none is a cancel.
+    struct AtlasChoice {
+        QString path;
+        iconfinder::AtlasLayout layout = iconfinder::AtlasLayout::Hash;
+    };
+    std::function<std::optional<AtlasChoice>()> AtlasDialog;
 
     // Where the file dialogs start: the folder used last.
     QString lastFolder() const { return lastFolder_; }
-    // The name the framed picture's dialog suggests: STEM-frames.png.
+    // The names the save dialogs suggest: STEM-frames.png, STEM.json.
     QString suggestedPictureName() const;
+    QString suggestedAtlasName() const;
 
     // The colour of the last search (under a colour of the box).
     iconfinder::ColorValue BackColor = iconfinder::kWhite;
@@ -47,8 +61,21 @@ public:
     QAction* SaveIconsAction = nullptr;
     QAction* CopyLinesAction = nullptr;
     QAction* ClearFramesAction = nullptr;
+    QAction* SaveAtlasAction = nullptr;
+    QAction* DeleteRegionsAction = nullptr;
+    QAction* MergeRegionsAction = nullptr;
+    QAction* RenameRegionAction = nullptr;
+    QAction* UndoAction = nullptr;
+    QAction* RedoAction = nullptr;
+
+    SearchSettings* Settings = nullptr;
+    QTableView* RegionTable = nullptr; // "영역 목록"
 
     const iconfinder::PixelImage& picture() const { return picture_; }
+    const RegionList& regionList() const { return regions_; }
+    // The selected rows of the list, in order.
+    std::vector<std::size_t> selectedRows() const;
+    void selectRows(const std::vector<std::size_t>& rows);
 
 public slots:
     void Btn_FindIconsClick();
@@ -76,8 +103,23 @@ private:
     void pickColourAt(int x, int y);
     void saveFramedPicture();
     void saveIconFiles();
+    void saveAtlas();
     void copyResultLines();
     void clearFrames();
+    void buildRegionPanel();
+    void listRegions(const iconfinder::IconSearch& found);
+    void deleteRegions();
+    void mergeRegions();
+    void renameRegion();
+    bool renameRow(int row, const QString& name);
+    void undoEdit();
+    void redoEdit();
+    void showEdit(const std::vector<std::size_t>& rows);
+    void redrawListFrames();
+    void selectionChanged();
+    void selectAt(int x, int y);
+    std::vector<iconfinder::PlacedRegion> listedRegions() const;
+    std::vector<std::string> listedNames() const;
     void colourBoxActivated(int index);
     void fitColourList();
     int steppedZoom(int steps) const;
@@ -85,7 +127,10 @@ private:
 
     iconfinder::PixelImage picture_;
     iconfinder::FrameMemory frames_;     // what the frames on the picture cover
-    iconfinder::IconSearch lastSearch_;  // since the picture was loaded
+    RegionList regions_;                 // of the last search, as corrected
+    RegionTableModel* regionModel_ = nullptr;
+    std::size_t listFramesFrom_ = 0;     // the first of frames_ that are the list's
+    bool selectingFromPicture_ = false;  // a click on the picture chose the row: no scrolling to it
     iconfinder::BackgroundRule lastRule_ = iconfinder::BackgroundRule::colour({255, 255, 255}); // of that search
     iconfinder::FileFormat pictureFormat_ = iconfinder::FileFormat::Bmp;
     QString pictureText_;                // the status of the picture as loaded
@@ -93,6 +138,7 @@ private:
     QString savedText_;                  // what the last save wrote, until the next action
     QString lastFolder_;
     QString pictureStem_ = QStringLiteral("sample");
+    QString pictureFile_;                // none for the built-in sample
     int chosenColour_ = 0;               // the colour box's entry before "사용자 정의..."
     int firstRuleEntry() const;          // where "투명" stands, after the colours
     QPoint menuPixel_;                   // where the context menu was asked for

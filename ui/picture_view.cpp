@@ -29,6 +29,12 @@ void PictureView::setFrames(const std::vector<iconfinder::Rect>* frames)
     update();
 }
 
+void PictureView::setHighlights(std::vector<iconfinder::Rect> highlights)
+{
+    highlights_ = std::move(highlights);
+    update();
+}
+
 void PictureView::setZoom(int percent)
 {
     zoom_ = percent;
@@ -89,6 +95,16 @@ void PictureView::paintEvent(QPaintEvent* event)
                 painter.drawRect(outline.adjusted(0, 0, -1, -1));
         }
     }
+    // Selected frames: a tint over the box and a two-pixel outline around it, visible on red
+    // and at every zoom.
+    const QColor mark(0, 120, 215);
+    painter.setPen(QPen(mark, 2));
+    painter.setBrush(QColor(mark.red(), mark.green(), mark.blue(), 48));
+    for (const iconfinder::Rect& box : highlights_) {
+        const QRectF outline = QRectF(placeOf(QPointF(box.left, box.top)), placeOf(QPointF(box.right, box.bottom))).adjusted(-1, -1, 1, 1);
+        if (outline.intersects(exposed.adjusted(-2, -2, 2, 2)))
+            painter.drawRect(outline);
+    }
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent* event)
@@ -102,8 +118,11 @@ void PictureView::mouseMoveEvent(QMouseEvent* event)
 void PictureView::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = pixelAt(event->position());
-    if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier) && inPicture(at)) {
-        emit pixelPicked(at.x(), at.y());
+    if (event->button() == Qt::LeftButton && inPicture(at)) {
+        if (event->modifiers() & Qt::ControlModifier)
+            emit pixelPicked(at.x(), at.y());
+        else
+            emit pixelClicked(at.x(), at.y());
         return;
     }
     QWidget::mousePressEvent(event);

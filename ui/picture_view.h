@@ -9,7 +9,7 @@
 
 // Shows a picture at its top-left corner, zoomed in whole steps with sharp square pixels,
 // drawing only the part exposed; takes the picture's size at that zoom. Reports the pointer
-// in picture pixel coordinates, Ctrl+click on a pixel, Ctrl+wheel and the context menu.
+// in picture pixel coordinates, clicks and Ctrl+clicks on a pixel, Ctrl+wheel and the context menu.
 class PictureView : public QWidget {
     Q_OBJECT
 public:
@@ -23,6 +23,8 @@ public:
     // Frames on the picture, drawn over it when zoomed out, where its one-pixel lines could
     // fall between the pixels shown.
     void setFrames(const std::vector<iconfinder::Rect>* frames);
+    // Rectangles marked over the picture (the selected regions' frames), not drawn into it.
+    void setHighlights(std::vector<iconfinder::Rect> highlights);
 
     int zoom() const { return zoom_; }
     void setZoom(int percent);
@@ -33,6 +35,7 @@ public:
 signals:
     void mouseMoved(int x, int y);
     void pixelPicked(int x, int y);
+    void pixelClicked(int x, int y);
     void zoomWheel(int steps, QPoint at);
     void contextMenuWanted(int x, int y, QPoint globalPos);
 
@@ -49,5 +52,6 @@ private:
 
     const iconfinder::PixelImage* picture_ = nullptr;
     const std::vector<iconfinder::Rect>* frames_ = nullptr;
+    std::vector<iconfinder::Rect> highlights_;
     int zoom_ = 100;
 };

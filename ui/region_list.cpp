@@ -1,0 +1,116 @@
+#include "ui/region_list.h"
+
+#include "common/errors.h"
+
+#include <algorithm>
+#include <utility>
+
+void RegionList::reset(std::vector<ListedRegion> regions)
+{
+    regions_ = std::move(regions);
+    done_.clear();
+    undone_.clear();
+}
+
+std::vector<std::size_t> RegionList::apply(const Edit& edit)
+{
+    // One pass out and one pass in, so that deleting thousands of rows of a long list stays
+    // linear.
+    std::vector<bool> leaving(regions_.size(), false);
+    for (const auto& [row, region] : edit.out)
+        leaving[row] = true;
+    std::size_t kept = 0;
+    for (std::size_t row = 0; row < regions_.size(); ++row)
+        if (!leaving[row])
+            regions_[kept++] = std::move(regions_[row]);
+    regions_.resize(kept);
+
+    std::vector<ListedRegion> merged;
+    merged.reserve(regions_.size() + edit.in.size());
+    std::vector<std::size_t> rows;
+    std::size_t from = 0;
+    for (const auto& [row, region] : edit.in) {
+        while (merged.size() < row)
+            merged.push_back(std::move(regions_[from++]));
+        rows.push_back(merged.size());
+        merged.push_back(region);
+    }
+    while (from < regions_.size())
+        merged.push_back(std::move(regions_[from++]));
+    regions_ = std::move(merged);
+    return rows;
+}
+
+std::vector<std::size_t> RegionList::record(Edit edit)
+{
+    std::vector<std::size_t> rows = apply(edit);
+    done_.push_back(std::move(edit));
+    undone_.clear();
+    return rows;
+}
+
+std::vector<std::size_t> RegionList::remove(const std::vector<std::size_t>& rows)
+{
+    Edit edit;
+    for (const std::size_t row : rows)
+        edit.out.emplace_back(row, regions_[row]);
+    return record(std::move(edit));
+}
+
+std::vector<std::size_t> RegionList::merge(const std::vector<std::size_t>& rows)
+{
+    if (rows.size() < 2)
+        return {};
+    Edit edit;
+    ListedRegion common = regions_[rows.front()];
+    for (const std::size_t row : rows) {
+        const iconfinder::RegionBox& box = regions_[row].box;
+        common.box = {std::min(common.box.minX, box.minX), std::min(common.box.minY, box.minY), std::max(common.box.maxX, box.maxX),
+                      std::max(common.box.maxY, box.maxY)};
+        edit.out.emplace_back(row, regions_[row]);
+    }
+    // The rows before the first stay, so it lands where the first was.
+    edit.in.emplace_back(rows.front(), std::move(common));
+    return record(std::move(edit));
+}
+
+std::vector<std::size_t> RegionList::rename(std::size_t row, const std::string& name)
+{
+    if (name.empty())
+        throw iconfinder::InputError("이름이 비어 있습니다");
+    if (name == "." || name == ".." || name.find('/') != std::string::npos ||
+        std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
+        throw iconfinder::InputError("'" + name + "'은(는) 파일 이름이 될 수 없습니다");
+    for (std::size_t other = 0; other < regions_.size(); ++other)
+        if (other != row && regions_[other].name == name)
+            throw iconfinder::InputError("'" + name + "'은(는) 이미 다른 영역의 이름입니다");
+    if (regions_[row].name == name)
+        return {row};
+    ListedRegion renamed = regions_[row];
+    renamed.name = name;
+    return record({{{row, regions_[row]}}, {{row, std::move(renamed)}}});
+}
+
+std::vector<std::size_t> RegionList::undo()
+{
+    if (done_.empty())
+        return {};
+    Edit edit = std::move(done_.back());
+    done_.pop_back();
+    std::swap(edit.out, edit.in);
+    std::vector<std::size_t> rows = apply(edit);
+    undone_.push_back(std::move(edit));
+    return rows;
+}
+
+std::vector<std::size_t> RegionList::redo()
+{
+    if (undone_.empty())
+        return {};
+    Edit edit = std::move(undone_.back());
+    undone_.pop_back();
+    std::swap(edit.out, edit.in);
+    std::vector<std::size_t> rows = apply(edit);
+    done_.push_back(std::move(edit));
+    return rows;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "search/region_box.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// One region as the window lists it.
+struct ListedRegion {
+    std::string name;
+    iconfinder::RegionBox box;
+    friend bool operator==(const ListedRegion&, const ListedRegion&) = default;
+};
+
+// The regions of the last search as the user corrects them: removed, merged into their
+// common box, renamed; every edit can be undone and redone. Plain C++, so that it is tested
+// against a model without a window.
+class RegionList {
+public:
+    // A new list, without history.
+    void reset(std::vector<ListedRegion> regions);
+    const std::vector<ListedRegion>& regions() const { return regions_; }
+    std::size_t size() const { return regions_.size(); }
+
+    // Each edit returns the rows that hold what it put in the list (to select them).
+    // `rows`: sorted, distinct, in the list.
+    std::vector<std::size_t> remove(const std::vector<std::size_t>& rows);
+    // Two rows or more become one region with their common box, in the first one's row and
+    // with its name.
+    std::vector<std::size_t> merge(const std::vector<std::size_t>& rows);
+    // Throws InputError for a name no file could have (empty, '/', control characters, "."
+    // or "..") or one that another region has.
+    std::vector<std::size_t> rename(std::size_t row, const std::string& name);
+
+    bool canUndo() const { return !done_.empty(); }
+    bool canRedo() const { return !undone_.empty(); }
+    // Nothing, when there is nothing to undo or redo.
+    std::vector<std::size_t> undo();
+    std::vector<std::size_t> redo();
+
+private:
+    using Placed = std::vector<std::pair<std::size_t, ListedRegion>>;
+    // What an edit took out (rows before it) and put in (rows after it); undone by swapping.
+    struct Edit {
+        Placed out;
+        Placed in;
+    };
+    std::vector<std::size_t> apply(const Edit& edit);
+    std::vector<std::size_t> record(Edit edit);
+
+    std::vector<ListedRegion> regions_;
+    std::vector<Edit> done_;
+    std::vector<Edit> undone_;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "search/sprite_search.h"
+
+#include <QComboBox>
+#include <QSpinBox>
+#include <QWidget>
+
+// The search's settings, each a find-icons option with its meaning: 허용 오차 (--tolerance),
+// 합치기 거리 (--merge), 최소 크기 (--min-size) and 격자 (--grid: none, auto, or cells of
+// width x height with spacing). At their defaults the search is the form's own.
+class SearchSettings : public QWidget {
+    Q_OBJECT
+public:
+    explicit SearchSettings(QWidget* parent = nullptr);
+
+    QSpinBox* ToleranceBox;
+    QSpinBox* MergeBox;
+    QSpinBox* MinSizeBox;
+    QComboBox* GridBox; // 없음, 자동, 크기 지정
+    QSpinBox* CellWidthBox;
+    QSpinBox* CellHeightBox;
+    QSpinBox* SpacingBox;
+
+    enum GridChoice { NoGrid, AutoGrid, SizedGrid };
+
+    int tolerance() const { return ToleranceBox->value(); }
+    iconfinder::SpriteSettings sprites() const;
+    bool atDefaults() const;
+
+    // The controls in Tab order.
+    QList<QWidget*> tabOrder() const;
+
+private:
+    void enableForGrid();
+};
