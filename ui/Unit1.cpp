@@ -397,9 +397,13 @@ void TForm1::Btn_FindIconsClick()
         // At the settings' defaults, the form's own search; otherwise the sprites find-icons cuts.
         // Either leaves the picture as it was when it fails.
         IconSearch found;
-        if (!Settings->atDefaults())
-            found = findIcons(picture_, rule, Settings->sprites(), &frames_);
-        else if (colour)
+        if (!Settings->atDefaults()) {
+            try {
+                found = findIcons(picture_, rule, Settings->sprites(), &frames_);
+            } catch (const Error& e) {
+                throw errorAt(pictureFile_.isEmpty() ? "샘플 그림" : pictureFile_, e);
+            }
+        } else if (colour)
             found = findIcons(picture_, chosen.value<ColorValue>(), &frames_);
         else
             found = findIcons(picture_, rule, &frames_);

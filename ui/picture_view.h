@@ -25,6 +25,7 @@ public:
     void setFrames(const std::vector<iconfinder::Rect>* frames);
     // Rectangles marked over the picture (the selected regions' frames), not drawn into it.
     void setHighlights(std::vector<iconfinder::Rect> highlights);
+    const std::vector<iconfinder::Rect>& highlights() const { return highlights_; }
 
     int zoom() const { return zoom_; }
     void setZoom(int percent);

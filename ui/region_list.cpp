@@ -20,9 +20,13 @@ std::vector<std::size_t> RegionList::apply(const Edit& edit)
     for (const auto& [row, region] : edit.out)
         leaving[row] = true;
     std::size_t kept = 0;
-    for (std::size_t row = 0; row < regions_.size(); ++row)
-        if (!leaving[row])
-            regions_[kept++] = std::move(regions_[row]);
+    for (std::size_t row = 0; row < regions_.size(); ++row) {
+        if (leaving[row])
+            continue;
+        if (kept != row) // a string moved onto itself would be left empty
+            regions_[kept] = std::move(regions_[row]);
+        ++kept;
+    }
     regions_.resize(kept);
 
     std::vector<ListedRegion> merged;

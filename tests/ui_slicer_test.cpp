@@ -1,0 +1,428 @@
+// The window as a sprite slicer: its settings cut what find-icons cuts, its list's edits and
+// their undo against a model of the list, and icon files and atlases written from the list
+// against find-icons' own.
+#include "formats/picture_file.h"
+#include "present/frames.h"
+#include "resources/sample_picture.h"
+#include "tests/support/pictures.h"
+#include "tests/support/run_command.h"
+#include "tests/window_fixture.h"
+#include "ui/region_list.h"
+
+#include <QAbstractItemModel>
+#include <QClipboard>
+#include <QComboBox>
+#include <QSpinBox>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+void PrintTo(const ListedRegion& region, std::ostream* out)
+{
+    *out << region.name << " (" << region.box.minX << "," << region.box.minY << ")-(" << region.box.maxX << "," << region.box.maxY << ")";
+}
+
+using namespace iconfinder;
+namespace fs = std::filesystem;
+using test::Window;
+
+namespace {
+
+test::CommandResult findIconsCli(const std::vector<std::string>& args) { return test::runCommand(FIND_ICONS, args); }
+
+// What a list becomes, computed plainly: each edit a whole new state.
+class ListModel {
+public:
+    explicit ListModel(std::vector<ListedRegion> start) : states_{std::move(start)} {}
+    const std::vector<ListedRegion>& now() const { return states_[at_]; }
+    void edit(std::vector<ListedRegion> next)
+    {
+        states_.resize(at_ + 1);
+        states_.push_back(std::move(next));
+        ++at_;
+    }
+    void undo() { at_ -= at_ > 0; }
+    void redo() { at_ += at_ + 1 < states_.size(); }
+    bool canUndo() const { return at_ > 0; }
+    bool canRedo() const { return at_ + 1 < states_.size(); }
+
+    static std::vector<ListedRegion> without(const std::vector<ListedRegion>& list, const std::set<std::size_t>& rows)
+    {
+        std::vector<ListedRegion> kept;
+        for (std::size_t i = 0; i < list.size(); ++i)
+            if (!rows.count(i))
+                kept.push_back(list[i]);
+        return kept;
+    }
+    static std::vector<ListedRegion> merged(const std::vector<ListedRegion>& list, const std::set<std::size_t>& rows)
+    {
+        ListedRegion common = list[*rows.begin()];
+        for (const std::size_t row : rows) {
+            const RegionBox& b = list[row].box;
+            common.box.minX = std::min(common.box.minX, b.minX);
+            common.box.minY = std::min(common.box.minY, b.minY);
+            common.box.maxX = std::max(common.box.maxX, b.maxX);
+            common.box.maxY = std::max(common.box.maxY, b.maxY);
+        }
+        std::vector<ListedRegion> result;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (i == *rows.begin())
+                result.push_back(common);
+            else if (!rows.count(i))
+                result.push_back(list[i]);
+        }
+        return result;
+    }
+
+private:
+    std::vector<std::vector<ListedRegion>> states_;
+    std::size_t at_ = 0;
+};
+
+std::set<std::size_t> someRows(pictures::Random& random, std::size_t size, std::size_t atLeast)
+{
+    std::set<std::size_t> rows;
+    const std::size_t wanted = atLeast + static_cast<std::size_t>(random.below(4));
+    while (rows.size() < std::min(wanted, size))
+        rows.insert(static_cast<std::size_t>(random.below(static_cast<int>(size))));
+    return rows;
+}
+
+std::vector<std::size_t> asVector(const std::set<std::size_t>& rows) { return {rows.begin(), rows.end()}; }
+
+std::vector<ListedRegion> numbered(pictures::Random& random, int count)
+{
+    std::vector<ListedRegion> list;
+    for (int i = 0; i < count; ++i) {
+        const int x = random.below(500), y = random.below(500);
+        list.push_back({"r" + std::to_string(i), {x, y, x + random.below(40), y + random.below(40)}});
+    }
+    return list;
+}
+
+TEST(RegionListEdits, EveryEditAndItsUndoAgainstAModel)
+{
+    pictures::Random random(17);
+    for (int round = 0; round < 60; ++round) {
+        RegionList list;
+        list.reset(numbered(random, random.between(1, 40)));
+        ListModel model(list.regions());
+        for (int step = 0; step < 80; ++step) {
+            const std::string where = "round " + std::to_string(round) + ", step " + std::to_string(step);
+            const int what = random.below(6);
+            const std::size_t size = list.size();
+            if (what == 0 && size > 0) {
+                const std::set<std::size_t> rows = someRows(random, size, 1);
+                EXPECT_TRUE(list.remove(asVector(rows)).empty()) << where;
+                model.edit(ListModel::without(model.now(), rows));
+            } else if (what == 1 && size > 1) {
+                const std::set<std::size_t> rows = someRows(random, size, 2);
+                EXPECT_EQ(list.merge(asVector(rows)), std::vector<std::size_t>{*rows.begin()}) << where;
+                model.edit(ListModel::merged(model.now(), rows));
+            } else if (what == 2 && size > 0) {
+                const std::size_t row = static_cast<std::size_t>(random.below(static_cast<int>(size)));
+                const std::string name = random.chance(30) ? list.regions()[random.below(static_cast<int>(size))].name
+                                                           : "n" + std::to_string(random.below(1000000));
+                const bool taken = std::any_of(list.regions().begin(), list.regions().end(),
+                                               [&](const ListedRegion& r) { return r.name == name; });
+                if (taken && list.regions()[row].name != name) {
+                    EXPECT_THROW(list.rename(row, name), InputError) << where;
+                } else {
+                    list.rename(row, name);
+                    if (!taken) {
+                        std::vector<ListedRegion> next = model.now();
+                        next[row].name = name;
+                        model.edit(std::move(next));
+                    }
+                }
+            } else if (what == 3) {
+                ASSERT_EQ(list.canUndo(), model.canUndo()) << where;
+                list.undo();
+                model.undo();
+            } else if (what == 4) {
+                ASSERT_EQ(list.canRedo(), model.canRedo()) << where;
+                list.redo();
+                model.redo();
+            }
+            ASSERT_EQ(list.regions(), model.now()) << where;
+        }
+    }
+    RegionList list;
+    list.reset({{"a", {0, 0, 1, 1}}, {"b", {2, 2, 3, 3}}});
+    for (const char* bad : {"", ".", "..", "a/b", "tab\there", "b"})
+        EXPECT_THROW(list.rename(0, bad), InputError) << bad;
+    EXPECT_FALSE(list.canUndo()) << "a refused name is no edit";
+}
+
+// The lines find-icons prints and the picture it frames, for a file and options.
+struct CliCut {
+    test::CommandResult run;
+    PixelImage framed;
+};
+
+CliCut cliCut(const fs::path& file, const std::vector<std::string>& options, const fs::path& framed)
+{
+    std::vector<std::string> args = options;
+    args.insert(args.end(), {"--framed", framed.string(), file.string()});
+    CliCut cut{findIconsCli(args), {}};
+    if (cut.run.exitCode == 0) {
+        PictureBuilder read;
+        readPictureFile(framed, read);
+        cut.framed = read.take();
+    }
+    return cut;
+}
+
+} // namespace
+
+TEST_F(Window, SettingsCutWhatFindIconsCuts)
+{
+    // A sheet on white with faint marks, and the sample: each setting, alone and together.
+    PixelImage sheet = pictures::iconSheet(330, 250, 5);
+    for (int x = 3; x < 320; x += 37)
+        sheet.at(x, 1) = makePixel(250, 250, 250);
+    writePictureFile(sheet, FileFormat::Png, dir / "sheet.png");
+    writePictureFile(samplePicture(), FileFormat::Png, dir / "sample.png");
+    EXPECT_EQ(form->Settings->ToleranceBox->maximum(), 255);
+
+    struct Case {
+        int tolerance, merge, minSize, grid, cell, spacing;
+    };
+    const Case cases[] = {{0, 0, 0, 0, 0, 0},  {10, 0, 0, 0, 0, 0},  {0, 3, 0, 0, 0, 0},  {0, 0, 12, 0, 0, 0}, {8, 2, 9, 0, 0, 0},
+                          {0, 0, 0, 1, 0, 0},  {0, 4, 0, 1, 0, 0},  {0, 0, 0, 2, 31, 0}, {0, 0, 20, 2, 30, 1}, {0, 0, 0, 2, 500, 0}};
+    for (const fs::path& file : {dir / "sheet.png", dir / "sample.png"}) {
+        for (const char* background : {"White", "자동"}) {
+            for (const Case& c : cases) {
+                openFile(file);
+                const PixelImage before = form->picture();
+                choose(background);
+                form->Settings->ToleranceBox->setValue(c.tolerance);
+                form->Settings->MergeBox->setValue(c.merge);
+                form->Settings->MinSizeBox->setValue(c.minSize);
+                form->Settings->GridBox->setCurrentIndex(c.grid);
+                form->Settings->CellWidthBox->setValue(c.cell);
+                form->Settings->CellHeightBox->setValue(c.cell);
+                form->Settings->SpacingBox->setValue(c.spacing);
+                std::vector<std::string> options = {"-b", background == std::string("White") ? "White" : "auto", "--tolerance",
+                                                    std::to_string(c.tolerance)};
+                if (c.merge > 0 && c.grid != 2)
+                    options.insert(options.end(), {"--merge", std::to_string(c.merge)});
+                if (c.minSize > 0)
+                    options.insert(options.end(), {"--min-size", std::to_string(c.minSize)});
+                if (c.grid == 1)
+                    options.insert(options.end(), {"--grid", "auto"});
+                if (c.grid == 2)
+                    options.insert(options.end(), {"--grid", std::to_string(c.cell) + "x" + std::to_string(c.cell), "--grid-spacing",
+                                                   std::to_string(c.spacing)});
+                const std::string what = file.filename().string() + " " + background + " " + [&] {
+                    std::string joined;
+                    for (const std::string& word : options)
+                        joined += word + " ";
+                    return joined;
+                }();
+                const std::size_t messagesBefore = messages.size();
+                press(form->Btn_FindIcons);
+                const CliCut cli = cliCut(file, options, dir / "framed.png");
+                if (cli.run.exitCode != 0) {
+                    // Settings that do not fit: the same reason, and nothing changes.
+                    ASSERT_EQ(messages.size(), messagesBefore + 1) << what;
+                    const std::string reason = cli.run.err.substr(cli.run.err.rfind(": ") + 2);
+                    EXPECT_TRUE(messages.back().toStdString().find(reason.substr(0, reason.size() - 1)) != std::string::npos)
+                        << what << ": " << messages.back().toStdString() << " / " << cli.run.err;
+                    EXPECT_TRUE(form->picture() == before) << what;
+                    EXPECT_EQ(form->regionList().size(), 0u) << what;
+                    continue;
+                }
+                ASSERT_EQ(messages.size(), messagesBefore) << what << ": " << messages.back().toStdString();
+                keys(QKeySequence("Ctrl+C"));
+                EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), cli.run.out) << what;
+                EXPECT_TRUE(form->picture() == cli.framed) << what;
+            }
+        }
+    }
+    // Back at the defaults, the form's own search.
+    for (QSpinBox* box : {form->Settings->ToleranceBox, form->Settings->MergeBox, form->Settings->MinSizeBox})
+        box->setValue(0);
+    form->Settings->GridBox->setCurrentIndex(0);
+    EXPECT_TRUE(form->Settings->atDefaults());
+    EXPECT_FALSE(form->Settings->CellWidthBox->isEnabled()) << "cell sizes only for a grid of given size";
+}
+
+TEST_F(Window, TheListCorrectsTheSearchWithUndo)
+{
+    press(form->Btn_FindIcons);
+    const PixelImage searched = form->picture();
+    const PixelImage original = samplePicture();
+    const auto framedAsListed = [&] {
+        PixelImage expected = original;
+        std::vector<RegionBox> boxes;
+        for (const ListedRegion& region : form->regionList().regions())
+            boxes.push_back(region.box);
+        drawFrames(expected, boxes);
+        return expected;
+    };
+    QAbstractItemModel* table = form->RegionTable->model();
+    ASSERT_EQ(table->rowCount(), 62);
+    EXPECT_EQ(table->columnCount(), 5);
+    EXPECT_EQ(table->index(0, 0).data().toString(), "icon-0001") << "named as find-icons names them";
+    const RegionBox first = form->regionList().regions()[0].box;
+    EXPECT_EQ(table->index(0, 1).data().toInt(), first.minX);
+    EXPECT_EQ(table->index(0, 3).data().toInt(), first.width());
+
+    // Selection marks frames over the picture, never in it.
+    form->selectRows({2, 3});
+    EXPECT_EQ(form->Image1->highlights(),
+              (std::vector<Rect>{frameRect(form->regionList().regions()[2].box), frameRect(form->regionList().regions()[3].box)}));
+    EXPECT_TRUE(form->picture() == searched);
+
+    // A click inside boxes chooses the smallest under the pointer.
+    form->selectRows({0, 1});
+    keys(QKeySequence("Ctrl+G"));
+    ASSERT_EQ(form->regionList().size(), 61u);
+    const RegionBox merged = form->regionList().regions()[0].box;
+    EXPECT_TRUE(form->picture() == framedAsListed());
+    const RegionBox inside = form->regionList().regions()[0].box;
+    for (std::size_t row = 1; row < form->regionList().size(); ++row) {
+        const RegionBox& box = form->regionList().regions()[row].box;
+        if (box.minX >= merged.minX && box.maxX <= merged.maxX && box.minY >= merged.minY && box.maxY <= merged.maxY) {
+            QTest::mouseClick(form->Image1, Qt::LeftButton, {}, QPoint(box.minX + 1, box.minY + 1));
+            EXPECT_EQ(form->selectedRows(), std::vector<std::size_t>{row}) << "the smaller box";
+        }
+    }
+    QTest::mouseClick(form->Image1, Qt::LeftButton, {}, QPoint(inside.minX, inside.minY));
+    EXPECT_EQ(form->selectedRows(), std::vector<std::size_t>{0});
+    QTest::mouseClick(form->Image1, Qt::LeftButton, {}, QPoint(0, 0));
+    EXPECT_TRUE(form->selectedRows().empty()) << "outside every box";
+
+    // Random edits through the keys, against a model of the list and the frames it gives.
+    keys(QKeySequence("Ctrl+Z"));
+    ASSERT_TRUE(form->picture() == searched);
+    ListModel model(form->regionList().regions());
+    pictures::Random random(3);
+    for (int step = 0; step < 150; ++step) {
+        const std::string where = "step " + std::to_string(step);
+        const std::size_t size = form->regionList().size();
+        const int what = random.below(5);
+        if (what == 0 && size > 0) {
+            const std::set<std::size_t> rows = someRows(random, size, 1);
+            form->selectRows(asVector(rows));
+            form->RegionTable->setFocus();
+            QTest::keyClick(form->RegionTable, Qt::Key_Delete);
+            model.edit(ListModel::without(model.now(), rows));
+        } else if (what == 1 && size > 1) {
+            const std::set<std::size_t> rows = someRows(random, size, 2);
+            form->selectRows(asVector(rows));
+            keys(QKeySequence("Ctrl+G"));
+            model.edit(ListModel::merged(model.now(), rows));
+        } else if (what == 2 && size > 0) {
+            const int row = random.below(static_cast<int>(size));
+            const QString name = QString("sprite-%1").arg(step);
+            ASSERT_TRUE(table->setData(table->index(row, 0), name)) << where;
+            QApplication::processEvents();
+            std::vector<ListedRegion> next = model.now();
+            next[static_cast<std::size_t>(row)].name = name.toStdString();
+            model.edit(std::move(next));
+        } else if (what == 3) {
+            keys(QKeySequence("Ctrl+Z"));
+            model.undo();
+        } else {
+            keys(random.chance(50) ? QKeySequence("Ctrl+Y") : QKeySequence("Ctrl+Shift+Z"));
+            model.redo();
+        }
+        ASSERT_EQ(form->regionList().regions(), model.now()) << where;
+        ASSERT_EQ(table->rowCount(), static_cast<int>(model.now().size())) << where;
+        ASSERT_TRUE(form->picture() == framedAsListed()) << where;
+        ASSERT_EQ(form->UndoAction->isEnabled(), model.canUndo()) << where;
+    }
+    while (form->UndoAction->isEnabled())
+        keys(QKeySequence("Ctrl+Z"));
+    EXPECT_TRUE(form->picture() == searched) << "undone to the search";
+    EXPECT_EQ(form->regionList().size(), 62u);
+
+    // Names no file could have, or another region's, are refused with a message.
+    EXPECT_FALSE(table->setData(table->index(0, 0), "a/b"));
+    EXPECT_FALSE(table->setData(table->index(0, 0), "icon-0002"));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1], "'icon-0002'은(는) 이미 다른 영역의 이름입니다");
+    EXPECT_EQ(form->regionList().regions()[0].name, "icon-0001");
+    EXPECT_FALSE(form->UndoAction->isEnabled());
+
+    // Esc takes the frames and the list away.
+    keys(QKeySequence(Qt::Key_Escape));
+    EXPECT_TRUE(form->picture() == original);
+    EXPECT_EQ(table->rowCount(), 0);
+}
+
+TEST_F(Window, IconFilesAndAtlasesAreWrittenFromTheList)
+{
+    // The built-in sample has no file for an atlas to point at.
+    press(form->Btn_FindIcons);
+    form->AtlasDialog = [] { return std::optional<TForm1::AtlasChoice>(); };
+    keys(QKeySequence("Ctrl+E"));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "아틀라스는 그림 파일을 가리킵니다: 먼저 그림 파일을 여세요");
+    messages.clear();
+
+    const fs::path file = dir / "sample.png";
+    writePictureFile(samplePicture(), FileFormat::Png, file);
+    openFile(file);
+    EXPECT_EQ(form->suggestedAtlasName(), "sample.json");
+    press(form->Btn_FindIcons);
+
+    // As found, each layout is the file find-icons --atlas writes.
+    const std::map<std::string, AtlasLayout> layouts = {{"hash", AtlasLayout::Hash},         {"array", AtlasLayout::Array},
+                                                         {"aseprite", AtlasLayout::Aseprite}, {"starling", AtlasLayout::Starling},
+                                                         {"libgdx", AtlasLayout::Libgdx},     {"css", AtlasLayout::Css}};
+    for (const auto& [name, layout] : layouts) {
+        const fs::path ours = dir / ("window-" + name + "." + std::string(atlasExtension(layout)));
+        const fs::path theirs = dir / ("cli-" + name + "." + std::string(atlasExtension(layout)));
+        form->AtlasDialog = [&] { return TForm1::AtlasChoice{QString::fromStdString(ours.string()), layout}; };
+        keys(QKeySequence("Ctrl+E"));
+        ASSERT_EQ(findIconsCli({"--atlas", theirs.string(), "--atlas-format", name, file.string()}).exitCode, 0);
+        EXPECT_EQ(test::slurp(ours), test::slurp(theirs)) << name;
+        EXPECT_EQ(form->StatusLine->text(), "저장함: " + QString::fromStdString(ours.string()));
+    }
+
+    // Corrected, the list is what both write: its atlas read back by find-icons cuts the same icons.
+    form->selectRows({4, 5, 6});
+    keys(QKeySequence(Qt::Key_Delete));
+    form->selectRows({0, 1});
+    keys(QKeySequence("Ctrl+G"));
+    QAbstractItemModel* table = form->RegionTable->model();
+    table->setData(table->index(2, 0), "hero");
+    QApplication::processEvents();
+    const fs::path atlas = dir / "corrected.json";
+    form->AtlasDialog = [&] { return TForm1::AtlasChoice{QString::fromStdString(atlas.string()), AtlasLayout::Array}; };
+    keys(QKeySequence("Ctrl+E"));
+    form->IconFolderDialog = [&] { return QString::fromStdString((dir / "icons").string()); };
+    keys(QKeySequence("Ctrl+Shift+S"));
+    ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
+    ASSERT_EQ(findIconsCli({"--regions-from", atlas.string(), "--crop", (dir / "cli-icons").string(), file.string()}).exitCode, 0);
+    std::size_t icons = 0;
+    for (const ListedRegion& region : form->regionList().regions()) {
+        const std::string name = region.name + ".png";
+        EXPECT_EQ(test::slurp(dir / "icons" / name), test::slurp(dir / "cli-icons" / name)) << name;
+        EXPECT_FALSE(test::slurp(dir / "icons" / name).empty()) << name;
+        ++icons;
+    }
+    EXPECT_EQ(icons, 62u - 3u - 1u);
+    EXPECT_TRUE(fs::exists(dir / "icons" / "hero.png"));
+    EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(dir / "icons"), fs::directory_iterator())), icons);
+
+    // Atlases that cannot be written: a message naming the file and why; nothing written,
+    // nothing changed.
+    const PixelImage shown = form->picture();
+    const std::string pictureBytes = test::slurp(file);
+    form->AtlasDialog = [&] { return TForm1::AtlasChoice{QString::fromStdString((dir / "none" / "a.json").string()), AtlasLayout::Hash}; };
+    keys(QKeySequence("Ctrl+E"));
+    form->AtlasDialog = [&] { return TForm1::AtlasChoice{QString::fromStdString(file.string()), AtlasLayout::Hash}; };
+    keys(QKeySequence("Ctrl+E"));
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[0].startsWith(QString::fromStdString((dir / "none" / "a.json").string()) + ": ")) << messages[0].toStdString();
+    EXPECT_EQ(messages[1], QString::fromStdString(file.string()) + ": is the picture itself");
+    EXPECT_EQ(test::slurp(file), pictureBytes);
+    EXPECT_FALSE(fs::exists(dir / "none"));
+    EXPECT_TRUE(form->picture() == shown);
+    EXPECT_EQ(form->regionList().size(), icons);
+}
