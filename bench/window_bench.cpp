@@ -1,6 +1,9 @@
-// The window on a large sheet, offscreen: the time from pressing a key to the finished repaint
-// for loading, searching, zooming out and taking the frames back, and the peak memory against
-// the 32-bit picture.  window_bench [SIDE]   (default 16384)
+// The window on a large sheet, offscreen, read from a bitmap and from a PNG: the time from
+// pressing a key to the finished repaint for loading, searching (the list filled), paging
+// through the list, choosing a row with the keys and with a click on the picture, deleting a
+// region and undoing it, zooming out and taking the frames back; and the peak memory against
+// the 32-bit picture. Each format runs in a process of its own, so that peaks do not mix.
+//   window_bench [SIDE [bmp|png]]   (default 16384, both)
 #include "formats/picture_file.h"
 #include "tests/support/pictures.h"
 #include "ui/Unit1.h"
@@ -9,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +21,8 @@
 #include <unistd.h>
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // The largest resident size of this process so far, in MiB.
 double peakMiB()
@@ -30,7 +36,7 @@ double peakMiB()
 
 void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
-// Runs an action and repaints the picture at once; the milliseconds both took.
+// Runs an action and repaints the picture and the list at once; the milliseconds both took.
 template <class Action>
 double timed(TForm1& form, Action action)
 {
@@ -38,8 +44,64 @@ double timed(TForm1& form, Action action)
     timer.start();
     action();
     form.Image1->repaint();
+    form.RegionTable->viewport()->repaint();
     QApplication::processEvents();
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+// The slowest of `count` presses of a key on a widget.
+double slowestKey(TForm1& form, QWidget* target, Qt::Key key, int count)
+{
+    double slowest = 0;
+    for (int i = 0; i < count; ++i)
+        slowest = std::max(slowest, timed(form, [&] { QTest::keyClick(target, key); }));
+    return slowest;
+}
+
+// Writes the sheet in a child, so that no process measured ever held the generated picture.
+void writeOnce(const fs::path& file, int side, iconfinder::FileFormat format)
+{
+    if (fs::exists(file))
+        return;
+    if (const pid_t writer = ::fork(); writer == 0) {
+        iconfinder::writePictureFile(iconfinder::pictures::iconSheet(side, side, 4), format, file);
+        ::_exit(0);
+    } else {
+        ::waitpid(writer, nullptr, 0);
+    }
+}
+
+int measure(int argc, char** argv, const fs::path& file, int side)
+{
+    Application application(argc, argv);
+    Application::showMessage = [](const QString& text) { std::fprintf(stderr, "message: %s\n", text.toUtf8().constData()); };
+    TForm1 form;
+    Form1 = &form;
+    form.resize(1024, 768);
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        return 1;
+    const double picture = static_cast<double>(side) * side * 4 / (1 << 20);
+    resetPeak();
+
+    const double load = timed(form, [&] { form.loadFile(QString::fromStdString(file.string())); });
+    const double search = timed(form, [&] { form.Btn_FindIconsClick(); });
+    const double peak = peakMiB();
+    form.RegionTable->setFocus();
+    form.selectRows({0});
+    const double page = slowestKey(form, form.RegionTable, Qt::Key_PageDown, 20);
+    const double row = slowestKey(form, form.RegionTable, Qt::Key_Down, 20);
+    const double end = timed(form, [&] { QTest::keyClick(form.RegionTable, Qt::Key_End); });
+    const iconfinder::RegionBox last = form.regionList().regions().back().box;
+    const double click = timed(form, [&] { QTest::mouseClick(form.Image1, Qt::LeftButton, {}, QPoint(last.minX + 1, last.minY + 1)); });
+    const double erase = timed(form, [&] { QTest::keyClick(form.RegionTable, Qt::Key_Delete); });
+    const double undo = timed(form, [&] { QTest::keySequence(&form, QKeySequence("Ctrl+Z")); });
+    const double zoom = timed(form, [&] { form.zoomTo(25); });
+    const double back = timed(form, [&] { QTest::keyClick(&form, Qt::Key_Escape); });
+    std::printf("%-6s %7.0f %7.0f %7.1f %6.1f %6.1f %6.1f %7.0f %6.0f %6.0f %5.0f %8.0f %6.2f\n", file.extension().c_str() + 1, load,
+                search, page, row, end, click, erase, undo, zoom, back, peak, peak / picture);
+    std::fflush(stdout);
+    return 0;
 }
 
 } // namespace
@@ -49,36 +111,26 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const int side = argc > 1 ? std::atoi(argv[1]) : 16384;
-    const std::filesystem::path file = std::filesystem::temp_directory_path() / ("iconfinder-window-bench-" + std::to_string(side) + ".bmp");
-    if (!std::filesystem::exists(file)) {
-        // Written by a child, so that this process never holds the generated picture.
-        if (const pid_t writer = ::fork(); writer == 0) {
-            iconfinder::writePictureFile(iconfinder::pictures::iconSheet(side, side, 4), iconfinder::FileFormat::Bmp, file);
-            ::_exit(0);
+    const fs::path stem = fs::temp_directory_path() / ("iconfinder-window-bench-" + std::to_string(side));
+    const fs::path files[] = {stem.string() + ".bmp", stem.string() + ".png"};
+    writeOnce(files[0], side, iconfinder::FileFormat::Bmp);
+    writeOnce(files[1], side, iconfinder::FileFormat::Png);
+    std::printf("%d x %d sheet, 32-bit picture %.0f MiB; milliseconds from the key to the repaint (keys: the slowest of 20)\n", side,
+                side, static_cast<double>(side) * side * 4 / (1 << 20));
+    std::printf("%-6s %7s %7s %7s %6s %6s %6s %7s %6s %6s %5s %8s %6s\n", "file", "load", "search", "PgDn", "Down", "End", "click",
+                "Delete", "Ctrl+Z", "zoom", "Esc", "peak MiB", "x pic");
+    std::fflush(stdout); // not to be printed again by the children
+    int status = 0;
+    for (const fs::path& file : files) {
+        if (argc > 2 && file.extension() != std::string(".") + argv[2])
+            continue;
+        if (const pid_t child = ::fork(); child == 0) {
+            ::_exit(measure(argc, argv, file, side));
         } else {
-            ::waitpid(writer, nullptr, 0);
+            int code = 0;
+            ::waitpid(child, &code, 0);
+            status |= WIFEXITED(code) ? WEXITSTATUS(code) : 1;
         }
     }
-    Application application(argc, argv);
-    Application::showMessage = [](const QString& text) { std::fprintf(stderr, "message: %s\n", text.toUtf8().constData()); };
-    TForm1 form;
-    Form1 = &form;
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form))
-        return 1;
-    const double picture = static_cast<double>(side) * side * 4 / (1 << 20);
-    resetPeak();
-    const double before = peakMiB();
-
-    const double load = timed(form, [&] { form.loadFile(QString::fromStdString(file.string())); });
-    const double afterLoad = peakMiB();
-    const double search = timed(form, [&] { form.Btn_FindIconsClick(); });
-    const double afterSearch = peakMiB();
-    const double zoom = timed(form, [&] { form.zoomTo(25); });
-    const double back = timed(form, [&] { QTest::keyClick(&form, Qt::Key_Escape); });
-    std::printf("%d x %d sheet, 32-bit picture %.0f MiB, %s\n", side, side, picture, form.StatusLine->text().toUtf8().constData());
-    std::printf("  load   %8.0f ms   peak %6.0f MiB = %.2fx the picture (%.0f MiB before)\n", load, afterLoad, afterLoad / picture, before);
-    std::printf("  search %8.0f ms   peak %6.0f MiB = %.2fx the picture\n", search, afterSearch, afterSearch / picture);
-    std::printf("  zoom to 25%% %4.0f ms, Esc %4.0f ms\n", zoom, back);
-    return 0;
+    return status;
 }

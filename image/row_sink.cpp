@@ -8,6 +8,13 @@ namespace iconfinder {
 void PictureBuilder::start(int width, int height, bool hasAlpha)
 {
     picture_ = PixelImage::uninitialized(width, height, hasAlpha);
+    prefault_.start(picture_.pixels().data(), picture_.pixelCount() * sizeof(Pixel));
+}
+
+PixelImage PictureBuilder::take()
+{
+    prefault_.finish();
+    return std::move(picture_);
 }
 
 void PictureBuilder::putRow(int y, const std::byte* row, RowLayout layout) { rowPixels(row, layout, picture_.width(), picture_.row(y)); }

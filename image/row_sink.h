@@ -1,5 +1,6 @@
 #pragma once
 
+#include "image/page_prefault.h"
 #include "image/pixel_image.h"
 
 #include <cstddef>
@@ -38,10 +39,11 @@ public:
     void start(int width, int height, bool hasAlpha) override;
     void putRow(int y, const std::byte* row, RowLayout layout) override;
     void putPixels(int y, int first, int step, const std::byte* row, RowLayout layout) override;
-    PixelImage take() { return std::move(picture_); }
+    PixelImage take();
 
 private:
     PixelImage picture_;
+    PagePrefault prefault_; // a large picture's pages made ready while its rows come
 };
 
 } // namespace iconfinder

@@ -190,6 +190,13 @@ TEST(BmpWriter, RoundTripKeepsEveryColour)
     }
 }
 
+TEST(BmpWriter, LargePicturesReadWhileTheirPagesAreMadeReadyKeepEveryRow)
+{
+    // 80 MiB of pixels: large enough that a second thread makes the pages ready as rows come.
+    const PixelImage picture = pictures::noise(5120, 4096, 40, 11);
+    EXPECT_TRUE(bmp::read(bmp::encode(picture)) == picture);
+}
+
 TEST(BmpReader, RleRunsPastTheRowEndAreClippedAndDataAfterTheLastRowIgnored)
 {
     FileBuilder rle;
