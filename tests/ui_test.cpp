@@ -88,6 +88,14 @@ TEST_F(Window, StartState)
         }
         EXPECT_EQ(form->Button1->x() + form->Button1->width(), size.width() - 14) << "About at the right end";
         EXPECT_TRUE(form->Panel1->rect().contains(form->Label1->geometry()));
+        // The settings whole under the buttons; the picture and the list take the height.
+        for (QWidget* setting : form->Settings->tabOrder())
+            EXPECT_TRUE(form->Settings->rect().contains(setting->geometry().translated(setting->parentWidget()->mapTo(form->Settings, QPoint()))))
+                << setting->objectName().toStdString() << " at " << size.width();
+        EXPECT_EQ(form->StatusLine->geometry().bottom(), size.height() - 1);
+        EXPECT_LT(form->StatusLine->height(), 2 * form->StatusLine->fontMetrics().height()) << "one line, the rest to the picture";
+        EXPECT_GE(form->RegionTable->width(), 150);
+        EXPECT_GE(form->ImageScroll->height(), 150);
         EXPECT_FALSE(form->Label1->geometry().intersects(form->Button1->geometry()) && size.width() < 649);
     }
     EXPECT_EQ(form->Label1->geometry(), QRect(374, 12, 206, 13)) << "the form's own places at its own width";

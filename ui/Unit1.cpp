@@ -178,6 +178,7 @@ TForm1::TForm1(QWidget* owner)
     // Under the buttons the search's settings; beside the picture the list of the regions.
     Settings = new SearchSettings(this);
     Settings->setObjectName("Settings");
+    Settings->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed); // the picture takes the height
     FormLayout->insertWidget(1, Settings);
     buildRegionPanel();
 
@@ -286,6 +287,7 @@ void TForm1::buildRegionPanel()
     auto* split = new QSplitter(Qt::Horizontal);
     split->setObjectName("PictureSplit");
     FormLayout->replaceWidget(ImageScroll, split);
+    FormLayout->setStretchFactor(split, 1); // the picture and the list take the height
     split->addWidget(ImageScroll);
     split->addWidget(panel);
     split->setStretchFactor(0, 1);
@@ -293,7 +295,7 @@ void TForm1::buildRegionPanel()
     split->setChildrenCollapsible(false);
     ImageScroll->setMinimumWidth(120);
     panel->setMinimumWidth(160);
-    split->setSizes({width() - 260, 260});
+    split->setSizes({width() - 280, 280});
 }
 
 void TForm1::buildActions()
