@@ -340,6 +340,21 @@ TEST_F(Window, TheListCorrectsTheSearchWithUndo)
     EXPECT_TRUE(form->picture() == searched) << "undone to the search";
     EXPECT_EQ(form->regionList().size(), 62u);
 
+    // F2 edits the name in place; Enter renames, and Ctrl+Z takes it back.
+    form->selectRows({3});
+    form->Image1->setFocus();
+    keys(QKeySequence(Qt::Key_F2));
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_TRUE(editor && form->RegionTable->isAncestorOf(editor));
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, "star");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents(); // the edit's commit, then the list's update it queues
+    QApplication::processEvents();
+    EXPECT_EQ(form->regionList().regions()[3].name, "star");
+    keys(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(form->regionList().regions()[3].name, "icon-0004");
+
     // Names no file could have, or another region's, are refused with a message.
     EXPECT_FALSE(table->setData(table->index(0, 0), "a/b"));
     EXPECT_FALSE(table->setData(table->index(0, 0), "icon-0002"));
