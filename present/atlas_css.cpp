@@ -43,7 +43,7 @@ std::string cssAtlas(const Atlas& atlas)
     }
     std::string text;
     for (const AtlasFrame& frame : atlas.frames)
-        text += "." + identifier(frame.name) + " {\n  width: " + pixels(frame.box.width()) + ";\n  height: " + pixels(frame.box.height()) +
+        text += '.' + identifier(frame.name) + " {\n  width: " + pixels(frame.box.width()) + ";\n  height: " + pixels(frame.box.height()) +
                 ";\n  background: url(\"" + url + "\") " + pixels(-frame.box.minX) + " " + pixels(-frame.box.minY) + ";\n}\n";
     return text;
 }

@@ -520,8 +520,9 @@ TEST_F(FindIconsCli, AnInterruptedRunLeavesCropsWholeOrNotAtAll)
         const int micros = random.below(60000);
         // Into a new folder: all the crops or no folder.
         interrupted({sheet.string(), "--crop", folder.string()}, signal, micros);
-        if (fs::exists(folder))
+        if (fs::exists(folder)) {
             EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), count) << "after " << micros << " us";
+        }
         fs::remove_all(folder);
         // Into a folder holding earlier crops: each file old or new, none half written.
         fs::create_directories(earlier);
@@ -529,8 +530,9 @@ TEST_F(FindIconsCli, AnInterruptedRunLeavesCropsWholeOrNotAtAll)
             std::ofstream(earlier / ("icon-000" + std::to_string(i) + ".bmp")) << "earlier";
         interrupted({sheet.string(), "--crop", earlier.string()}, signal, micros);
         for (const auto& entry : fs::directory_iterator(earlier))
-            if (slurp(entry.path()) != "earlier")
+            if (slurp(entry.path()) != "earlier") {
                 EXPECT_EQ(slurp(entry.path()), slurp(dir / "whole" / entry.path().filename())) << entry.path() << " after " << micros << " us";
+            }
         fs::remove_all(earlier);
         EXPECT_EQ(partFilesIn(dir), std::vector<std::string>{}) << "the run's part files are gone after " << micros << " us";
     }

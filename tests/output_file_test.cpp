@@ -145,7 +145,7 @@ TEST_F(Files, FilesInAFolderAllOrNone)
     // saying so): the ones before it are taken back, the files they replaced restored.
     fs::remove_all(folder);
     fs::create_directories(folder);
-    for (const std::string& name : {"a.txt", "c.txt"})
+    for (const std::string name : {"a.txt", "c.txt"})
         std::ofstream(folder / name) << "old " << name;
     if (std::system(("chattr +i '" + (folder / "c.txt").string() + "' 2>/dev/null").c_str()) == 0) {
         const auto held = snapshot();

@@ -99,7 +99,7 @@ TEST(Crops, PaddingSameSizeAlignmentAndTransparency)
 TEST(Reports, JsonSaysWhatWasUsedAndStaysValid)
 {
     const std::vector<PlacedRegion> regions = {{{1, 2, 3, 4}, 0, 0}};
-    const std::string text = jsonReport({std::string("bad\xff" "name.png"), FileFormat::Png, 10, 20, BackgroundRule::transparent(5)}, regions);
+    const std::string text = jsonReport({std::string("bad\xff" "name.png"), FileFormat::Png, 10, 20, BackgroundRule::transparent(5), std::nullopt}, regions);
     ASSERT_EQ(text.back(), '\n');
     ASSERT_EQ(text.find('\n'), text.size() - 1) << "one line";
     const nlohmann::json report = nlohmann::json::parse(text);
@@ -108,7 +108,7 @@ TEST(Reports, JsonSaysWhatWasUsedAndStaysValid)
     EXPECT_EQ(report["format"], "png");
     EXPECT_EQ(report["regions"][0]["maxY"], 4);
     EXPECT_EQ(report["file"], "bad\xEF\xBF\xBDname.png") << "the bad byte is replaced";
-    EXPECT_EQ(nlohmann::json::parse(jsonReport({std::nullopt, FileFormat::Bmp, 1, 1, BackgroundRule::colour({0xAB, 0, 0x0C})}, {}))["background"],
+    EXPECT_EQ(nlohmann::json::parse(jsonReport({std::nullopt, FileFormat::Bmp, 1, 1, BackgroundRule::colour({0xAB, 0, 0x0C}), std::nullopt}, {}))["background"],
               "#ab000c");
     EXPECT_EQ(nlohmann::json::parse(jsonFailure("x.png", "truncated PNG data"))["error"], "truncated PNG data");
 
@@ -240,8 +240,9 @@ TEST(Atlas, EveryLayoutReadBackHoldsTheFrames)
             ASSERT_EQ(read.size(), regions.size());
             for (std::size_t i = 0; i < regions.size(); ++i) {
                 EXPECT_EQ(read[i].box, regions[i].box);
-                if (layout != AtlasLayout::Aseprite)
+                if (layout != AtlasLayout::Aseprite) {
                     EXPECT_EQ(read[i].name, names[i]);
+                }
             }
         }
     }
@@ -269,8 +270,9 @@ TEST(Packing, FramesNeverOverlapAndStayOnTheirPages)
             const auto [pw, ph] = packed->pageSizes[a.page];
             ASSERT_TRUE(a.x >= 0 && a.y >= 0 && a.x + sizes[i].first <= pw && a.y + sizes[i].second <= ph) << "round " << round;
             ASSERT_TRUE(pw <= limit && ph <= limit);
-            if (pot)
+            if (pot) {
                 ASSERT_TRUE(std::has_single_bit(static_cast<unsigned>(pw)) && std::has_single_bit(static_cast<unsigned>(ph)));
+            }
             for (std::size_t k = i + 1; k < sizes.size(); ++k) {
                 const Placement& b = packed->placements[k];
                 const bool apart = a.page != b.page || a.x + sizes[i].first + gap <= b.x || b.x + sizes[k].first + gap <= a.x ||
@@ -292,7 +294,7 @@ TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
         std::vector<std::string> names;
         for (const RegionBox& box : findRegions(picture, rule)) {
             regions.push_back({box, 0, 0, regions.size()});
-            names.push_back("f" + std::to_string(regions.size()));
+            names.push_back('f' + std::to_string(regions.size()));
         }
         CropStyle style;
         style.padding = random.below(3);
@@ -314,8 +316,9 @@ TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
             // Only transparency was trimmed away.
             for (int y = 0; y < crop.height(); ++y)
                 for (int x = 0; x < crop.width(); ++x)
-                    if (x < frame.offsetX || y < frame.offsetY || x >= frame.offsetX + frame.box.width() || y >= frame.offsetY + frame.box.height())
+                    if (x < frame.offsetX || y < frame.offsetY || x >= frame.offsetX + frame.box.width() || y >= frame.offsetY + frame.box.height()) {
                         ASSERT_EQ(alphaOf(crop.at(x, y)), 0);
+                    }
         }
     }
 }

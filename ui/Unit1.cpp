@@ -461,10 +461,7 @@ void TForm1::loadFile(const QString& path)
         lastFolder_ = QFileInfo(path).absolutePath();
         pictureFile_ = QFileInfo(path).absoluteFilePath();
         frames_.forget();
-        listFramesFrom_ = 0;
-        regions_.reset({});
-        regionModel_->refresh();
-        Image1->setHighlights({});
+        forgetList();
         pictureText_ = QFileInfo(path).fileName() + " " + sizeText(picture_);
         showPicture();
     });
@@ -641,13 +638,18 @@ void TForm1::clearFrames()
     savedText_.clear();
     frames_.takeBack(picture_);
     frames_.forget();
+    forgetList();
+    searchText_.clear();
+    showStatus();
+    Image1->update();
+}
+
+void TForm1::forgetList()
+{
     listFramesFrom_ = 0;
     regions_.reset({});
     regionModel_->refresh();
     Image1->setHighlights({});
-    searchText_.clear();
-    showStatus();
-    Image1->update();
 }
 
 std::vector<std::size_t> TForm1::selectedRows() const

@@ -108,6 +108,7 @@ private:
     void clearFrames();
     void buildRegionPanel();
     void listRegions(const iconfinder::IconSearch& found);
+    void forgetList(); // the list emptied, as after loading or Esc
     void deleteRegions();
     void mergeRegions();
     void renameRegion();
