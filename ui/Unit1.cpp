@@ -275,7 +275,8 @@ void TForm1::buildRegionPanel()
     QHeaderView* columns = RegionTable->horizontalHeader();
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setHighlightSections(false);
-    const int digits = RegionTable->fontMetrics().horizontalAdvance("00000") + 6;
+    columns->setMinimumSectionSize(24);
+    const int digits = RegionTable->fontMetrics().horizontalAdvance("00000") + 8;
     columns->resizeSection(0, RegionTable->fontMetrics().horizontalAdvance("icon-0000") + 12);
     for (int i = 1; i < 5; ++i)
         columns->resizeSection(i, digits);
@@ -295,7 +296,9 @@ void TForm1::buildRegionPanel()
     split->setChildrenCollapsible(false);
     ImageScroll->setMinimumWidth(120);
     panel->setMinimumWidth(160);
-    split->setSizes({width() - 280, 280});
+    // At the form's size the sample picture shows whole, as on the form; the list takes the rest.
+    const int pictureWidth = ImageArea->width() + 8;
+    split->setSizes({pictureWidth, width() - pictureWidth});
 }
 
 void TForm1::buildActions()
