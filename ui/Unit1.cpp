@@ -287,7 +287,7 @@ void TForm1::buildRegionPanel()
 
     auto* split = new QSplitter(Qt::Horizontal);
     split->setObjectName("PictureSplit");
-    FormLayout->replaceWidget(ImageScroll, split);
+    delete FormLayout->replaceWidget(ImageScroll, split); // the layout hands back its old item
     FormLayout->setStretchFactor(split, 1); // the picture and the list take the height
     split->addWidget(ImageScroll);
     split->addWidget(panel);
