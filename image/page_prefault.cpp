@@ -11,7 +11,7 @@
 namespace iconfinder {
 namespace {
 
-constexpr std::size_t kWorthIt = std::size_t{64} << 20; // smaller pictures fault in quickly enough
+constexpr std::size_t kWorthIt = std::size_t{256} << 20; // smaller pictures gain nothing measurable
 constexpr std::uintptr_t kPiece = std::uintptr_t{16} << 20; // between looks at the stop flag
 
 } // namespace

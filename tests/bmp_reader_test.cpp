@@ -1,6 +1,7 @@
 // The reader on hostile and synthetic bytes, and the writer's round trip.
 #include "formats/bmp/bmp_reader.h"
 #include "formats/picture_file.h"
+#include "image/page_prefault.h"
 #include "formats/bmp/bmp_writer.h"
 #include "present/frames.h"
 #include "search/foreground_mask.h"
@@ -190,11 +191,18 @@ TEST(BmpWriter, RoundTripKeepsEveryColour)
     }
 }
 
-TEST(BmpWriter, LargePicturesReadWhileTheirPagesAreMadeReadyKeepEveryRow)
+TEST(PagePrefault, PagesMadeReadyWhileTheyAreWrittenKeepWhatWasWritten)
 {
-    // 80 MiB of pixels: large enough that a second thread makes the pages ready as rows come.
-    const PixelImage picture = pictures::noise(5120, 4096, 40, 11);
-    EXPECT_TRUE(bmp::read(bmp::encode(picture)) == picture);
+    // A 256 MiB picture, large enough for the second thread; a stamp on every page as rows would come.
+    PixelImage picture = PixelImage::uninitialized(8192, 8192);
+    PagePrefault prefault;
+    prefault.start(picture.pixels().data(), picture.pixelCount() * sizeof(Pixel));
+    constexpr std::size_t kStride = 1024; // pixels: one 4 KiB page
+    for (std::size_t i = 0; i < picture.pixelCount(); i += kStride)
+        picture.pixels()[i] = static_cast<Pixel>(i);
+    prefault.finish();
+    for (std::size_t i = 0; i < picture.pixelCount(); i += kStride)
+        ASSERT_EQ(picture.pixels()[i], static_cast<Pixel>(i)) << "pixel " << i;
 }
 
 TEST(BmpReader, RleRunsPastTheRowEndAreClippedAndDataAfterTheLastRowIgnored)
