@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <system_error>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -26,13 +27,17 @@ void PagePrefault::start([[maybe_unused]] void* memory, [[maybe_unused]] std::si
     const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(memory) + page - 1) / page * page;
     const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(memory) + bytes) / page * page;
     stop_ = false;
-    worker_ = std::thread([this, first, end] {
-        // Populating writable pages keeps their contents; a system without it says so at
-        // once, and the caller's own writes fault the pages in as before.
-        for (std::uintptr_t at = first; at < end && !stop_.load(std::memory_order_relaxed); at += kPiece)
-            if (::madvise(reinterpret_cast<void*>(at), std::min<std::uintptr_t>(kPiece, end - at), MADV_POPULATE_WRITE) != 0)
-                return;
-    });
+    try {
+        worker_ = std::thread([this, first, end] {
+            // Populating writable pages keeps their contents; a system without it says so at
+            // once, and the caller's own writes fault the pages in as before.
+            for (std::uintptr_t at = first; at < end && !stop_.load(std::memory_order_relaxed); at += kPiece)
+                if (::madvise(reinterpret_cast<void*>(at), std::min<std::uintptr_t>(kPiece, end - at), MADV_POPULATE_WRITE) != 0)
+                    return;
+        });
+    } catch (const std::system_error&) {
+        // No thread to spare: the pages fault in as the rows are written.
+    }
 #endif
 }
 
