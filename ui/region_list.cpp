@@ -95,26 +95,18 @@ std::vector<std::size_t> RegionList::rename(std::size_t row, const std::string& 
     return record({{{row, regions_[row]}}, {{row, std::move(renamed)}}});
 }
 
-std::vector<std::size_t> RegionList::undo()
+std::vector<std::size_t> RegionList::step(std::vector<Edit>& from, std::vector<Edit>& to)
 {
-    if (done_.empty())
+    if (from.empty())
         return {};
-    Edit edit = std::move(done_.back());
-    done_.pop_back();
+    Edit edit = std::move(from.back());
+    from.pop_back();
     std::swap(edit.out, edit.in);
     std::vector<std::size_t> rows = apply(edit);
-    undone_.push_back(std::move(edit));
+    to.push_back(std::move(edit));
     return rows;
 }
 
-std::vector<std::size_t> RegionList::redo()
-{
-    if (undone_.empty())
-        return {};
-    Edit edit = std::move(undone_.back());
-    undone_.pop_back();
-    std::swap(edit.out, edit.in);
-    std::vector<std::size_t> rows = apply(edit);
-    done_.push_back(std::move(edit));
-    return rows;
-}
+std::vector<std::size_t> RegionList::undo() { return step(done_, undone_); }
+
+std::vector<std::size_t> RegionList::redo() { return step(undone_, done_); }

@@ -48,6 +48,8 @@ private:
     };
     std::vector<std::size_t> apply(const Edit& edit);
     std::vector<std::size_t> record(Edit edit);
+    // Takes the last edit of `from` back (its swap) and keeps it in `to`.
+    std::vector<std::size_t> step(std::vector<Edit>& from, std::vector<Edit>& to);
 
     std::vector<ListedRegion> regions_;
     std::vector<Edit> done_;
