@@ -64,32 +64,25 @@ Picture readPicture(const Options& options, ByteSource& source)
     return picture;
 }
 
-// The regions to present, and what else they were found with.
-struct Regions {
-    std::vector<PlacedRegion> placed;
-    std::vector<std::string> names; // their own, from an atlas read back
-    std::optional<GridLayout> grid;
-    std::optional<RegionOwners> owners; // with --isolate after a search: crop i keeps label i + 1
+// The regions to present, and what else they were found with: the sprites cut, or an atlas's
+// frames with their own names.
+struct Regions : Sprites {
+    std::vector<std::string> names;
 };
 
 Regions regionsOf(const Options& options, ForegroundMask& mask)
 {
+    if (!options.regionsFrom)
+        return {findSprites(mask, options.sprites), {}};
     Regions regions;
-    if (options.regionsFrom) {
-        const int width = mask.width(), height = mask.height();
-        for (const NamedBox& frame : options.atlasFrames) {
-            if (frame.box.maxX >= width || frame.box.maxY >= height)
-                throw Error("frame '" + frame.name + "' of " + *options.regionsFrom + " leaves the picture (" + std::to_string(width) +
-                            " x " + std::to_string(height) + ")");
-            regions.placed.push_back({frame.box, 0, 0, regions.placed.size()});
-            regions.names.push_back(frame.name);
-        }
-        return regions;
+    const int width = mask.width(), height = mask.height();
+    for (const NamedBox& frame : options.atlasFrames) {
+        if (frame.box.maxX >= width || frame.box.maxY >= height)
+            throw Error("frame '" + frame.name + "' of " + *options.regionsFrom + " leaves the picture (" + std::to_string(width) +
+                        " x " + std::to_string(height) + ")");
+        regions.placed.push_back({frame.box, 0, 0, regions.placed.size()});
+        regions.names.push_back(frame.name);
     }
-    Sprites sprites = findSprites(mask, options.sprites);
-    regions.placed = std::move(sprites.placed);
-    regions.grid = sprites.grid;
-    regions.owners = std::move(sprites.owners);
     return regions;
 }
 
