@@ -41,14 +41,12 @@ IconSearch findIcons(PixelImage& displayed, const BackgroundRule& rule, FrameMem
     return found;
 }
 
-IconSearch findIcons(PixelImage& displayed, const BackgroundRule& rule, const SpriteSettings& settings, FrameMemory* frames)
+std::vector<RegionBox> frameSprites(PixelImage& displayed, const BackgroundRule& rule, const SpriteSettings& settings, FrameMemory* frames)
 {
     ForegroundMask mask = maskOf(displayed, rule);
-    IconSearch found;
-    found.boxes = boxesOf(findSprites(mask, settings).placed);
-    found.ResultLines = resultLines(found.boxes);
-    frameEach(displayed, frames, found.boxes.size(), [&](std::size_t i) { return frameRect(found.boxes[i]); });
-    return found;
+    const std::vector<RegionBox> boxes = boxesOf(findSprites(mask, settings).placed);
+    frameEach(displayed, frames, boxes.size(), [&](std::size_t i) { return frameRect(boxes[i]); });
+    return boxes;
 }
 
 void frameEach(PixelImage& displayed, FrameMemory* frames, std::size_t count, const std::function<Rect(std::size_t)>& frameOf)

@@ -35,9 +35,9 @@ IconSearch findIcons(PixelImage& displayed, ColorValue BackColor, FrameMemory* f
 // The same search under any background rule: transparency, or one chosen from the picture.
 IconSearch findIcons(PixelImage& displayed, const BackgroundRule& rule, FrameMemory* frames = nullptr);
 
-// The search under settings, as find-icons cuts the sprites (throws as findSprites does),
-// each box framed on `displayed`.
-IconSearch findIcons(PixelImage& displayed, const BackgroundRule& rule, const SpriteSettings& settings, FrameMemory* frames);
+// The sprites find-icons cuts under settings (throws as findSprites does), each box framed on
+// `displayed`; their boxes.
+std::vector<RegionBox> frameSprites(PixelImage& displayed, const BackgroundRule& rule, const SpriteSettings& settings, FrameMemory* frames);
 
 // Frames `count` rectangles, frameOf(0), frameOf(1), ..., on `displayed`: through `frames`,
 // when given. Should memory run out, the frames drawn are taken back.

@@ -401,37 +401,37 @@ void TForm1::Btn_FindIconsClick()
         const std::size_t framedBefore = frames_.frames().size();
         // At the settings' defaults, the form's own search; otherwise the sprites find-icons cuts.
         // Either leaves the picture as it was when it fails.
-        IconSearch found;
+        std::vector<RegionBox> found;
         if (!Settings->atDefaults()) {
             try {
-                found = findIcons(picture_, rule, Settings->sprites(), &frames_);
+                found = frameSprites(picture_, rule, Settings->sprites(), &frames_);
             } catch (const Error& e) {
                 throw errorAt(pictureFile_.isEmpty() ? "샘플 그림" : pictureFile_, e);
             }
         } else if (colour)
-            found = findIcons(picture_, chosen.value<ColorValue>(), &frames_);
+            found = findIcons(picture_, chosen.value<ColorValue>(), &frames_).boxes;
         else
-            found = findIcons(picture_, rule, &frames_);
+            found = findIcons(picture_, rule, &frames_).boxes;
         if (colour)
             BackColor = chosen.value<ColorValue>();
         lastRule_ = rule;
         listFramesFrom_ = framedBefore;
         listRegions(found);
-        searchText_ = QString("영역 %1개 찾음 (%2 ms)").arg(found.boxes.size()).arg(timer.nsecsElapsed() / 1e6, 0, 'f', 1);
+        searchText_ = QString("영역 %1개 찾음 (%2 ms)").arg(found.size()).arg(timer.nsecsElapsed() / 1e6, 0, 'f', 1);
         showStatus();
         Image1->update();
     });
 }
 
-void TForm1::listRegions(const IconSearch& found)
+void TForm1::listRegions(std::span<const RegionBox> found)
 {
     // Named as find-icons names crops and frames.
     const std::vector<std::string> names =
-        namesFor(NamePattern::parse(kDefaultNamePattern, false), orderRegions(found.boxes, RegionOrder::Search), pictureStem_.toStdString());
+        namesFor(NamePattern::parse(kDefaultNamePattern, false), orderRegions(found, RegionOrder::Search), pictureStem_.toStdString());
     std::vector<ListedRegion> listed;
-    listed.reserve(found.boxes.size());
-    for (std::size_t i = 0; i < found.boxes.size(); ++i)
-        listed.push_back({names[i], found.boxes[i]});
+    listed.reserve(found.size());
+    for (std::size_t i = 0; i < found.size(); ++i)
+        listed.push_back({names[i], found[i]});
     regions_.reset(std::move(listed));
     regionModel_->refresh();
     Image1->setHighlights({});

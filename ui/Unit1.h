@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 
 // The main window. Its controls come from the form in Unit1.ui, under the names it gives
 // them (Image1, Panel1, Btn_FindIcons, ...); its handlers are bound there by name. Around the
@@ -107,7 +108,7 @@ private:
     void copyResultLines();
     void clearFrames();
     void buildRegionPanel();
-    void listRegions(const iconfinder::IconSearch& found);
+    void listRegions(std::span<const iconfinder::RegionBox> found);
     void forgetList(); // the list emptied, as after loading or Esc
     void deleteRegions();
     void mergeRegions();
