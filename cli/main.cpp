@@ -1,6 +1,7 @@
 // find-icons: the icon search on the command line.
 #include "cli/options.h"
 #include "cli/ordered_output.h"
+#include "common/printable.h"
 #include "cli/search_job.h"
 #include "formats/scratch_files.h"
 
@@ -55,7 +56,7 @@ int main(int argc, char** argv)
     try {
         line = cli::parseCommandLine(argc, argv);
     } catch (const cli::UsageError& e) {
-        std::cerr << "find-icons: " << e.what() << "\nTry 'find-icons --help' for more information.\n";
+        std::cerr << "find-icons: " << printable(e.what()) << "\nTry 'find-icons --help' for more information.\n";
         return 2;
     }
     if (line.printOnly) {

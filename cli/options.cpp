@@ -213,9 +213,18 @@ void checkTogether(Options& options, const CLI::App& app)
     if (options.regionsFrom) {
         try {
             FileSource source(*options.regionsFrom);
+            if (source.size() > kLargestAtlas)
+                throw InputError("the atlas is larger than " + std::to_string(kLargestAtlas >> 20) + " MiB");
             std::string text(static_cast<std::size_t>(source.size()), '\0');
             source.copy(0, std::as_writable_bytes(std::span(text)));
             options.atlasFrames = readAtlasFrames(text);
+            // Its own names name the crops and frames: they obey the rules of --name.
+            if (!given("--name") && (options.cropDir || options.atlased())) {
+                std::vector<std::string> names;
+                for (const NamedBox& frame : options.atlasFrames)
+                    names.push_back(frame.name);
+                checkFileNames(names);
+            }
         } catch (const Error& e) {
             throw UsageError("--regions-from: " + *options.regionsFrom + ": " + e.what());
         }

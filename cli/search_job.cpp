@@ -1,6 +1,7 @@
 #include "cli/search_job.h"
 
 #include "common/errors.h"
+#include "common/printable.h"
 #include "formats/output_file.h"
 #include "present/atlas.h"
 #include "present/frames.h"
@@ -147,26 +148,6 @@ void writeOutputs(const Options& options, const std::optional<std::string>& file
     batch.commit();
 }
 
-// A file name as printed: control characters escaped, so that a name cannot forge a line.
-std::string printable(const std::string& name)
-{
-    std::string shown;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7f) {
-            shown += c;
-        } else if (c == '\n') {
-            shown += "\\n";
-        } else if (c == '\t') {
-            shown += "\\t";
-        } else {
-            constexpr char kHex[] = "0123456789abcdef";
-            shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
-        }
-    }
-    return shown;
-}
-
 // Whether the regions go nowhere but to the lines or JSON, in the order found.
 bool printedOnly(const Options& options)
 {
@@ -207,7 +188,7 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
     JobResult result;
     const std::string shown = printable(file.value_or("(sample picture)"));
     const auto fail = [&](const std::string& path, const std::string& reason, int status) {
-        result.err += "find-icons: " + printable(path) + ": " + reason + "\n";
+        result.err += "find-icons: " + printable(path) + ": " + printable(reason) + "\n";
         if (options.format == Format::Json && options.several())
             print(jsonFailure(file.value_or("(sample picture)"), reason));
         result.status = status;
@@ -256,7 +237,7 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
                                                           : namesFor(options.name, regions, stemOf(file));
         writeOutputs(options, file, picture, found, names);
     } catch (const InputError& e) {
-        return fail(shown, "--name '" + options.namePattern + "' " + e.what(), 2);
+        return fail(shown, "--name '" + options.namePattern + "': " + e.what(), 2);
     } catch (const UsageError& e) {
         return fail(shown, e.what(), 2);
     } catch (const IoError& e) {

@@ -3,7 +3,8 @@
 #include "common/errors.h"
 
 #include <charconv>
-#include <set>
+#include <algorithm>
+#include <unordered_set>
 #include <stdexcept>
 
 namespace iconfinder {
@@ -87,20 +88,41 @@ std::string NamePattern::format(const Values& values) const
     return name;
 }
 
+std::string_view fileNameProblem(std::string_view name)
+{
+    if (name.empty())
+        return "is empty";
+    if (name == "." || name == "..")
+        return "names a folder";
+    if (name.find('/') != std::string_view::npos)
+        return "holds a '/'";
+    if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
+        return "holds a control character";
+    if (name.size() > kLongestFileName)
+        return "is longer than 200 bytes";
+    return {};
+}
+
+void checkFileNames(const std::vector<std::string>& names)
+{
+    std::unordered_set<std::string_view> taken;
+    for (const std::string& name : names) {
+        if (const std::string_view problem = fileNameProblem(name); !problem.empty())
+            throw InputError("the name '" + name + "' " + std::string(problem));
+        if (!taken.insert(name).second)
+            throw InputError("two regions have the same name '" + name + "'");
+    }
+}
+
 std::vector<std::string> namesFor(const NamePattern& pattern, std::span<const PlacedRegion> regions, std::string_view stem)
 {
     std::vector<std::string> names;
-    std::set<std::string> taken;
     for (std::size_t i = 0; i < regions.size(); ++i) {
         const RegionBox& box = regions[i].box;
-        std::string name = pattern.format(
-            {static_cast<int>(i) + 1, box.minX, box.minY, box.width(), box.height(), regions[i].row, regions[i].column, stem});
-        if (name == "." || name == "..")
-            throw InputError("gives the name '" + name + "'");
-        if (!taken.insert(name).second)
-            throw InputError("gives two regions the same name '" + name + "'");
-        names.push_back(std::move(name));
+        names.push_back(pattern.format(
+            {static_cast<int>(i) + 1, box.minX, box.minY, box.width(), box.height(), regions[i].row, regions[i].column, stem}));
     }
+    checkFileNames(names);
     return names;
 }
 

@@ -45,8 +45,20 @@ private:
     std::vector<Piece> pieces_;
 };
 
-// The names of the regions in their output places, n counting from 1. Throws
-// InputError when two regions get the same name, or one gets "." or "..".
+// The longest name of a crop or frame: room is left for an extension and a part file's
+// suffix within the 255 bytes a file system allows.
+inline constexpr std::size_t kLongestFileName = 200;
+
+// Why `name` cannot name a file of its own inside a folder (empty, "." or "..", a '/', a
+// control character, too long), or an empty view when it can.
+std::string_view fileNameProblem(std::string_view name);
+
+// Throws InputError naming the first name that cannot name a file, or that repeats one
+// before it.
+void checkFileNames(const std::vector<std::string>& names);
+
+// The names of the regions in their output places, n counting from 1. Throws InputError as
+// checkFileNames does.
 std::vector<std::string> namesFor(const NamePattern& pattern, std::span<const PlacedRegion> regions, std::string_view stem);
 
 } // namespace iconfinder

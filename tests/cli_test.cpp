@@ -220,7 +220,7 @@ TEST_F(FindIconsCli, MergeSizeFilterOrderAndAtlas)
     // A pattern that names two regions alike is refused before anything is written.
     const auto same = findIconsCli({file, "--crop", (dir / "same").string(), "--name", "{w}"});
     EXPECT_EQ(same.exitCode, 2);
-    EXPECT_NE(same.err.find("gives two regions the same name '1'"), std::string::npos) << same.err;
+    EXPECT_NE(same.err.find("two regions have the same name '1'"), std::string::npos) << same.err;
     EXPECT_FALSE(fs::exists(dir / "same"));
 }
 

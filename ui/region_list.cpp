@@ -1,6 +1,7 @@
 #include "ui/region_list.h"
 
 #include "common/errors.h"
+#include "present/name_pattern.h"
 
 #include <algorithm>
 #include <utility>
@@ -82,8 +83,9 @@ std::vector<std::size_t> RegionList::rename(std::size_t row, const std::string& 
 {
     if (name.empty())
         throw iconfinder::InputError("이름이 비어 있습니다");
-    if (name == "." || name == ".." || name.find('/') != std::string::npos ||
-        std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
+    if (name.size() > iconfinder::kLongestFileName)
+        throw iconfinder::InputError("이름이 너무 깁니다 (" + std::to_string(iconfinder::kLongestFileName) + "바이트까지)");
+    if (!iconfinder::fileNameProblem(name).empty())
         throw iconfinder::InputError("'" + name + "'은(는) 파일 이름이 될 수 없습니다");
     for (std::size_t other = 0; other < regions_.size(); ++other)
         if (other != row && regions_[other].name == name)
