@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <sys/stat.h>
 #include <unordered_map>
 #include <unistd.h>
@@ -45,11 +46,14 @@ public:
     {
         // Remembered before it is made, so that an interrupt at any moment finds it.
         for (;;) {
-            name_.emplace((inPlace_ ? target_ : partBeside(target_)).string());
-            fd_ = FileDescriptor(::open(name_->path().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-            if (fd_.get() >= 0)
+            int error = 0;
+            name_.emplace((inPlace_ ? target_ : partBeside(target_)).string(), [&](const std::string& path) {
+                fd_ = FileDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+                error = errno;
+                return fd_.get() >= 0;
+            });
+            if (name_->made())
                 return;
-            const int error = errno;
             name_.reset();
             if (inPlace_)
                 throw IoError("cannot create: " + systemReason(error), target_.string());
@@ -78,13 +82,17 @@ public:
             return;
         if (undoable && ::access(target_.c_str(), F_OK) == 0) {
             for (;;) {
-                const fs::path old = partBeside(target_);
-                if (::link(target_.c_str(), old.c_str()) == 0) {
-                    replaced_.emplace(old.string());
+                int error = 0;
+                replaced_.emplace(partBeside(target_).string(), [&](const std::string& old) {
+                    const bool linked = ::link(target_.c_str(), old.c_str()) == 0;
+                    error = errno;
+                    return linked;
+                });
+                if (replaced_->made())
                     break;
-                }
-                if (errno != EEXIST)
-                    throw IoError("cannot keep the file it replaces: " + systemReason(errno), target_.string());
+                replaced_.reset();
+                if (error != EEXIST)
+                    throw IoError("cannot keep the file it replaces: " + systemReason(error), target_.string());
             }
         }
         if (::rename(name_->path().c_str(), target_.c_str()) != 0)
@@ -220,8 +228,10 @@ struct NewFolder {
     ~NewFolder()
     {
         files.clear();
-        if (work)
+        if (work) {
+            scratch::readyToPlace(work->path());
             ::rmdir(work->path().c_str());
+        }
     }
 };
 
@@ -230,12 +240,16 @@ struct NewFolder {
 void checkNamesIn(const fs::path& folder, const std::vector<std::string>& names)
 {
     std::unordered_map<std::string, Existing> present;
-    for (const auto& entry : fs::directory_iterator(folder, fs::directory_options::skip_permission_denied)) {
-        if (scratch::removeIfLeftover(entry.path()))
+    std::error_code error;
+    for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end; !error && it != end;
+         it.increment(error)) {
+        if (scratch::removeIfLeftover(it->path()))
             continue;
-        std::error_code error;
-        present[entry.path().filename().string()] = kindOf(entry.status(error));
+        std::error_code unknown;
+        present[it->path().filename().string()] = kindOf(it->status(unknown));
     }
+    if (error)
+        throw IoError("cannot list the folder: " + error.message(), folder.string());
     for (const std::string& name : names) {
         const auto found = present.find(name);
         if (found != present.end() && found->second != Existing::Regular)
@@ -295,10 +309,15 @@ void OutputBatch::addFiles(const fs::path& folder, const std::vector<std::string
         fresh->parents = std::make_unique<CreatedParents>(target);
         const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
         scratch::removeLeftovers(parent);
-        fresh->work = std::make_unique<scratch::Remembered>((parent / scratch::partName(target.filename().string())).string());
-        if (::mkdir(fresh->work->path().c_str(), 0777) != 0) {
+        int error = 0;
+        fresh->work = std::make_unique<scratch::Remembered>((parent / scratch::partName(target.filename().string())).string(),
+                                                            [&](const std::string& path) {
+                                                                error = scratch::makeWorkFolder(path);
+                                                                return error == 0;
+                                                            });
+        if (!fresh->work->made()) {
             fresh->work.reset();
-            throw IoError("cannot create directory: " + systemReason(errno), target.string());
+            throw IoError("cannot create directory: " + systemReason(error), target.string());
         }
         writeAll(fresh->work->path(), true, fresh->files);
         staged_->folders.push_back(std::move(fresh));
@@ -310,15 +329,14 @@ void OutputBatch::addFiles(const fs::path& folder, const std::vector<std::string
     writeAll(target, false, staged_->files);
 }
 
-void OutputBatch::commit()
+void OutputBatch::renameIntoPlace()
 {
-    // One flush of each file system instead of one per file: the files are on the disk
-    // before any of them replaces an older one.
-    for (const fs::path& folder : staged_->foldersToSync)
-        syncFolder(folder);
+    // An interrupt waits until every output is in place, or every one taken back.
+    const scratch::Committing committing;
     std::vector<TemporaryFile*> renamed;
     try {
         for (auto& fresh : staged_->folders) {
+            scratch::readyToPlace(fresh->work->path());
             if (::rename(fresh->work->path().c_str(), fresh->folder.c_str()) == 0) {
                 fresh->placed = true;
                 continue;
@@ -353,6 +371,15 @@ void OutputBatch::commit()
     }
     for (auto& fresh : staged_->folders)
         fresh->parents->keep();
+}
+
+void OutputBatch::commit()
+{
+    // One flush of each file system instead of one per file: the files are on the disk
+    // before any of them replaces an older one.
+    for (const fs::path& folder : staged_->foldersToSync)
+        syncFolder(folder);
+    renameIntoPlace();
     for (const auto& output : staged_->toStandardOutput) {
         // Through the descriptor itself, so that what goes there stays in order.
         FileDescriptor out(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));

@@ -29,6 +29,8 @@ public:
     void commit();
 
 private:
+    void renameIntoPlace();
+
     struct Staged;
     std::unique_ptr<Staged> staged_;
 };

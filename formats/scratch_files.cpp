@@ -1,47 +1,85 @@
 #include "formats/scratch_files.h"
 
-#include <array>
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <csignal>
-#include <mutex>
-#include <regex>
-#include <utility>
-#include <vector>
+#include <cstdlib>
+#include <thread>
+#include <unordered_set>
 
+#include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace iconfinder::scratch {
 namespace {
 
-// Slots a signal handler can read without locks: chunks of atomic pointers, made as needed.
-constexpr std::size_t kChunk = 4096;
-constexpr std::size_t kChunks = 4096;
-using Chunk = std::array<std::atomic<const char*>, kChunk>;
-std::array<std::atomic<Chunk*>, kChunks> chunks{};
+constexpr const char* kWorkMark = ".iconfinder-work";
 
-std::mutex lock;
-std::vector<std::size_t> freeSlots;
-std::size_t slotsMade = 0;
+// Never destroyed: the signal thread may still wait on them while the process exits.
+std::mutex& registryLock() { static auto* lock = new std::mutex; return *lock; }
+std::mutex& commitLock() { static auto* lock = new std::mutex; return *lock; }
+std::unordered_set<const Remembered*>& registry() { static auto* set = new std::unordered_set<const Remembered*>; return *set; }
 
-std::atomic<const char*>* slot(std::size_t i) { return &(*chunks[i / kChunk].load())[i % kChunk]; }
+sigset_t interrupts()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&set, signal);
+    return set;
+}
 
-void removeAll(int signal)
+// Called with both locks held, which stay held until the process ends: no commit is
+// halfway, no path is freed while it is read, and nothing new is made after.
+void removeRemembered()
 {
     // Files first, so that the folders holding them are empty when their turn comes.
-    for (const bool folders : {false, true}) {
-        for (std::size_t c = 0; c < kChunks; ++c) {
-            Chunk* chunk = chunks[c].load();
-            if (!chunk)
-                break;
-            for (std::atomic<const char*>& entry : *chunk)
-                if (const char* path = entry.load())
-                    folders ? ::rmdir(path) : ::unlink(path);
+    for (const bool folders : {false, true})
+        for (const Remembered* entry : registry()) {
+            const char* path = entry->path().c_str();
+            if (!folders) {
+                ::unlink(path);
+            } else {
+                ::unlink((entry->path() + "/" + kWorkMark).c_str());
+                ::rmdir(path);
+            }
         }
+}
+
+[[noreturn]] void waitForInterrupts(sigset_t set)
+{
+    int signal = 0;
+    while (::sigwait(&set, &signal) != 0) {
     }
+    commitLock().lock();
+    registryLock().lock();
+    removeRemembered();
     std::signal(signal, SIG_DFL);
-    std::raise(signal);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+    ::raise(signal);
+    std::_Exit(128 + signal);
+}
+
+// The process id in a part name ".NAME.part-PID-N", or 0 when it is none.
+long partOwner(const std::string& name)
+{
+    const std::size_t at = name.rfind(".part-");
+    if (name.size() < 2 || name[0] != '.' || at == std::string::npos || at == 0)
+        return 0;
+    const char* first = name.data() + at + 6;
+    const char* last = name.data() + name.size();
+    long pid = 0, count = 0;
+    const auto [dash, error] = std::from_chars(first, last, pid);
+    if (error != std::errc() || dash == last || *dash != '-' || pid <= 0)
+        return 0;
+    const auto [end, countError] = std::from_chars(dash + 1, last, count);
+    return countError == std::errc() && end == last && dash + 1 != last ? pid : 0;
 }
 
 } // namespace
@@ -54,49 +92,66 @@ std::string partName(const std::string& name)
 
 Remembered::Remembered(std::string path) : path_(std::move(path))
 {
-    const std::lock_guard guard(lock);
-    if (!freeSlots.empty()) {
-        slot_ = freeSlots.back();
-        freeSlots.pop_back();
-    } else {
-        if (slotsMade / kChunk >= kChunks)
-            return; // beyond sixteen million at once: left for a later run to remove
-        slot_ = slotsMade++;
-        if (slot_ % kChunk == 0)
-            chunks[slot_ / kChunk].store(new Chunk{});
+    const std::lock_guard guard(registryLock());
+    registry().insert(this);
+    listed_ = true;
+}
+
+Remembered::Remembered(std::string path, const std::function<bool(const std::string&)>& make) : path_(std::move(path))
+{
+    const std::lock_guard guard(registryLock());
+    if (make(path_)) {
+        registry().insert(this);
+        listed_ = true;
     }
-    slot(slot_)->store(path_.c_str());
 }
 
 void Remembered::forget()
 {
-    if (slot_ == kNone)
+    if (!listed_)
         return;
-    const std::lock_guard guard(lock);
-    slot(slot_)->store(nullptr);
-    freeSlots.push_back(std::exchange(slot_, kNone));
+    const std::lock_guard guard(registryLock());
+    registry().erase(this);
+    listed_ = false;
 }
+
+Committing::Committing() : lock_(commitLock()) {}
 
 void removeOnInterrupt()
 {
-    struct sigaction action {};
-    action.sa_handler = removeAll;
-    sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        sigaddset(&action.sa_mask, signal);
-        ::sigaction(signal, &action, nullptr);
-    }
+    const sigset_t set = interrupts();
+    ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    std::thread(waitForInterrupts, set).detach();
 }
+
+int makeWorkFolder(const std::filesystem::path& folder)
+{
+    if (::mkdir(folder.c_str(), 0777) != 0)
+        return errno;
+    const int mark = ::open((folder / kWorkMark).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (mark < 0) {
+        const int error = errno;
+        ::rmdir(folder.c_str());
+        return error;
+    }
+    ::close(mark);
+    return 0;
+}
+
+void readyToPlace(const std::filesystem::path& folder) { ::unlink((folder / kWorkMark).c_str()); }
 
 bool removeIfLeftover(const std::filesystem::path& entry)
 {
-    static const std::regex part(R"(\..+\.part-(\d+)-\d+)");
-    const std::string name = entry.filename().string();
-    std::smatch match;
-    if (!std::regex_match(name, match, part))
+    const long pid = partOwner(entry.filename().string());
+    if (pid == 0 || pid == ::getpid() || pid > 0x7fffffff || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
         return false;
-    const long pid = std::stol(match[1].str());
-    if (pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+    struct stat status {};
+    if (::lstat(entry.c_str(), &status) != 0)
+        return false;
+    if (S_ISREG(status.st_mode))
+        return ::unlink(entry.c_str()) == 0;
+    // A folder only when our mark says we made it: a user's folder may be named alike.
+    if (!S_ISDIR(status.st_mode) || ::access((entry / kWorkMark).c_str(), F_OK) != 0)
         return false;
     std::error_code ignored;
     std::filesystem::remove_all(entry, ignored);
@@ -106,8 +161,8 @@ bool removeIfLeftover(const std::filesystem::path& entry)
 void removeLeftovers(const std::filesystem::path& folder)
 {
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-        removeIfLeftover(entry.path());
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        removeIfLeftover(it->path());
 }
 
 } // namespace iconfinder::scratch
