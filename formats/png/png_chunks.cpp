@@ -1,8 +1,12 @@
 #include "formats/png/png_chunks.h"
 
+#include <libdeflate.h>
+#include <zlib.h>
+
 #include <algorithm>
-#include <array>
 #include <cstring>
+#include <new>
+#include <span>
 
 namespace iconfinder::png {
 namespace {
@@ -10,56 +14,132 @@ namespace {
 constexpr std::uint64_t kSignature = 8;
 constexpr std::uint64_t kChunkFrame = 12; // length, type and checksum around the data
 constexpr std::array<std::uint8_t, 12> kEnd = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+constexpr std::array<char, 4> kNone = {0, 0, 0, 0};
 
-bool isCritical(const std::string& type) { return !type.empty() && type[0] >= 'A' && type[0] <= 'Z'; }
+bool isCritical(const std::array<char, 4>& type) { return type[0] >= 'A' && type[0] <= 'Z'; }
+bool is(const std::array<char, 4>& type, const char* name) { return std::memcmp(type.data(), name, 4) == 0; }
+
+// Chunk heads read front to back through a window of the file, so that a file of millions
+// of tiny chunks costs a read per window rather than one per chunk.
+class HeadReader {
+public:
+    explicit HeadReader(ByteSource& file) : file_(file), size_(file.size()) {}
+
+    std::array<std::byte, 8> at(std::uint64_t offset)
+    {
+        if (offset < start_ || offset + 8 > start_ + length_) {
+            start_ = offset;
+            length_ = static_cast<std::size_t>(std::min<std::uint64_t>(window_.size(), size_ - offset));
+            file_.copy(offset, {window_.data(), length_});
+        }
+        std::array<std::byte, 8> head;
+        std::memcpy(head.data(), window_.data() + (offset - start_), 8);
+        return head;
+    }
+
+private:
+    ByteSource& file_;
+    std::uint64_t size_;
+    std::vector<std::byte> window_ = std::vector<std::byte>(std::size_t{1} << 16);
+    std::uint64_t start_ = 0;
+    std::size_t length_ = 0;
+};
 
 } // namespace
 
 ChunkStream::ChunkStream(ByteSource& file) : file_(file)
 {
     const std::uint64_t size = file.size();
-    const auto keep = [&](std::uint64_t from, std::uint64_t length, std::string type) {
+    const auto keep = [&](std::uint64_t from, std::uint64_t length, std::array<char, 4> type) {
         if (length == 0)
             return;
-        pieces_.push_back({size_, from, length, std::move(type)});
+        pieces_.push_back({size_, from, length, type});
         size_ += length;
     };
-    keep(0, std::min(size, kSignature), "");
+    keep(0, std::min(size, kSignature), kNone);
     // The end chunk is supplied when the file ends without one, unless a chunk shown is cut
     // short: then the decoder must meet the end of the file inside it.
-    bool ended = false, cut = false;
+    bool ended = false, cut = false, seenImageData = false;
+    HeadReader heads(file);
     for (std::uint64_t at = kSignature; at + 8 <= size && !ended && !cut;) {
-        std::array<std::byte, 8> head;
-        file.copy(at, head);
+        const std::array<std::byte, 8> head = heads.at(at);
         const std::uint64_t length = bigEndian(head.data());
-        std::string type(4, ' ');
-        for (std::size_t i = 0; i < 4; ++i)
-            type[i] = static_cast<char>(std::to_integer<int>(head[4 + i]));
+        std::array<char, 4> type;
+        std::memcpy(type.data(), head.data() + 4, 4);
         const std::uint64_t end = std::min(size, at + kChunkFrame + length);
-        if (type == "IDAT")
+        const bool imageData = is(type, "IDAT");
+        ended = is(type, "IEND");
+        cut = at + kChunkFrame + length > size;
+        if (imageData) {
             imageData_ += std::min(length, size - (at + 8));
-        ended = type == "IEND";
-        if (isCritical(type) || type == "tRNS") {
-            keep(at, end - at, type);
-            cut = at + kChunkFrame + length > size;
+            seenImageData = true;
+            if (!cut && length > 0)
+                wholeImageData_.push_back({at + 4, length});
+        } else if (isCritical(type) && !ended && !seenImageData && !cut && damaged_.empty() && !checksumRight(at + 4, length)) {
+            damaged_.assign(type.data(), 4);
         }
+        // Empty image data chunks hold nothing: however many there are, the decoder never sees them.
+        if ((isCritical(type) || is(type, "tRNS")) && !(imageData && length == 0))
+            keep(at, end - at, type);
+        else
+            cut = false;
         at = end;
     }
     if (!ended && !cut) {
         suppliedEnd_ = true;
-        pieces_.push_back({size_, 0, kEnd.size(), "IEND"});
+        pieces_.push_back({size_, 0, kEnd.size(), {'I', 'E', 'N', 'D'}});
         size_ += kEnd.size();
     }
     // Plain: the image data chunks in one run, whole, and only the end after them.
     std::size_t first = 0;
-    while (first < pieces_.size() && pieces_[first].type != "IDAT")
+    while (first < pieces_.size() && !is(pieces_[first].type, "IDAT"))
         ++first;
     std::size_t last = first;
-    while (last < pieces_.size() && pieces_[last].type == "IDAT")
+    while (last < pieces_.size() && is(pieces_[last].type, "IDAT"))
         ++last;
-    if (!cut && first < pieces_.size() && last + 1 == pieces_.size() && pieces_[last].type == "IEND")
+    if (!cut && first < pieces_.size() && last + 1 == pieces_.size() && is(pieces_[last].type, "IEND"))
         for (std::size_t i = first; i < last; ++i)
             plainImageData_.push_back({pieces_[i].from + 4, pieces_[i].length - kChunkFrame});
+}
+
+bool ChunkStream::checksumRight(std::uint64_t typeAt, std::uint64_t length) const
+{
+    std::vector<std::byte> bytes(static_cast<std::size_t>(length) + 8);
+    file_.copy(typeAt, bytes);
+    const std::uint32_t crc = libdeflate_crc32(0, bytes.data(), static_cast<std::size_t>(length) + 4);
+    return crc == bigEndian(bytes.data() + length + 4);
+}
+
+bool ChunkStream::imageDataDamaged() const
+{
+    const bool checksumsRight = std::all_of(wholeImageData_.begin(), wholeImageData_.end(),
+                                            [&](const ImageDataChunk& chunk) { return checksumRight(chunk.type, chunk.length); });
+    return !checksumsRight && !zlibStreamWhole();
+}
+
+bool ChunkStream::zlibStreamWhole() const
+{
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        throw std::bad_alloc();
+    std::vector<Bytef> in(std::size_t{1} << 16), out(std::size_t{1} << 16);
+    int result = Z_OK;
+    for (const ImageDataChunk& chunk : wholeImageData_) {
+        for (std::uint64_t done = 0; done < chunk.length && result == Z_OK;) {
+            const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), chunk.length - done));
+            file_.copy(chunk.type + 4 + done, std::as_writable_bytes(std::span(in.data(), count)));
+            done += count;
+            stream.next_in = in.data();
+            stream.avail_in = static_cast<uInt>(count);
+            while (result == Z_OK && (stream.avail_in > 0 || stream.avail_out == 0)) {
+                stream.next_out = out.data();
+                stream.avail_out = static_cast<uInt>(out.size());
+                result = inflate(&stream, Z_NO_FLUSH);
+            }
+        }
+    }
+    inflateEnd(&stream);
+    return result == Z_STREAM_END;
 }
 
 bool ChunkStream::read(std::byte* dest, std::size_t length)
@@ -83,6 +163,10 @@ bool ChunkStream::read(std::byte* dest, std::size_t length)
     return true;
 }
 
-std::string ChunkStream::currentChunk() const { return pieces_[piece_].type; }
+std::string ChunkStream::currentChunk() const
+{
+    const std::array<char, 4>& type = pieces_[piece_].type;
+    return type == kNone ? std::string() : std::string(type.data(), 4);
+}
 
 } // namespace iconfinder::png

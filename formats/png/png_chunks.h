@@ -2,6 +2,7 @@
 
 #include "formats/byte_source.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -43,13 +44,25 @@ public:
     // nothing but the end chunk after them; none otherwise.
     const std::vector<ImageDataChunk>& plainImageData() const { return plainImageData_; }
 
+    // The type of the first chunk before the image data whose checksum is wrong, or "". The
+    // decoder is not asked to check them: image data is read whenever zlib's own checksum
+    // holds, as other decoders read it, and damage to it is told by imageDataDamaged.
+    const std::string& damagedChunk() const { return damaged_; }
+
+    // Whether the image data is damaged: a chunk's checksum is wrong, and zlib's own over the
+    // whole stream does not hold either. Reads all of it.
+    bool imageDataDamaged() const;
+
 private:
     struct Piece {
         std::uint64_t at;     // where it starts in the shown stream
         std::uint64_t from;   // where it starts in the file
         std::uint64_t length;
-        std::string type;
+        std::array<char, 4> type;
     };
+
+    bool checksumRight(std::uint64_t typeAt, std::uint64_t length) const;
+    bool zlibStreamWhole() const;
 
     ByteSource& file_;
     std::vector<Piece> pieces_;
@@ -59,6 +72,8 @@ private:
     std::uint64_t imageData_ = 0;
     bool suppliedEnd_ = false;
     std::vector<ImageDataChunk> plainImageData_;
+    std::vector<ImageDataChunk> wholeImageData_;
+    std::string damaged_;
 };
 
 } // namespace iconfinder::png

@@ -85,7 +85,11 @@ void decodeRows(ByteSource& source, RowSink& sink, std::size_t wholeDataBudget)
     check(spng_set_png_stream(ctx, &Reader::read, &reader), reader);
     check(spng_set_image_limits(ctx, PixelImage::kMaxPixels, PixelImage::kMaxPixels), reader);
     check(spng_set_chunk_limits(ctx, kChunkLimit, kChunkCacheLimit), reader);
-    check(spng_set_crc_action(ctx, SPNG_CRC_ERROR, SPNG_CRC_DISCARD), reader); // a damaged tRNS is dropped
+    // The chunks before the image data are checked by the chunk stream, the image data by
+    // zlib's own checksum; a damaged tRNS is dropped.
+    check(spng_set_crc_action(ctx, SPNG_CRC_USE, SPNG_CRC_DISCARD), reader);
+    if (!reader.chunks.damagedChunk().empty())
+        throw FormatError(reader.chunks.damagedChunk() + " chunk is damaged (checksum)");
 
     spng_ihdr header{};
     check(spng_get_ihdr(ctx, &header), reader);
@@ -119,6 +123,9 @@ void decodeRows(ByteSource& source, RowSink& sink, std::size_t wholeDataBudget)
             return;
     }
 
+    // libspng stops reading once it has the last row, before zlib's checksum could tell.
+    if (reader.chunks.imageDataDamaged())
+        throw FormatError("IDAT chunk is damaged (checksum)");
     if (header.interlace_method != SPNG_INTERLACE_NONE) {
         // A pass at a time: each row of a pass holds its pixels in their places, handed on
         // as they come, so that an interlaced picture costs no more than a plain one.

@@ -1,5 +1,7 @@
 #include "formats/png/png_whole_data.h"
 
+#include "image/large_buffer.h"
+
 #include <libdeflate.h>
 
 #include <array>
@@ -14,23 +16,17 @@ struct FreeDecompressor {
     void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
 };
 
-// The compressed image data, each chunk's checksum checked; none when one is damaged.
-std::optional<std::vector<std::byte>> imageData(ByteSource& file, const std::vector<ChunkStream::ImageDataChunk>& chunks)
+// The compressed image data, in a buffer whose pages are never zeroed: every byte is
+// overwritten. zlib's own checksum over it is checked as it is inflated.
+LargeBuffer<std::byte> imageData(ByteSource& file, const std::vector<ChunkStream::ImageDataChunk>& chunks, std::size_t& total)
 {
-    std::size_t total = 0;
+    total = 0;
     for (const auto& chunk : chunks)
         total += chunk.length;
-    std::vector<std::byte> data(total);
+    LargeBuffer<std::byte> data(total, false);
     std::size_t at = 0;
     for (const auto& chunk : chunks) {
-        std::array<std::byte, 4> type, stored;
-        file.copy(chunk.type, type);
         file.copy(chunk.type + 4, {data.data() + at, chunk.length});
-        file.copy(chunk.type + 4 + chunk.length, stored);
-        std::uint32_t crc = libdeflate_crc32(0, type.data(), type.size());
-        crc = libdeflate_crc32(crc, data.data() + at, chunk.length);
-        if (crc != bigEndian(stored.data()))
-            return std::nullopt;
         at += chunk.length;
     }
     return data;
@@ -77,17 +73,16 @@ bool decodeWholeData(ByteSource& file, const ChunkStream& chunks, const PlainHea
     const std::size_t rawSize = stride * static_cast<std::size_t>(header.height);
     if (chunks.plainImageData().empty() || rawSize > budget)
         return false;
-    const std::optional<std::vector<std::byte>> data = imageData(file, chunks.plainImageData());
-    if (!data)
-        return false;
+    std::size_t dataSize = 0;
+    const LargeBuffer<std::byte> data = imageData(file, chunks.plainImageData(), dataSize);
     const std::unique_ptr<libdeflate_decompressor, FreeDecompressor> inflater(libdeflate_alloc_decompressor());
     if (!inflater)
         throw std::bad_alloc();
-    std::vector<std::uint8_t> raw(rawSize);
-    if (libdeflate_zlib_decompress(inflater.get(), data->data(), data->size(), raw.data(), raw.size(), nullptr) != LIBDEFLATE_SUCCESS)
+    LargeBuffer<std::uint8_t> raw(rawSize, false);
+    if (libdeflate_zlib_decompress(inflater.get(), data.data(), dataSize, raw.data(), rawSize, nullptr) != LIBDEFLATE_SUCCESS)
         return false;
     for (std::size_t y = 0; y < static_cast<std::size_t>(header.height); ++y)
-        if (raw[y * stride] > 4)
+        if (raw.data()[y * stride] > 4)
             return false;
 
     sink.start(header.width, header.height, header.alpha || header.key[0]);

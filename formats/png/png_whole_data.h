@@ -24,7 +24,7 @@ inline constexpr std::size_t kWholeDataBudget = std::size_t{96} << 20;
 // Decodes a plainly laid out 8-bit RGB or RGBA picture without interlacing whose raw image
 // data fits `budget`: all of it inflated at once with libdeflate, two to three times faster
 // than zlib, then unfiltered a row at a time into the sink. False, the sink untouched, when
-// the data does not decode so (a damaged checksum, data cut short or too long): the streaming
+// the data does not decode so (damaged, cut short or too long): the streaming
 // decoder then says what is wrong.
 bool decodeWholeData(ByteSource& file, const ChunkStream& chunks, const PlainHeader& header, RowSink& sink, std::size_t budget);
 
