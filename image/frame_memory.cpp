@@ -101,18 +101,13 @@ void FrameMemory::takeBack(PixelImage& picture)
             --left;
         });
     }
-    covered_.clear();
-    runsPerFrame_.clear();
 }
 
-void FrameMemory::redraw(PixelImage& picture)
+void FrameMemory::redraw(PixelImage& picture) noexcept
 {
-    const std::vector<Rect> frames = std::move(frames_);
-    const std::vector<ColorValue> pens = std::move(pens_);
-    frames_.clear();
-    pens_.clear();
-    for (std::size_t i = 0; i < frames.size(); ++i)
-        draw(picture, frames[i], pens[i]);
+    // What the frames cover is remembered still: the picture under them is as it was.
+    for (std::size_t i = 0; i < frames_.size(); ++i)
+        drawOutline(picture, frames_[i], pens_[i]);
 }
 
 void FrameMemory::forget()

@@ -18,10 +18,11 @@ public:
     void draw(PixelImage& picture, Rect rect, ColorValue pen);
     // Puts back the pixels of the frames drawn from the `first`-th on, and forgets them.
     void undrawFrom(PixelImage& picture, std::size_t first);
-    // Puts back every pixel drawn over, the last frame first; the frames stay known.
+    // Puts back every pixel drawn over, the last frame first; the frames and what they cover
+    // stay known.
     void takeBack(PixelImage& picture);
-    // Draws again every frame taken back.
-    void redraw(PixelImage& picture);
+    // Draws again every frame taken back; needs no memory, so it cannot fail.
+    void redraw(PixelImage& picture) noexcept;
     void forget();
 
     bool empty() const { return frames_.empty(); }
@@ -37,6 +38,20 @@ private:
     std::vector<ColorValue> pens_;
     std::vector<Run> covered_;               // each frame's pixels, frame after frame
     std::vector<std::uint32_t> runsPerFrame_; // how many runs each frame's are
+};
+
+// The frames taken back from the picture for as long as it lives, then drawn again however
+// the scope ends, so that a failure on the way never leaves them half-gone.
+class FramesSetAside {
+public:
+    FramesSetAside(FrameMemory& frames, PixelImage& picture) : frames_(frames), picture_(picture) { frames_.takeBack(picture_); }
+    FramesSetAside(const FramesSetAside&) = delete;
+    FramesSetAside& operator=(const FramesSetAside&) = delete;
+    ~FramesSetAside() { frames_.redraw(picture_); }
+
+private:
+    FrameMemory& frames_;
+    PixelImage& picture_;
 };
 
 } // namespace iconfinder

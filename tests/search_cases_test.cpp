@@ -283,6 +283,8 @@ TEST(FrameMemory, TakesBackExactlyWhatFramesCovered)
         ASSERT_TRUE(picture == original) << "picture " << i;
         frames.redraw(picture);
         ASSERT_TRUE(picture == framed) << "picture " << i;
+        frames.takeBack(picture);
+        ASSERT_TRUE(picture == original) << "set aside again, picture " << i;
     }
 }
 

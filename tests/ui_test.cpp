@@ -207,16 +207,16 @@ TEST_F(Window, AboutMessage)
     press(form->Button1);
     ASSERT_EQ(messages.size(), 1u);
     const QString expected = QString("이 프로그램은 bitmap 이미지에서 특정 영역을 추출해내는 프로그램입니다.\r\n") +
-                             QString(71, '-') + "\r\n" + "Bitmap 파일만 처리할 수 있습니다.\r\n" +
+                             QString(71, '-') + "\r\n" + "Bitmap 파일만 처리할 수 있습니다.\r\n" + "PNG 파일도 열 수 있습니다.\r\n" +
                              "뭐 특별한 알고리즘이라 할 것은 없구요\r\n" +
                              "pixcel을 하나하나 검사해서 인접한 영역을 찾는것입니다.\r\n";
     EXPECT_TRUE(messages[0].startsWith(expected)) << messages[0].toStdString();
     const QStringList lines = messages[0].split("\r\n");
-    ASSERT_EQ(lines.size(), 10) << "nine lines, each ended";
-    EXPECT_EQ(lines[7], "그럼 좋은하루 되세요   \r");
-    EXPECT_TRUE(lines[6].contains("@example.org"));
-    EXPECT_TRUE(lines[8].endsWith("icon finder"));
-    EXPECT_EQ(lines[9], "");
+    ASSERT_EQ(lines.size(), 11) << "ten lines, each ended";
+    EXPECT_EQ(lines[8], "그럼 좋은하루 되세요   \r");
+    EXPECT_TRUE(lines[7].contains("@example.org"));
+    EXPECT_TRUE(lines[9].endsWith("icon finder"));
+    EXPECT_EQ(lines[10], "");
 }
 
 TEST_F(Window, HandlerExceptionsAreShownAndTheWindowCarriesOn)

@@ -44,6 +44,7 @@ const QString kAboutText = QStringLiteral(
     "이 프로그램은 bitmap 이미지에서 특정 영역을 추출해내는 프로그램입니다.\r\n"
     "-----------------------------------------------------------------------\r\n"
     "Bitmap 파일만 처리할 수 있습니다.\r\n"
+    "PNG 파일도 열 수 있습니다.\r\n"
     "뭐 특별한 알고리즘이라 할 것은 없구요\r\n"
     "pixcel을 하나하나 검사해서 인접한 영역을 찾는것입니다.\r\n"
     "궁금한 점이 있으시면 아래 주소로 메일을 보내 주세요.\r\n"
@@ -583,16 +584,14 @@ void TForm1::saveIconFiles()
         existing += into.exists(QString::fromStdString(name + "." + std::string(formatName(style.format))));
     if (existing > 0 && !ConfirmDialog(QString("%1개 파일이 이미 있습니다. 바꿀까요?").arg(existing)))
         return;
-    frames_.takeBack(picture_);
     try {
+        const FramesSetAside aside(frames_, picture_);
         OutputBatch batch;
         writeCrops(batch, picture_, boxes, names, pathOf(folder), lastRule_, style);
         batch.commit();
     } catch (const IoError& e) {
-        frames_.redraw(picture_);
         throw errorAt(e.path().empty() ? folder : QFile::decodeName(QByteArray::fromStdString(e.path())), e);
     }
-    frames_.redraw(picture_);
     lastFolder_ = QDir(folder).absolutePath();
     savedText_ = QString("아이콘 %1개 저장함: %2").arg(names.size()).arg(QDir::toNativeSeparators(folder));
     showStatus();
