@@ -1,9 +1,9 @@
 #include "bench/contenders.h"
 
 #include "formats/bmp/bmp_reader.h"
-#include "search/grid_guess.h"
-#include "search/icon_search.h"
-#include "search/region_merge.h"
+#include "grid/grid_guess.h"
+#include "regions/icon_search.h"
+#include "shaping/region_merge.h"
 #include "tests/support/reference_search.h"
 
 #ifdef HAVE_OPENCV

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "image/pixel_image.h"
-#include "search/region_box.h"
+#include "regions/region_box.h"
 
 #include <cstddef>
 #include <filesystem>

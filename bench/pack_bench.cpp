@@ -1,9 +1,9 @@
 // How well the packer fills its pages: for sheets of at least 50 frames, the frames with their
 // padding (and extrusion) over the area of the single page they go on, and the time it takes.
 //   pack_bench
-#include "present/pack.h"
+#include "pack/pack.h"
 #include "resources/sample_picture.h"
-#include "search/icon_search.h"
+#include "regions/icon_search.h"
 #include "tests/support/pictures.h"
 
 #include <chrono>

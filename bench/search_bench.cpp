@@ -4,7 +4,7 @@
 #include "bench/ratio_table.h"
 #include "formats/picture_file.h"
 #include "resources/sample_picture.h"
-#include "search/icon_search.h"
+#include "regions/icon_search.h"
 #include "tests/support/pictures.h"
 
 #include <benchmark/benchmark.h>

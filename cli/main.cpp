@@ -3,7 +3,7 @@
 #include "cli/ordered_output.h"
 #include "common/printable.h"
 #include "cli/search_job.h"
-#include "formats/scratch_files.h"
+#include "files/scratch_files.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,57 +1,34 @@
 #pragma once
 
 #include "common/errors.h"
-#include "formats/file_io.h"
-#include "formats/picture_file.h"
+#include "files/file_io.h"
 #include "image/color.h"
-#include "present/atlas.h"
-#include "present/atlas_reader.h"
-#include "present/pack.h"
-#include "present/crops.h"
-#include "present/name_pattern.h"
-#include "search/sprite_search.h"
+#include "slice/slice_request.h"
 
 #include <filesystem>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace iconfinder::cli {
 
 enum class Format { Lines, Json };
-enum class Background { Colour, Transparent, Auto };
 
 struct Options {
-    std::vector<std::string> files; // none: the built-in sample picture
+    std::vector<std::string> files;   // none: the built-in sample picture
     std::vector<FileIdentity> inputs; // of the files that exist, which no output may replace
 
-    Background background = Background::Colour;
-    ColorValue colour = kWhite;
-    int tolerance = 0;
-
-    SpriteSettings sprites; // how the regions are cut
-    std::optional<std::string> regionsFrom; // an atlas whose frames are the regions
-    std::vector<NamedBox> atlasFrames;       // read from it
+    // The slicing of every picture; its outputs' paths are set for each picture from these.
+    SliceRequest request;
+    std::optional<std::string> regionsFrom; // the atlas whose frames are the regions
+    std::optional<std::string> framed;
+    std::optional<std::string> cropDir; // DIR/STEM for several pictures
+    std::optional<std::string> atlas;
+    std::optional<std::string> atlasDir; // DIR/STEM.EXT
+    std::optional<std::string> pack;
+    std::string namePattern{kDefaultNamePattern};
 
     Format format = Format::Lines;
-    std::optional<std::string> framed;
-    std::optional<std::string> cropDir;
-    std::optional<FileFormat> cropFormat; // none: as the input
-    CropStyle crop;                        // all but the format
-    std::string namePattern{kDefaultNamePattern};
-    bool nameGiven = false; // an atlas read back keeps its own names unless asked otherwise
-    NamePattern name = NamePattern::parse(kDefaultNamePattern, false);
-    std::optional<std::string> atlas;
-    std::optional<std::string> atlasDir;
-    AtlasLayout atlasLayout = AtlasLayout::Hash;
-    std::optional<Anchor> anchor;
-    std::optional<bool> animationsByColumns; // none: no animations
-    std::string animationPattern;
-    NamePattern animationName = NamePattern::parse("{stem}", false);
-    int frameDuration = 100;
-    std::optional<std::string> pack; // a new atlas picture
-    PackStyle packing;
     int jobs = 1;
 
     bool several() const { return files.size() > 1; }

@@ -3,7 +3,7 @@
 #include "common/errors.h"
 #include "formats/bmp/bmp_reader.h"
 #include "formats/bmp/bmp_writer.h"
-#include "formats/output_file.h"
+#include "files/output_file.h"
 #include "formats/png/png_reader.h"
 #include "formats/png/png_writer.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "formats/byte_source.h"
-#include "formats/file_io.h"
+#include "files/byte_source.h"
+#include "files/file_io.h"
 #include "image/pixel_image.h"
 #include "image/row_sink.h"
 

@@ -7,7 +7,7 @@
 #include "formats/picture_file.h"
 #include "formats/png/png_reader.h"
 #include "present/frames.h"
-#include "search/icon_search.h"
+#include "regions/icon_search.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "present/crops.h"
 
-#include "formats/output_file.h"
+#include "files/output_file.h"
 
 #include <algorithm>
 #include <tuple>

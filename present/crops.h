@@ -1,11 +1,11 @@
 #pragma once
 
-#include "formats/output_file.h"
+#include "files/output_file.h"
 #include "formats/picture_file.h"
 #include "image/pixel_image.h"
-#include "search/background_rule.h"
-#include "search/region_box.h"
-#include "search/region_owners.h"
+#include "mask/background_rule.h"
+#include "regions/region_box.h"
+#include "regions/region_owners.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "present/frames.h"
 
 #include "image/canvas.h"
-#include "search/icon_search.h"
-#include "search/result_lines.h"
+#include "regions/icon_search.h"
+#include "regions/result_lines.h"
 
 #include <new>
 
@@ -39,14 +39,6 @@ IconSearch findIcons(PixelImage& displayed, const BackgroundRule& rule, FrameMem
     frameEach(displayed, frames, found.ResultLines.count(),
               [&](std::size_t i) { return frameRect(parseResultLine(found.ResultLines[i], Fields)); });
     return found;
-}
-
-std::vector<RegionBox> frameSprites(PixelImage& displayed, const BackgroundRule& rule, const SpriteSettings& settings, FrameMemory* frames)
-{
-    ForegroundMask mask = maskOf(displayed, rule);
-    const std::vector<RegionBox> boxes = boxesOf(findSprites(mask, settings).placed);
-    frameEach(displayed, frames, boxes.size(), [&](std::size_t i) { return frameRect(boxes[i]); });
-    return boxes;
 }
 
 void frameEach(PixelImage& displayed, FrameMemory* frames, std::size_t count, const std::function<Rect(std::size_t)>& frameOf)

@@ -3,10 +3,9 @@
 #include "image/color.h"
 #include "image/frame_memory.h"
 #include "image/pixel_image.h"
-#include "search/background_rule.h"
-#include "search/region_box.h"
-#include "search/sprite_search.h"
-#include "search/string_list.h"
+#include "mask/background_rule.h"
+#include "regions/region_box.h"
+#include "regions/string_list.h"
 
 #include <functional>
 
@@ -34,10 +33,6 @@ IconSearch findIcons(PixelImage& displayed, ColorValue BackColor, FrameMemory* f
 
 // The same search under any background rule: transparency, or one chosen from the picture.
 IconSearch findIcons(PixelImage& displayed, const BackgroundRule& rule, FrameMemory* frames = nullptr);
-
-// The sprites find-icons cuts under settings (throws as findSprites does), each box framed on
-// `displayed`; their boxes.
-std::vector<RegionBox> frameSprites(PixelImage& displayed, const BackgroundRule& rule, const SpriteSettings& settings, FrameMemory* frames);
 
 // Frames `count` rectangles, frameOf(0), frameOf(1), ..., on `displayed`: through `frames`,
 // when given. Should memory run out, the frames drawn are taken back.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/region_order.h"
+#include "shaping/region_order.h"
 
 #include <span>
 #include <string>

@@ -1,7 +1,7 @@
 #include "present/report.h"
 
-#include "present/json_text.h"
-#include "search/result_lines.h"
+#include "atlas/json_text.h"
+#include "regions/result_lines.h"
 
 #include <cstdio>
 

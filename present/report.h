@@ -1,9 +1,9 @@
 #pragma once
 
 #include "formats/picture_file.h"
-#include "search/background_rule.h"
-#include "search/grid_cells.h"
-#include "search/region_order.h"
+#include "mask/background_rule.h"
+#include "grid/grid_cells.h"
+#include "shaping/region_order.h"
 
 #include <optional>
 #include <span>

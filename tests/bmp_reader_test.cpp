@@ -4,8 +4,8 @@
 #include "image/page_prefault.h"
 #include "formats/bmp/bmp_writer.h"
 #include "present/frames.h"
-#include "search/foreground_mask.h"
-#include "search/icon_search.h"
+#include "mask/foreground_mask.h"
+#include "regions/icon_search.h"
 #include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>

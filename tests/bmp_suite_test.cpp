@@ -1,7 +1,7 @@
 // The reader on real files: every good file decodes to what an independent decoder (Qt's)
 // sees, questionable files decode or are refused, bad files are refused or salvaged.
 #include "formats/bmp/bmp_reader.h"
-#include "search/foreground_mask.h"
+#include "mask/foreground_mask.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

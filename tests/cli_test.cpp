@@ -4,8 +4,8 @@
 #include "formats/picture_file.h"
 #include "present/frames.h"
 #include "resources/sample_picture.h"
-#include "search/icon_search.h"
-#include "search/result_lines.h"
+#include "regions/icon_search.h"
+#include "regions/result_lines.h"
 #include "tests/support/pictures.h"
 #include "tests/support/png_bytes.h"
 #include "tests/support/run_command.h"
@@ -264,7 +264,7 @@ TEST_F(FindIconsCli, AtlasesDrawFramesAsTheCropsAndReadBack)
     std::ofstream(dir / "outside.json") << R"({"frames": {"far": {"frame": {"x": 50, "y": 30, "w": 20, "h": 20}}}})";
     const auto outside = findIconsCli({sheet, "--regions-from", (dir / "outside.json").string(), "--crop", (dir / "none").string()});
     EXPECT_EQ(outside.exitCode, 1);
-    EXPECT_NE(outside.err.find("frame 'far' of " + (dir / "outside.json").string() + " leaves the picture (60 x 40)"), std::string::npos)
+    EXPECT_NE(outside.err.find("--regions-from: " + (dir / "outside.json").string() + ": frame 'far' leaves the picture (60 x 40)"), std::string::npos)
         << outside.err;
     EXPECT_FALSE(fs::exists(dir / "none"));
 }

@@ -1,8 +1,8 @@
 // Grid cells against a plain scan of the pixels, and the guessed grid against the grids that
 // made random sheets.
-#include "search/foreground_mask.h"
-#include "search/grid_cells.h"
-#include "search/grid_guess.h"
+#include "mask/foreground_mask.h"
+#include "grid/grid_cells.h"
+#include "grid/grid_guess.h"
 #include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>

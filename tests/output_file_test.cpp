@@ -1,8 +1,8 @@
 // Files are read and written whole or not at all, and errors name the system's reason.
 #include "common/errors.h"
 #include "formats/bmp/bmp_reader.h"
-#include "formats/byte_source.h"
-#include "formats/output_file.h"
+#include "files/byte_source.h"
+#include "files/output_file.h"
 #include "formats/picture_file.h"
 #include "tests/support/pictures.h"
 

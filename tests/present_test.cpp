@@ -1,11 +1,11 @@
 // Names, crops, JSON reports and atlases, read back.
-#include "present/atlas.h"
-#include "present/atlas_reader.h"
+#include "atlas/atlas.h"
+#include "atlas/atlas_reader.h"
 #include "present/crops.h"
 #include "present/name_pattern.h"
-#include "present/pack.h"
-#include "present/packer.h"
-#include "search/icon_search.h"
+#include "pack/pack.h"
+#include "pack/packer.h"
+#include "regions/icon_search.h"
 #include "present/report.h"
 #include "tests/support/pictures.h"
 

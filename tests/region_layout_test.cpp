@@ -1,7 +1,7 @@
 // Merging, the size filter and the orders, against plain models on thousands of random box sets.
-#include "search/region_merge.h"
-#include "search/region_order.h"
-#include "search/region_shaping.h"
+#include "shaping/region_merge.h"
+#include "shaping/region_order.h"
+#include "shaping/region_shaping.h"
 #include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>

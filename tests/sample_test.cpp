@@ -2,7 +2,7 @@
 // person expects of it.
 #include "formats/bmp/bmp_reader.h"
 #include "resources/sample_picture.h"
-#include "search/icon_search.h"
+#include "regions/icon_search.h"
 #include "tests/support/run_command.h"
 
 #include <gtest/gtest.h>

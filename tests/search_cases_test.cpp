@@ -4,9 +4,9 @@
 #include "image/color_table.h"
 #include "image/frame_memory.h"
 #include "present/frames.h"
-#include "search/icon_search.h"
-#include "search/region_extraction.h"
-#include "search/result_lines.h"
+#include "regions/icon_search.h"
+#include "regions/region_extraction.h"
+#include "regions/result_lines.h"
 #include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>

@@ -3,10 +3,10 @@
 // foreground and background. On thousands of random pictures under every kind of rule, and on
 // the hard patterns.
 #include "image/color_table.h"
-#include "search/foreground_mask.h"
-#include "search/region_extraction.h"
-#include "search/region_owners.h"
-#include "search/result_lines.h"
+#include "mask/foreground_mask.h"
+#include "regions/region_extraction.h"
+#include "regions/region_owners.h"
+#include "regions/result_lines.h"
 #include "tests/support/pictures.h"
 #include "tests/support/reference_search.h"
 

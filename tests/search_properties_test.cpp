@@ -1,7 +1,7 @@
 // What must hold of any search, checked on random pictures without a reference.
 #include "image/color.h"
 #include "present/frames.h"
-#include "search/icon_search.h"
+#include "regions/icon_search.h"
 #include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>

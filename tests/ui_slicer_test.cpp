@@ -435,7 +435,7 @@ TEST_F(Window, IconFilesAndAtlasesAreWrittenFromTheList)
     keys(QKeySequence("Ctrl+E"));
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_TRUE(messages[0].startsWith(QString::fromStdString((dir / "none" / "a.json").string()) + ": ")) << messages[0].toStdString();
-    EXPECT_EQ(messages[1], QString::fromStdString(file.string()) + ": is the picture itself");
+    EXPECT_EQ(messages[1], QString::fromStdString(file.string()) + ": 열려 있는 그림 파일이므로 덮어쓰지 않습니다");
     EXPECT_EQ(test::slurp(file), pictureBytes);
     EXPECT_FALSE(fs::exists(dir / "none"));
     EXPECT_TRUE(form->picture() == shown);

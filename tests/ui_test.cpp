@@ -5,7 +5,7 @@
 #include "formats/picture_file.h"
 #include "present/frames.h"
 #include "resources/sample_picture.h"
-#include "search/icon_search.h"
+#include "regions/icon_search.h"
 #include "tests/support/run_command.h"
 #include "ui/Unit1.h"
 #include "ui/application.h"

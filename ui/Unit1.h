@@ -5,8 +5,9 @@
 #include "image/frame_memory.h"
 #include "image/pixel_image.h"
 #include "present/frames.h"
-#include "present/atlas.h"
-#include "search/icon_search.h"
+#include "atlas/atlas.h"
+#include "regions/icon_search.h"
+#include "slice/slicing.h"
 #include "ui/region_list.h"
 #include "ui/region_table.h"
 #include "ui/search_settings.h"
@@ -46,6 +47,7 @@ public:
         iconfinder::AtlasLayout layout = iconfinder::AtlasLayout::Hash;
     };
     std::function<std::optional<AtlasChoice>()> AtlasDialog;
+    std::function<QString()> OpenAtlasDialog;
 
     // Where the file dialogs start: the folder used last.
     QString lastFolder() const { return lastFolder_; }
@@ -63,6 +65,7 @@ public:
     QAction* CopyLinesAction = nullptr;
     QAction* ClearFramesAction = nullptr;
     QAction* SaveAtlasAction = nullptr;
+    QAction* OpenAtlasAction = nullptr; // its frames become the list
     QAction* DeleteRegionsAction = nullptr;
     QAction* MergeRegionsAction = nullptr;
     QAction* RenameRegionAction = nullptr;
@@ -105,10 +108,19 @@ private:
     void saveFramedPicture();
     void saveIconFiles();
     void saveAtlas();
+    void openAtlas();
+    iconfinder::SourcePicture sourcePicture();
+    iconfinder::Slices listedSlices() const;
+    // Writes the outputs for the list as it stands; a failure names the path, else `shownPath`.
+    void writeListed(const iconfinder::SliceOutputs& outputs, const QString& shownPath);
+    // The regions of the form's own search named as find-icons names them, and the sprites cut
+    // under the settings (framed on the picture).
+    std::vector<ListedRegion> namedAsFound(const std::vector<iconfinder::RegionBox>& boxes) const;
+    std::vector<ListedRegion> cutSprites(const iconfinder::BackgroundRule& rule);
     void copyResultLines();
     void clearFrames();
     void buildRegionPanel();
-    void listRegions(std::span<const iconfinder::RegionBox> found);
+    void listRegions(std::vector<ListedRegion> listed);
     void forgetList(); // the list emptied, as after loading or Esc
     void deleteRegions();
     void mergeRegions();
@@ -120,8 +132,6 @@ private:
     void redrawListFrames();
     void selectionChanged();
     void selectAt(int x, int y);
-    std::vector<iconfinder::PlacedRegion> listedRegions() const;
-    std::vector<std::string> listedNames() const;
     void colourBoxActivated(int index);
     void fitColourList();
     int steppedZoom(int steps) const;

@@ -1,5 +1,5 @@
 // iconfinder: start-up of the window program.
-#include "formats/scratch_files.h"
+#include "files/scratch_files.h"
 #include "ui/Unit1.h"
 #include "ui/application.h"
 

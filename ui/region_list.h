@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/region_box.h"
+#include "regions/region_box.h"
 
 #include <cstddef>
 #include <string>

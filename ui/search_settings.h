@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/sprite_search.h"
+#include "slice/sprite_search.h"
 
 #include <QComboBox>
 #include <QSpinBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/byte_source.h"
+#include "files/byte_source.h"
 #include "image/pixel_image.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/errors.h"
-#include "formats/byte_source.h"
+#include "files/byte_source.h"
 #include "image/pixel_image.h"
 #include "image/row_sink.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/file_io.h"
+#include "files/file_io.h"
 #include "image/pixel_image.h"
 
 #include <cstddef>

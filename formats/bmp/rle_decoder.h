@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/bmp/bmp_layout.h"
-#include "formats/byte_source.h"
+#include "files/byte_source.h"
 #include "image/row_sink.h"
 
 namespace iconfinder::bmp {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "formats/byte_source.h"
+#include "files/byte_source.h"
 #include "formats/png/png_chunks.h"
 #include "image/row_sink.h"
 

@@ -1,0 +1,110 @@
+#include "atlas/atlas.h"
+
+#include "atlas/atlas_layouts.h"
+#include "present/name_pattern.h"
+
+#include "common/errors.h"
+
+#include <map>
+
+namespace iconfinder {
+
+std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
+                                 const CropStyle& style, const GridLayout* trimmedCells)
+{
+    // The untrimmed extent of each frame: its cell when trimmed from one, else its box.
+    std::vector<RegionBox> extents;
+    for (const PlacedRegion& region : regions)
+        extents.push_back(trimmedCells ? trimmedCells->cell(region.column - 1, region.row - 1) : region.box);
+    const auto [widest, highest] = largestSize(extents);
+    std::vector<AtlasFrame> frames;
+    for (std::size_t i = 0; i < regions.size(); ++i) {
+        const RegionBox& box = regions[i].box;
+        const CropPlacement place = placeCrop(extents[i], style, widest, highest);
+        frames.push_back({names[i], box, 0, place.width, place.height, place.left + box.minX - extents[i].minX,
+                          place.top + box.minY - extents[i].minY});
+    }
+    return frames;
+}
+
+std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, bool byColumns, const NamePattern& name,
+                                    std::string_view stem)
+{
+    std::map<int, std::size_t> byLine; // a line's animation
+    std::vector<Animation> animations;
+    for (std::size_t i = 0; i < regions.size(); ++i) {
+        const int line = byColumns ? regions[i].column : regions[i].row;
+        const auto [at, added] = byLine.try_emplace(line, animations.size());
+        if (added) {
+            NamePattern::Values values;
+            values.stem = stem;
+            (byColumns ? values.col : values.row) = line;
+            values.n = static_cast<int>(animations.size()) + 1;
+            animations.push_back({name.format(values), {}});
+        }
+        animations[at->second].frames.push_back(i);
+    }
+    return animations;
+}
+
+std::string atlasText(const Atlas& atlas, AtlasLayout layout)
+{
+    switch (layout) {
+    case AtlasLayout::Hash:
+    case AtlasLayout::Array:
+    case AtlasLayout::Aseprite: return jsonAtlas(atlas, layout);
+    case AtlasLayout::Starling: return starlingAtlas(atlas);
+    case AtlasLayout::Libgdx: return libgdxAtlas(atlas);
+    case AtlasLayout::Css: return cssAtlas(atlas);
+    }
+    return {};
+}
+
+std::vector<std::pair<std::filesystem::path, std::string>> atlasFiles(const Atlas& atlas, AtlasLayout layout,
+                                                                      const std::filesystem::path& path)
+{
+    if (atlas.pages.size() <= 1 || layout == AtlasLayout::Libgdx || layout == AtlasLayout::Array)
+        return {{path, atlasText(atlas, layout)}};
+    if (layout != AtlasLayout::Hash)
+        throw Error("--atlas-format " + std::string(layout == AtlasLayout::Aseprite ? "aseprite" : layout == AtlasLayout::Starling ? "starling" : "css") +
+                    " holds one page, and the frames need " + std::to_string(atlas.pages.size()) + " (raise --pack-max)");
+    std::vector<std::pair<std::filesystem::path, std::string>> files;
+    Atlas first;
+    for (std::size_t page = 0; page < atlas.pages.size(); ++page) {
+        Atlas one;
+        one.pages = {atlas.pages[page]};
+        one.anchor = atlas.anchor;
+        for (const AtlasFrame& frame : atlas.frames)
+            if (frame.page == page)
+                one.frames.push_back(frame);
+        const std::filesystem::path file =
+            page == 0 ? path : path.parent_path() / (path.stem().string() + "-" + std::to_string(page + 1) + path.extension().string());
+        if (page == 0)
+            first = std::move(one);
+        else {
+            first.relatedFiles.push_back(file.filename().string());
+            files.emplace_back(file, atlasText(one, layout));
+        }
+    }
+    files.insert(files.begin(), {path, atlasText(first, layout)});
+    return files;
+}
+
+std::string_view atlasExtension(AtlasLayout layout)
+{
+    switch (layout) {
+    case AtlasLayout::Starling: return "xml";
+    case AtlasLayout::Libgdx: return "atlas";
+    case AtlasLayout::Css: return "css";
+    default: return "json";
+    }
+}
+
+std::string atlasImagePath(const std::filesystem::path& atlas, const std::filesystem::path& image)
+{
+    const std::filesystem::path absolute = std::filesystem::absolute(image).lexically_normal();
+    const std::filesystem::path relative = absolute.lexically_relative(std::filesystem::absolute(atlas).parent_path().lexically_normal());
+    return (relative.empty() ? absolute : relative).generic_string();
+}
+
+} // namespace iconfinder

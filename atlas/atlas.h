@@ -1,0 +1,94 @@
+#pragma once
+
+#include "present/crops.h"
+#include "grid/grid_cells.h"
+#include "shaping/region_order.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace iconfinder {
+
+enum class AtlasLayout {
+    Hash,     // "frames": {"NAME": {...}, ...}, the "JSON Hash" of common texture packers
+    Array,    // "frames": [{"filename": "NAME", ...}, ...], which keeps the order everywhere
+    Aseprite, // frames keyed "0", "1", ... with durations, and meta.frameTags
+    Starling, // the Starling/Sparrow XML TextureAtlas
+    Libgdx,   // the text .atlas of libGDX's texture packer
+    Css,      // a rule per frame with a background position into the image
+};
+
+// One frame as every layout describes it: the pixels the engine samples, and the picture the
+// frame stands for (the crop), in which they sit at offset. A frame whose box is smaller than
+// that picture is trimmed.
+struct AtlasFrame {
+    std::string name;
+    RegionBox box;
+    std::size_t page = 0;
+    int sourceWidth = 0;
+    int sourceHeight = 0;
+    int offsetX = 0;
+    int offsetY = 0;
+
+    bool trimmed() const { return sourceWidth != box.width() || sourceHeight != box.height(); }
+};
+
+struct AtlasPage {
+    std::string image; // its path as seen from the atlas file
+    int width = 0;
+    int height = 0;
+};
+
+struct Animation {
+    std::string name;
+    std::vector<std::size_t> frames; // in play order
+};
+
+// Across a frame's source picture, from 0 to 1: bottom is 0.5, 1.
+struct Anchor {
+    double x = 0.5;
+    double y = 0.5;
+};
+
+struct Atlas {
+    std::vector<AtlasPage> pages;
+    std::vector<std::string> relatedFiles; // other pages' atlas files, for PixiJS
+    std::vector<AtlasFrame> frames;
+    std::optional<Anchor> anchor;
+    std::vector<Animation> animations;
+    int frameDuration = 100; // milliseconds, for layouts that play frames
+};
+
+// The frames of regions on one page, in output order, drawn as their crops would be: the
+// source picture is the crop (its padding, same size and alignment), and with trimmed grid
+// cells, the cell the box was trimmed from.
+std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
+                                 const CropStyle& style, const GridLayout* trimmedCells);
+
+// One animation a row or column of the regions (their `row` or `column`), named by `name`
+// formatted with the stem and the row or column; frames in output order.
+std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, bool byColumns, const class NamePattern& name,
+                                    std::string_view stem);
+
+// The text of an atlas in a layout. Layouts that hold one page take the atlas's first.
+std::string atlasText(const Atlas& atlas, AtlasLayout layout);
+
+// The files of an atlas in a layout, to be written at `path`: one, or for a JSON Hash of
+// several pages, one a page (`path`, then NAME-2.json, ...) that PixiJS finds through the
+// first one's related_multi_packs. Throws Error for a layout that holds one page only.
+std::vector<std::pair<std::filesystem::path, std::string>> atlasFiles(const Atlas& atlas, AtlasLayout layout,
+                                                                      const std::filesystem::path& path);
+
+// How an atlas at `atlas` names the picture `image`: relative to the atlas's folder.
+std::string atlasImagePath(const std::filesystem::path& atlas, const std::filesystem::path& image);
+
+// The usual file extension of a layout: "json", "xml", "atlas" or "css".
+std::string_view atlasExtension(AtlasLayout layout);
+
+} // namespace iconfinder

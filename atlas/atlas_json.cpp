@@ -1,0 +1,124 @@
+#include "atlas/atlas_layouts.h"
+#include "atlas/json_text.h"
+
+#include "version.h"
+
+#include <unordered_map>
+#include <vector>
+
+namespace iconfinder {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json rect(int x, int y, int w, int h) { return {{"x", x}, {"y", y}, {"w", w}, {"h", h}}; }
+
+Json frameOf(const Atlas& atlas, const AtlasFrame& frame)
+{
+    Json json;
+    json["frame"] = rect(frame.box.minX, frame.box.minY, frame.box.width(), frame.box.height());
+    json["rotated"] = false;
+    json["trimmed"] = frame.trimmed();
+    json["spriteSourceSize"] = rect(frame.offsetX, frame.offsetY, frame.box.width(), frame.box.height());
+    json["sourceSize"] = {{"w", frame.sourceWidth}, {"h", frame.sourceHeight}};
+    if (atlas.anchor)
+        json["anchor"] = {{"x", atlas.anchor->x}, {"y", atlas.anchor->y}};
+    return json;
+}
+
+Json metaOf(const AtlasPage& page)
+{
+    return {{"app", "find-icons"}, {"version", kVersion}, {"image", page.image}, {"format", "RGBA8888"},
+            {"size", {{"w", page.width}, {"h", page.height}}}, {"scale", "1"}};
+}
+
+// Aseprite's layout, as Phaser's load.aseprite and anims.createFromAseprite read it: frames
+// keyed by their place, each with its duration, and a tag a animation.
+std::string asepriteAtlas(const Atlas& atlas)
+{
+    Json frames = Json::object();
+    for (std::size_t i = 0; i < atlas.frames.size(); ++i) {
+        Json frame = frameOf(atlas, atlas.frames[i]);
+        frame["duration"] = atlas.frameDuration;
+        frames[std::to_string(i)] = std::move(frame);
+    }
+    Json tags = Json::array();
+    for (const Animation& animation : atlas.animations)
+        if (!animation.frames.empty())
+            tags.push_back({{"name", animation.name}, {"from", animation.frames.front()}, {"to", animation.frames.back()}, {"direction", "forward"}});
+    Json meta = metaOf(atlas.pages.front());
+    meta["frameTags"] = std::move(tags);
+    meta["layers"] = Json::array();
+    meta["slices"] = Json::array();
+    return jsonText(Json{{"frames", std::move(frames)}, {"meta", std::move(meta)}}, 2) + "\n";
+}
+
+} // namespace
+
+std::string jsonAtlas(const Atlas& atlas, AtlasLayout layout)
+{
+    if (layout == AtlasLayout::Aseprite)
+        return asepriteAtlas(atlas);
+    Json frames = layout == AtlasLayout::Hash ? Json::object() : Json::array();
+    // An ordered object finds a key by walking its entries: frames are appended to its list
+    // directly, a name met again taking the earlier one's place, as assigning by name would.
+    std::unordered_map<std::string, std::size_t> placeOf;
+    using Entries = std::vector<std::pair<const std::string, Json>>;
+    Entries* entries = layout == AtlasLayout::Hash ? static_cast<Entries*>(frames.get_ptr<Json::object_t*>()) : nullptr;
+    for (const AtlasFrame& frame : atlas.frames) {
+        Json json = frameOf(atlas, frame);
+        if (layout == AtlasLayout::Hash) {
+            const auto [at, added] = placeOf.try_emplace(frame.name, entries->size());
+            if (added)
+                entries->emplace_back(frame.name, std::move(json));
+            else
+                (*entries)[at->second].second = std::move(json);
+        } else {
+            Json named{{"filename", frame.name}};
+            named.update(json);
+            frames.push_back(std::move(named));
+        }
+    }
+    Json root;
+    if (atlas.pages.size() > 1) {
+        // Several pages: Phaser's multi-atlas, a texture a page with its frames.
+        Json textures = Json::array();
+        for (std::size_t page = 0; page < atlas.pages.size(); ++page) {
+            Json pageFrames = Json::array();
+            for (const AtlasFrame& frame : atlas.frames) {
+                if (frame.page != page)
+                    continue;
+                Json named{{"filename", frame.name}};
+                named.update(frameOf(atlas, frame));
+                pageFrames.push_back(std::move(named));
+            }
+            Json texture = metaOf(atlas.pages[page]);
+            texture.erase("app");
+            texture.erase("version");
+            texture["frames"] = std::move(pageFrames);
+            textures.push_back(std::move(texture));
+        }
+        root["textures"] = std::move(textures);
+    } else {
+        root["frames"] = std::move(frames);
+    }
+    if (!atlas.animations.empty()) {
+        Json animations = Json::object();
+        for (const Animation& animation : atlas.animations) {
+            Json names = Json::array();
+            for (const std::size_t i : animation.frames)
+                names.push_back(atlas.frames[i].name);
+            animations[animation.name] = std::move(names);
+        }
+        root["animations"] = std::move(animations);
+    }
+    Json meta = metaOf(atlas.pages.front());
+    if (atlas.pages.size() > 1)
+        meta = {{"app", "find-icons"}, {"version", kVersion}};
+    if (!atlas.relatedFiles.empty())
+        meta["related_multi_packs"] = atlas.relatedFiles;
+    root["meta"] = std::move(meta);
+    return jsonText(root, 2) + "\n";
+}
+
+} // namespace iconfinder

@@ -1,0 +1,184 @@
+#include "atlas/atlas_reader_parts.h"
+
+#include "common/errors.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+
+namespace iconfinder::atlas_reading {
+namespace {
+
+using Json = nlohmann::json;
+
+// The frames of a JSON atlas read as events, never as a tree: linear in the file, nesting
+// limited, and nothing kept but the frames. A frame stands at "frames".NAME or "frames"[i],
+// also under "textures"[p]; its box is "frame": {"x", "y", "w", "h"}.
+class FrameEvents : public nlohmann::json_sax<Json> {
+public:
+    std::vector<NamedBox> frames;
+    bool sawFrames = false;
+
+    bool null() override { return value(); }
+    bool boolean(bool flag) override
+    {
+        if (inFrame() && depth() == framesDepth_ + 1 && keyAt(framesDepth_ + 1) == "rotated" && flag)
+            rotated_ = true;
+        return value();
+    }
+    bool number_integer(number_integer_t number) override { return whole(number); }
+    bool number_unsigned(number_unsigned_t number) override
+    {
+        return whole(number > static_cast<number_unsigned_t>(LLONG_MAX) ? LLONG_MAX : static_cast<long long>(number));
+    }
+    bool number_float(number_float_t, const string_t&) override
+    {
+        if (fieldIndex() >= 0)
+            throw InputError("frame '" + frameName() + "': " + keyAt(depth()) + " is not a whole number");
+        return value();
+    }
+    bool string(string_t& text) override
+    {
+        if (inFrame() && depth() == framesDepth_ + 1 && keyAt(framesDepth_ + 1) == "filename")
+            filename_ = std::move(text);
+        return value();
+    }
+    bool binary(binary_t&) override { return value(); }
+    bool start_object(std::size_t) override { return open(false); }
+    bool start_array(std::size_t) override { return open(true); }
+    bool key(string_t& key) override
+    {
+        levels_.back().key = std::move(key);
+        return true;
+    }
+    bool end_object() override { return close(); }
+    bool end_array() override { return close(); }
+    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& error) override
+    {
+        if (error.id == 406)
+            throw InputError("a number at byte " + std::to_string(position) + " is out of range");
+        throw InputError(std::string("not valid JSON: ") + error.what());
+    }
+
+private:
+    struct Level {
+        bool array = false;
+        std::string key; // of the value being read, in an object
+    };
+
+    int depth() const { return static_cast<int>(levels_.size()); }
+    const std::string& keyAt(int level) const { return levels_[static_cast<std::size_t>(level - 1)].key; }
+    bool inFrame() const { return framesDepth_ > 0 && depth() > framesDepth_; }
+    std::string frameName() const { return framesDepth_ > 0 && !levels_[framesDepth_ - 1].array ? keyAt(framesDepth_) : filename_; }
+
+    // Which of x, y, w, h the value being read is, or -1.
+    int fieldIndex() const
+    {
+        if (!inFrame() || depth() != framesDepth_ + 2 || keyAt(framesDepth_ + 1) != "frame")
+            return -1;
+        static constexpr std::string_view kFields[] = {"x", "y", "w", "h"};
+        for (int i = 0; i < 4; ++i)
+            if (keyAt(depth()) == kFields[i])
+                return i;
+        return -1;
+    }
+
+    // Whether the container opening at depth() + 1 holds the frames.
+    bool opensFrames() const
+    {
+        if (depth() == 1)
+            return !levels_[0].array && levels_[0].key == "frames";
+        return depth() == 3 && levels_[0].key == "textures" && levels_[1].array && !levels_[2].array && levels_[2].key == "frames";
+    }
+
+    bool whole(long long number)
+    {
+        if (const int field = fieldIndex(); field >= 0) {
+            fields_[field] = number;
+            given_[field] = true;
+        }
+        return value();
+    }
+
+    bool value()
+    {
+        if (depth() == 0)
+            throw InputError("the atlas is not a JSON object");
+        if (opensFrames())
+            throw InputError("\"frames\" is neither an object nor an array");
+        if (depth() == framesDepth_)
+            throw InputError("a frame is not an object");
+        return true;
+    }
+
+    bool open(bool array)
+    {
+        if (depth() == 0 && array)
+            throw InputError("the atlas is not a JSON object");
+        if (depth() >= kDeepestNesting)
+            throw InputError("nested deeper than " + std::to_string(kDeepestNesting) + " levels");
+        if (depth() == framesDepth_) {
+            if (array)
+                throw InputError("a frame is not an object");
+            startFrame();
+        }
+        if (opensFrames()) {
+            framesDepth_ = depth() + 1;
+            sawFrames = true;
+        }
+        levels_.push_back({array, {}});
+        return true;
+    }
+
+    bool close()
+    {
+        levels_.pop_back();
+        if (framesDepth_ > 0 && depth() == framesDepth_)
+            finishFrame();
+        else if (depth() + 1 == framesDepth_)
+            framesDepth_ = 0;
+        return true;
+    }
+
+    void startFrame()
+    {
+        filename_.clear();
+        rotated_ = false;
+        for (bool& given : given_)
+            given = false;
+    }
+
+    void finishFrame()
+    {
+        const bool named = !levels_[framesDepth_ - 1].array;
+        if (!named && filename_.empty())
+            throw InputError("a frame of the array has no \"filename\"");
+        const std::string name = frameName();
+        for (int i = 0; i < 4; ++i)
+            if (!given_[i])
+                throw InputError("frame '" + name + "' has no whole \"frame\" rectangle");
+        if (rotated_)
+            refuseRotated(name);
+        addFrame(frames, name, boxOf(name, fields_[0], fields_[1], fields_[2], fields_[3]));
+    }
+
+    std::vector<Level> levels_;
+    int framesDepth_ = 0; // the depth of the container's levels_ entry, 0 outside it
+    std::string filename_;
+    bool rotated_ = false;
+    long long fields_[4] = {};
+    bool given_[4] = {};
+};
+
+} // namespace
+
+std::vector<NamedBox> jsonAtlas(std::string_view text)
+{
+    FrameEvents events;
+    Json::sax_parse(text, &events);
+    if (!events.sawFrames)
+        throw InputError("no \"frames\" or \"textures\"");
+    return std::move(events.frames);
+}
+
+} // namespace iconfinder::atlas_reading

@@ -1,0 +1,47 @@
+#include "atlas/atlas_reader_parts.h"
+
+#include "common/errors.h"
+
+namespace iconfinder {
+namespace atlas_reading {
+
+RegionBox boxOf(const std::string& name, long long x, long long y, long long w, long long h)
+{
+    constexpr long long kLargest = 1 << 30;
+    if (x < 0 || y < 0 || w < 1 || h < 1 || x > kLargest || y > kLargest || w > kLargest || h > kLargest)
+        throw InputError("frame '" + name + "' has no place in a picture (" + std::to_string(x) + ", " + std::to_string(y) + ", " +
+                         std::to_string(w) + " x " + std::to_string(h) + ")");
+    return {static_cast<int>(x), static_cast<int>(y), static_cast<int>(x + w - 1), static_cast<int>(y + h - 1)};
+}
+
+void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box)
+{
+    if (frames.size() >= kMostFrames)
+        throw InputError("more than " + std::to_string(kMostFrames) + " frames");
+    if (name.size() > kLongestName)
+        throw InputError("a frame's name is longer than " + std::to_string(kLongestName) + " bytes");
+    frames.push_back({std::move(name), box});
+}
+
+void refuseRotated(const std::string& name)
+{
+    throw InputError("frame '" + name + "' is stored rotated, which cannot be cut");
+}
+
+} // namespace atlas_reading
+
+std::vector<NamedBox> readAtlasFrames(std::string_view text)
+{
+    if (text.size() > kLargestAtlas)
+        throw InputError("the atlas is larger than " + std::to_string(kLargestAtlas >> 20) + " MiB");
+    const std::size_t first = text.find_first_not_of(" \t\r\n\xef\xbb\xbf");
+    if (first == std::string_view::npos)
+        throw InputError("the atlas is empty");
+    if (text[first] == '{')
+        return atlas_reading::jsonAtlas(text);
+    if (text[first] == '<')
+        return atlas_reading::starlingAtlas(text);
+    return atlas_reading::libgdxAtlas(text);
+}
+
+} // namespace iconfinder

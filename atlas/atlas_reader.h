@@ -1,0 +1,26 @@
+#pragma once
+
+#include "regions/region_box.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace iconfinder {
+
+struct NamedBox {
+    std::string name;
+    RegionBox box;
+};
+
+inline constexpr std::size_t kLargestAtlas = std::size_t{256} << 20;
+
+// The frames of an atlas as texture packers write them, in the file's order: JSON with
+// "frames" as an object by name or an array (also several pages under "textures"), Starling
+// XML, or libGDX's .atlas (its current layout and the older one). Linear in the text, which
+// may be up to kLargestAtlas bytes. Throws InputError saying what is wrong, also for a frame
+// stored rotated. The names are as written: whether they can name files is the caller's rule.
+std::vector<NamedBox> readAtlasFrames(std::string_view text);
+
+} // namespace iconfinder

@@ -1,0 +1,239 @@
+#include "atlas/atlas_reader_parts.h"
+
+#include "common/errors.h"
+
+#include <algorithm>
+#include <charconv>
+
+// The two layouts read as text: Starling XML and libGDX's .atlas. Both are scanned once, left
+// to right, with no regular expressions and nothing kept but the frames.
+namespace iconfinder::atlas_reading {
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+void appendUtf8(std::string& out, unsigned long code)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xc0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3f));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xe0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
+        out += static_cast<char>(0x80 | (code & 0x3f));
+    } else {
+        out += static_cast<char>(0xf0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3f));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
+        out += static_cast<char>(0x80 | (code & 0x3f));
+    }
+}
+
+// XML's five entities and character references; any other entity is refused, never expanded.
+std::string unescapedXml(std::string_view text)
+{
+    static const std::pair<std::string_view, char> kEntities[] = {{"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"amp", '&'}};
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        if (text[at] != '&') {
+            out += text[at++];
+            continue;
+        }
+        const std::size_t semicolon = text.find(';', at);
+        if (semicolon == std::string_view::npos || semicolon - at > 10)
+            throw InputError("a '&' in an attribute starts no entity");
+        const std::string_view entity = text.substr(at + 1, semicolon - at - 1);
+        at = semicolon + 1;
+        const auto known = std::find_if(std::begin(kEntities), std::end(kEntities), [&](const auto& e) { return e.first == entity; });
+        if (known != std::end(kEntities)) {
+            out += known->second;
+            continue;
+        }
+        unsigned long code = 0;
+        const bool hex = entity.size() > 2 && entity[1] == 'x';
+        const std::string_view digits = entity.substr(hex ? 2 : 1);
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+        if (entity.empty() || entity[0] != '#' || digits.empty() || error != std::errc() || end != digits.data() + digits.size() ||
+            code == 0 || code > 0x10ffff)
+            throw InputError("the entity '&" + std::string(entity) + ";' is not one of XML's own");
+        appendUtf8(out, code);
+    }
+    return out;
+}
+
+long long wholeNumber(const std::string& name, const std::string& key, std::string_view value)
+{
+    long long number = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+    if (value.empty() || error != std::errc() || end != value.data() + value.size())
+        throw InputError("SubTexture '" + name + "': " + key + " is not a whole number");
+    return number;
+}
+
+// One <SubTexture ...> tag's attributes, from just after its name; `at` ends after the tag.
+NamedBox subTexture(std::string_view text, std::size_t& at)
+{
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> numbers;
+    bool rotated = false;
+    for (;;) {
+        while (at < text.size() && isSpace(text[at]))
+            ++at;
+        if (at >= text.size())
+            throw InputError("a SubTexture tag is not closed");
+        if (text[at] == '>' || text.substr(at, 2) == "/>") {
+            at += text[at] == '>' ? 1 : 2;
+            break;
+        }
+        const std::size_t keyStart = at;
+        while (at < text.size() && !isSpace(text[at]) && text[at] != '=' && text[at] != '>' && text[at] != '/')
+            ++at;
+        const std::string key(text.substr(keyStart, at - keyStart));
+        while (at < text.size() && isSpace(text[at]))
+            ++at;
+        if (key.empty() || at + 1 >= text.size() || text[at] != '=')
+            throw InputError("a SubTexture attribute has no value");
+        ++at;
+        while (at < text.size() && isSpace(text[at]))
+            ++at;
+        const char quote = at < text.size() ? text[at] : '\0';
+        const std::size_t close = quote == '"' || quote == '\'' ? text.find(quote, at + 1) : std::string_view::npos;
+        if (close == std::string_view::npos)
+            throw InputError("SubTexture attribute " + key + " is not quoted");
+        std::string value = unescapedXml(text.substr(at + 1, close - at - 1));
+        at = close + 1;
+        if (key == "name")
+            name = std::move(value);
+        else if (key == "rotated")
+            rotated = value == "true";
+        else if (key == "x" || key == "y" || key == "width" || key == "height")
+            numbers.emplace_back(key, std::move(value));
+    }
+    long long x = -1, y = -1, w = 0, h = 0;
+    for (const auto& [key, value] : numbers)
+        (key == "x" ? x : key == "y" ? y : key == "width" ? w : h) = wholeNumber(name, key, value);
+    if (rotated)
+        refuseRotated(name);
+    return {name, boxOf(name, x, y, w, h)};
+}
+
+// Numbers after a libGDX field's colon, separated by commas.
+std::vector<long long> numbersOf(const std::string& name, std::string_view values)
+{
+    std::vector<long long> numbers;
+    std::size_t at = 0;
+    while (at <= values.size() && numbers.size() < 8) {
+        const std::size_t comma = std::min(values.find(',', at), values.size());
+        std::string_view part = values.substr(at, comma - at);
+        while (!part.empty() && part.front() == ' ')
+            part.remove_prefix(1);
+        while (!part.empty() && part.back() == ' ')
+            part.remove_suffix(1);
+        long long number = 0;
+        const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), number);
+        if (part.empty() || error != std::errc() || end != part.data() + part.size())
+            throw InputError("region '" + name + "': '" + std::string(values) + "' is not a list of whole numbers");
+        numbers.push_back(number);
+        at = comma + 1;
+    }
+    return numbers;
+}
+
+// A libGDX region being read: its name and the fields seen so far.
+struct LibgdxRegion {
+    std::string name;
+    long long x = -1, y = -1, w = 0, h = 0;
+    bool placed = false;
+
+    void field(std::string_view key, std::string_view value)
+    {
+        while (!value.empty() && value.front() == ' ')
+            value.remove_prefix(1);
+        if (key == "rotate" && value != "false" && value != "0")
+            refuseRotated(name);
+        if (key != "bounds" && key != "xy" && key != "size")
+            return;
+        const std::vector<long long> numbers = numbersOf(name, value);
+        if (key == "bounds" && numbers.size() == 4) {
+            x = numbers[0], y = numbers[1], w = numbers[2], h = numbers[3];
+            placed = true;
+        } else if (key == "xy" && numbers.size() == 2) {
+            x = numbers[0], y = numbers[1];
+        } else if (key == "size" && numbers.size() == 2) {
+            w = numbers[0], h = numbers[1];
+            placed = x >= 0;
+        } else {
+            throw InputError("region '" + name + "': " + std::string(key) + " holds the wrong count of numbers");
+        }
+    }
+
+    void finishInto(std::vector<NamedBox>& frames)
+    {
+        if (!name.empty()) {
+            if (!placed)
+                throw InputError("region '" + name + "' has no bounds");
+            const RegionBox box = boxOf(name, x, y, w, h);
+            addFrame(frames, std::move(name), box);
+        }
+        *this = {};
+    }
+};
+
+} // namespace
+
+std::vector<NamedBox> starlingAtlas(std::string_view text)
+{
+    static constexpr std::string_view kTag = "<SubTexture";
+    std::vector<NamedBox> frames;
+    for (std::size_t at = text.find(kTag); at != std::string_view::npos; at = text.find(kTag, at)) {
+        at += kTag.size();
+        if (at < text.size() && !isSpace(text[at]) && text[at] != '/' && text[at] != '>')
+            continue; // another tag whose name starts alike
+        NamedBox frame = subTexture(text, at);
+        addFrame(frames, std::move(frame.name), frame.box);
+    }
+    if (frames.empty())
+        throw InputError("no SubTexture in the TextureAtlas");
+    return frames;
+}
+
+std::vector<NamedBox> libgdxAtlas(std::string_view text)
+{
+    std::vector<NamedBox> frames;
+    bool inPage = false;      // between a page's image line and its first region
+    bool pageExpected = true; // after a blank line, the next line names a page's image
+    LibgdxRegion region;
+    for (std::size_t at = 0; at <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        while (!line.empty() && isSpace(line.back()))
+            line.remove_suffix(1);
+        while (!line.empty() && isSpace(line.front()))
+            line.remove_prefix(1);
+        if (line.empty()) {
+            region.finishInto(frames);
+            pageExpected = true;
+            continue;
+        }
+        const std::size_t colon = line.find(':');
+        if (pageExpected) {
+            pageExpected = false;
+            inPage = true;
+        } else if (colon == std::string_view::npos) {
+            region.finishInto(frames);
+            inPage = false;
+            region.name = line;
+        } else if (!inPage && !region.name.empty()) {
+            region.field(line.substr(0, colon), line.substr(colon + 1));
+        }
+    }
+    region.finishInto(frames);
+    if (frames.empty())
+        throw InputError("no region in the atlas");
+    return frames;
+}
+
+} // namespace iconfinder::atlas_reading

@@ -1,0 +1,148 @@
+#include "cli/option_parsing.h"
+
+#include "slice/slicing.h"
+
+#include <bit>
+#include <set>
+
+// How the options fit together: each check names the options it is about.
+namespace iconfinder::cli {
+namespace {
+
+using Given = std::function<bool(const char*)>;
+
+void needs(const Given& given, std::initializer_list<const char*> options, bool present, const std::string& what)
+{
+    for (const char* option : options)
+        if (given(option) && !present)
+            throw UsageError(std::string(option) + " needs " + what);
+}
+
+void checkCrops(const Options& options, const Given& given)
+{
+    const SliceOutputs& outputs = options.request.outputs;
+    if (options.framed && !formatOfName(*options.framed))
+        throw UsageError("--framed: '" + *options.framed + "' must end in .bmp or .png");
+    if (options.framed && options.several())
+        throw UsageError("--framed takes one picture, not " + std::to_string(options.files.size()));
+    needs(given, {"--crop-format", "--crop-transparent", "--isolate"}, options.cropDir.has_value(), "--crop");
+    // The crops' shape also describes the atlas's frames.
+    needs(given, {"--padding", "--same-size"}, options.cropDir || options.atlased(), "--crop, --atlas or --atlas-dir");
+    needs(given, {"--align"}, outputs.crop.sameSize, "--same-size");
+    if (outputs.crop.transparent && outputs.cropFormat == FileFormat::Bmp)
+        throw UsageError("--crop-transparent needs PNG crops, not --crop-format bmp");
+    needs(given, {"--name"}, options.cropDir || options.atlased(), "--crop, --atlas or --atlas-dir");
+}
+
+void checkAtlas(Options& options, const Given& given)
+{
+    needs(given, {"--anchor", "--animations", "--frame-duration", "--atlas-format"}, options.atlased(), "--atlas or --atlas-dir");
+    needs(given, {"--animation-name"}, given("--animations"), "--animations");
+    const Shaping& shaping = options.request.sprites.shaping;
+    if (given("--animations") && shaping.order == RegionOrder::Search && !options.request.sprites.gridded())
+        throw UsageError("--animations needs --order rows or columns, or a grid, to know the rows and columns");
+    if (options.pack && !options.atlased())
+        throw UsageError("--pack needs --atlas: the atlas says where the frames went");
+    if (options.pack && options.several())
+        throw UsageError("--pack takes one picture, not " + std::to_string(options.files.size()));
+    if (options.pack && formatOfName(*options.pack) != FileFormat::Png)
+        throw UsageError("--pack: '" + *options.pack + "' must end in .png");
+    needs(given, {"--pack-padding", "--extrude", "--pack-max", "--pack-pot"}, options.pack.has_value(), "--pack");
+    if (options.atlased() && options.request.outputs.atlas->layout != AtlasLayout::Aseprite && given("--frame-duration"))
+        throw UsageError("--frame-duration needs --atlas-format aseprite, the layout that plays frames");
+    if (options.atlas && options.atlasDir)
+        throw UsageError("--atlas and --atlas-dir do not go together");
+    if (options.atlas && options.several())
+        throw UsageError("--atlas takes one picture; with several, use --atlas-dir DIR");
+    if (options.atlased() && options.files.empty())
+        throw UsageError("an atlas needs a picture file to point at, not the built-in sample");
+    if (options.atlased()) {
+        PackStyle& packing = options.request.outputs.atlas->packing;
+        if (packing.powerOfTwo)
+            packing.largest = static_cast<int>(std::bit_floor(static_cast<unsigned>(packing.largest)));
+    }
+}
+
+void checkRegions(const Options& options, const Given& given)
+{
+    const SpriteSettings& sprites = options.request.sprites;
+    needs(given, {"--trim", "--keep-empty", "--grid-offset", "--grid-spacing"}, sprites.gridded(), "--grid");
+    for (const char* fixedOnly : {"--grid-offset", "--grid-spacing"})
+        if (given(fixedOnly) && sprites.guessGrid)
+            throw UsageError(std::string(fixedOnly) + " does not go with --grid auto, which finds it");
+    for (const char* searchOnly : {"--merge", "--speck"})
+        if (given(searchOnly) && sprites.grid)
+            throw UsageError(std::string(searchOnly) + " has nothing to do with --grid WxH: the cells are the regions");
+    for (const char* searchOnly : {"--grid", "--merge", "--speck", "--order", "--isolate"})
+        if (given(searchOnly) && options.regionsFrom)
+            throw UsageError(std::string(searchOnly) + " has nothing to do with --regions-from: the atlas's frames are the regions");
+    if (given("--order") && sprites.gridded())
+        throw UsageError("--order has nothing to do with --grid: cells are taken row by row");
+    needs(given, {"--speck"}, sprites.shaping.merge.merges(), "--merge: specks join the merged boxes");
+}
+
+// Outputs for several pictures go into a folder a picture, named by its stem.
+void checkStems(const Options& options)
+{
+    if (!options.several() || (!options.cropDir && !options.atlasDir))
+        return;
+    std::set<std::string> stems;
+    for (const std::string& file : options.files) {
+        const std::string stem = stemOf(file);
+        if (stem.empty() || stem == "." || stem == "..")
+            throw UsageError("'" + file + "' has no name to give its crops' folder or atlas (its stem is '" + stem + "')");
+        if (!stems.insert(stem).second)
+            throw UsageError("two pictures are named '" + stem + "', so their crops or atlases would be written to the same place");
+    }
+}
+
+void checkOutputPaths(Options& options)
+{
+    for (const std::string& file : options.files)
+        if (const std::optional<FileIdentity> identity = identityOf(file))
+            options.inputs.push_back(*identity);
+    if (options.framed)
+        checkOutputPath(options, "--framed", *options.framed);
+    if (options.pack)
+        checkOutputPath(options, "--pack", *options.pack);
+    if (options.atlas)
+        checkOutputPath(options, "--atlas", *options.atlas);
+    if (options.atlasDir)
+        for (const std::string& file : options.files)
+            checkOutputPath(options, "--atlas-dir",
+                            std::filesystem::path(*options.atlasDir) /
+                                (stemOf(file) + "." + std::string(atlasExtension(options.request.outputs.atlas->layout))));
+}
+
+// The atlas's frames become the regions; its own names name the outputs unless --name does,
+// and obey the same rules.
+void readRegionsFrom(Options& options, const Given& given)
+{
+    try {
+        options.request.atlasFrames = std::make_shared<const std::vector<NamedBox>>(readAtlasFile(*options.regionsFrom));
+        if (!given("--name") && (options.cropDir || options.atlased())) {
+            std::vector<std::string> names;
+            for (const NamedBox& frame : *options.request.atlasFrames)
+                names.push_back(frame.name);
+            checkFileNames(names);
+        }
+    } catch (const Error& e) {
+        throw UsageError("--regions-from: " + *options.regionsFrom + ": " + e.what());
+    }
+}
+
+} // namespace
+
+void checkTogether(Options& options, const CLI::App& app)
+{
+    const Given given = [&](const char* name) { return app.count(name) > 0; };
+    checkCrops(options, given);
+    checkAtlas(options, given);
+    checkRegions(options, given);
+    checkStems(options);
+    checkOutputPaths(options);
+    if (options.regionsFrom)
+        readRegionsFrom(options, given);
+}
+
+} // namespace iconfinder::cli

@@ -1,0 +1,407 @@
+#include "files/output_file.h"
+
+#include "common/errors.h"
+#include "files/scratch_files.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <optional>
+#include <system_error>
+#include <sys/stat.h>
+#include <unordered_map>
+#include <unistd.h>
+
+namespace iconfinder {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string folderName(const fs::path& path) { return path.has_parent_path() ? path.parent_path().string() : std::string("."); }
+
+// Writes through `fd` what `encode` produces and closes it; `durable` waits until the bytes
+// are on the disk. Failures name `target`.
+void encodeInto(FileDescriptor& fd, const fs::path& target, const std::function<void(ByteWriter&)>& encode, bool durable)
+{
+    try {
+        ByteWriter out([&fd](std::span<const std::byte> bytes) { writeAll(fd.get(), bytes); });
+        encode(out);
+        out.flush();
+        if (durable && ::fsync(fd.get()) != 0)
+            throw IoError("cannot write: " + systemReason(errno));
+        fd.close();
+    } catch (const IoError& e) {
+        throw IoError(e.what(), target.string());
+    }
+}
+
+// A file written under a hidden name beside its target (scratch::partName) and renamed into
+// place once finished; removed again unless it was. Part names that sort with their targets
+// are much cheaper for a file system to create by the thousand than random ones. In a work
+// folder of its own it is written under its target's name at once. Until the run ends, an
+// interrupt removes it (scratch::removeOnInterrupt).
+class TemporaryFile {
+public:
+    TemporaryFile(fs::path target, bool inWorkFolder) : target_(std::move(target)), inPlace_(inWorkFolder)
+    {
+        // Remembered before it is made, so that an interrupt at any moment finds it.
+        for (;;) {
+            int error = 0;
+            name_.emplace((inPlace_ ? target_ : partBeside(target_)).string(), [&](const std::string& path) {
+                fd_ = FileDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+                error = errno;
+                return fd_.get() >= 0;
+            });
+            if (name_->made())
+                return;
+            name_.reset();
+            if (inPlace_)
+                throw IoError("cannot create: " + systemReason(error), target_.string());
+            if (error != EEXIST)
+                throw IoError("cannot create a file in " + folderName(target_) + ": " + systemReason(error), target_.string());
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile()
+    {
+        if (!renamed_ && name_)
+            ::unlink(name_->path().c_str());
+        if (replaced_)
+            ::unlink(replaced_->path().c_str());
+    }
+
+    // Writes the contents and closes the file; `durable` waits until they are on the disk.
+    void write(const std::function<void(ByteWriter&)>& encode, bool durable) { encodeInto(fd_, target_, encode, durable); }
+
+    // Puts the file in place of its target. With `undoable`, a file it replaces is kept under
+    // a part name until the file is kept or taken back.
+    void renameIntoPlace(bool undoable)
+    {
+        if (inPlace_)
+            return;
+        if (undoable && ::access(target_.c_str(), F_OK) == 0) {
+            for (;;) {
+                int error = 0;
+                replaced_.emplace(partBeside(target_).string(), [&](const std::string& old) {
+                    const bool linked = ::link(target_.c_str(), old.c_str()) == 0;
+                    error = errno;
+                    return linked;
+                });
+                if (replaced_->made())
+                    break;
+                replaced_.reset();
+                if (error != EEXIST)
+                    throw IoError("cannot keep the file it replaces: " + systemReason(error), target_.string());
+            }
+        }
+        if (::rename(name_->path().c_str(), target_.c_str()) != 0)
+            throw IoError("cannot rename the finished file: " + systemReason(errno), target_.string());
+        renamed_ = true;
+    }
+
+    // Moves the file from a work folder that could not be put in place to `target`, as any
+    // other finished file.
+    void retarget(fs::path target)
+    {
+        target_ = std::move(target);
+        inPlace_ = false;
+    }
+
+    const std::string& name() const { return name_->path(); }
+
+    // Puts back what stood at the target before the rename.
+    void takeBack()
+    {
+        if (!renamed_ || inPlace_)
+            return;
+        if (replaced_)
+            ::rename(replaced_->path().c_str(), target_.c_str());
+        else
+            ::unlink(target_.c_str());
+        replaced_.reset();
+    }
+
+private:
+    static fs::path partBeside(const fs::path& target)
+    {
+        return target.parent_path() / scratch::partName(target.filename().string());
+    }
+
+    fs::path target_;
+    std::optional<scratch::Remembered> name_;
+    std::optional<scratch::Remembered> replaced_;
+    FileDescriptor fd_;
+    bool renamed_ = false;
+    bool inPlace_ = false;
+};
+
+// What stands at a path already: nothing (or nothing that can be looked at), a regular file,
+// a directory or something else.
+enum class Existing { None, Regular, Directory, Other };
+
+Existing kindOf(const fs::file_status& status)
+{
+    switch (status.type()) {
+    case fs::file_type::none:
+    case fs::file_type::not_found: return Existing::None;
+    case fs::file_type::regular: return Existing::Regular;
+    case fs::file_type::directory: return Existing::Directory;
+    default: return Existing::Other;
+    }
+}
+
+Existing existingAt(const fs::path& path)
+{
+    std::error_code error;
+    return kindOf(fs::status(path, error));
+}
+
+// Creates the missing parents of a folder; removes what it created again unless kept.
+class CreatedParents {
+public:
+    explicit CreatedParents(const fs::path& folder)
+    {
+        const fs::path parent = folder.parent_path();
+        if (parent.empty())
+            return;
+        for (fs::path p = parent; !p.empty() && existingAt(p) == Existing::None; p = p.parent_path())
+            topmost_ = p;
+        std::error_code error;
+        fs::create_directories(parent, error);
+        if (error || existingAt(parent) != Existing::Directory)
+            throw IoError("cannot create directory: " + (error ? error.message() : std::string("a file of that name exists")),
+                          parent.string());
+    }
+    CreatedParents(const CreatedParents&) = delete;
+    CreatedParents& operator=(const CreatedParents&) = delete;
+    ~CreatedParents()
+    {
+        std::error_code ignored;
+        if (!kept_ && !topmost_.empty())
+            fs::remove_all(topmost_, ignored);
+    }
+    void keep() { kept_ = true; }
+
+private:
+    fs::path topmost_;
+    bool kept_ = false;
+};
+
+fs::path withoutTrailingSlash(const fs::path& folder)
+{
+    fs::path path = folder.lexically_normal();
+    return path.has_filename() || !path.has_parent_path() ? path : path.parent_path();
+}
+
+// What a path names through its links, which a write replaces rather than the links; links
+// may point where nothing is yet.
+fs::path throughLinks(fs::path path)
+{
+    std::error_code error;
+    for (int hops = 0; hops < 40 && fs::is_symlink(path, error); ++hops) {
+        const fs::path next = fs::read_symlink(path, error);
+        if (error)
+            break;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
+}
+
+// Flushes the file system that holds `folder`.
+void syncFolder(const fs::path& folder)
+{
+    FileDescriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (handle.get() < 0 || ::syncfs(handle.get()) != 0)
+        throw IoError("cannot write: " + systemReason(errno), folder.string());
+}
+
+// A folder that did not exist, filled as a hidden work folder beside it, to be renamed into
+// place whole, so that no file ever stands under a crop's final name unless all do.
+struct NewFolder {
+    fs::path folder;
+    std::unique_ptr<CreatedParents> parents;
+    std::unique_ptr<scratch::Remembered> work;
+    std::vector<std::unique_ptr<TemporaryFile>> files;
+    bool placed = false;
+
+    ~NewFolder()
+    {
+        files.clear();
+        if (work) {
+            scratch::readyToPlace(work->path());
+            ::rmdir(work->path().c_str());
+        }
+    }
+};
+
+// What a folder holds under the names to be written, read once rather than asked name by name;
+// on the way, what dead runs left there goes.
+void checkNamesIn(const fs::path& folder, const std::vector<std::string>& names)
+{
+    std::unordered_map<std::string, Existing> present;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end; !error && it != end;
+         it.increment(error)) {
+        if (scratch::removeIfLeftover(it->path()))
+            continue;
+        std::error_code unknown;
+        present[it->path().filename().string()] = kindOf(it->status(unknown));
+    }
+    if (error)
+        throw IoError("cannot list the folder: " + error.message(), folder.string());
+    for (const std::string& name : names) {
+        const auto found = present.find(name);
+        if (found != present.end() && found->second != Existing::Regular)
+            throw IoError(found->second == Existing::Directory ? "is a directory" : "not a regular file", (folder / name).string());
+    }
+}
+
+} // namespace
+
+struct OutputBatch::Staged {
+    std::vector<std::unique_ptr<TemporaryFile>> files; // renamed into place at the commit, undoably
+    std::vector<std::unique_ptr<NewFolder>> folders;
+    std::vector<fs::path> foldersToSync;
+    std::vector<std::pair<fs::path, std::vector<std::byte>>> toStandardOutput; // written last, since it cannot be undone
+};
+
+OutputBatch::OutputBatch() : staged_(std::make_unique<Staged>()) {}
+
+OutputBatch::~OutputBatch() = default;
+
+void OutputBatch::addFile(const fs::path& path, const std::function<void(ByteWriter&)>& encode)
+{
+    // Standard output is written in place, whether it goes to a terminal, a pipe or a file;
+    // other devices and FIFOs are refused rather than waited on or written into.
+    if (isStandardOutput(path)) {
+        std::vector<std::byte> bytes;
+        ByteWriter out([&](std::span<const std::byte> piece) { bytes.insert(bytes.end(), piece.begin(), piece.end()); });
+        encode(out);
+        out.flush();
+        staged_->toStandardOutput.emplace_back(path, std::move(bytes));
+        return;
+    }
+    switch (existingAt(path)) {
+    case Existing::Directory: throw IoError("is a directory", path.string());
+    case Existing::Other: throw IoError("not a regular file", path.string());
+    case Existing::None:
+    case Existing::Regular: break;
+    }
+    staged_->files.push_back(std::make_unique<TemporaryFile>(throughLinks(path), false));
+    staged_->files.back()->write(encode, true);
+}
+
+void OutputBatch::addFiles(const fs::path& folder, const std::vector<std::string>& names,
+                           const std::function<void(std::size_t, ByteWriter&)>& encode)
+{
+    const fs::path target = withoutTrailingSlash(folder);
+    const auto writeAll = [&](const fs::path& into, bool inWorkFolder, std::vector<std::unique_ptr<TemporaryFile>>& files) {
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            files.push_back(std::make_unique<TemporaryFile>(into / names[i], inWorkFolder));
+            files.back()->write([&](ByteWriter& out) { encode(i, out); }, false);
+        }
+        staged_->foldersToSync.push_back(into);
+    };
+    if (existingAt(target) == Existing::None) {
+        auto fresh = std::make_unique<NewFolder>();
+        fresh->folder = target;
+        fresh->parents = std::make_unique<CreatedParents>(target);
+        const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
+        scratch::removeLeftovers(parent);
+        int error = 0;
+        fresh->work = std::make_unique<scratch::Remembered>((parent / scratch::partName(target.filename().string())).string(),
+                                                            [&](const std::string& path) {
+                                                                error = scratch::makeWorkFolder(path);
+                                                                return error == 0;
+                                                            });
+        if (!fresh->work->made()) {
+            fresh->work.reset();
+            throw IoError("cannot create directory: " + systemReason(error), target.string());
+        }
+        writeAll(fresh->work->path(), true, fresh->files);
+        staged_->folders.push_back(std::move(fresh));
+        return;
+    }
+    if (existingAt(target) != Existing::Directory)
+        throw IoError("cannot create directory: a file of that name exists", target.string());
+    checkNamesIn(target, names);
+    writeAll(target, false, staged_->files);
+}
+
+void OutputBatch::renameIntoPlace()
+{
+    // An interrupt waits until every output is in place, or every one taken back.
+    const scratch::Committing committing;
+    std::vector<TemporaryFile*> renamed;
+    try {
+        for (auto& fresh : staged_->folders) {
+            scratch::readyToPlace(fresh->work->path());
+            if (::rename(fresh->work->path().c_str(), fresh->folder.c_str()) == 0) {
+                fresh->placed = true;
+                continue;
+            }
+            // The folder came into being meanwhile (another picture's atlas, say): the files
+            // go into it one by one, as into any folder that exists.
+            if (errno != EEXIST && errno != ENOTEMPTY)
+                throw IoError("cannot create directory: " + systemReason(errno), fresh->folder.string());
+            for (auto& file : fresh->files) {
+                file->retarget(fresh->folder / fs::path(file->name()).filename());
+                file->renameIntoPlace(true);
+                renamed.push_back(file.get());
+            }
+        }
+        // A rename that fails midway takes back the ones before it, the files they replaced
+        // restored, so that every folder is left as it was.
+        for (auto& file : staged_->files) {
+            file->renameIntoPlace(true);
+            renamed.push_back(file.get());
+        }
+    } catch (...) {
+        for (auto it = renamed.rbegin(); it != renamed.rend(); ++it)
+            (*it)->takeBack();
+        for (auto& fresh : staged_->folders) {
+            if (fresh->placed && ::rename(fresh->folder.c_str(), fresh->work->path().c_str()) != 0) {
+                std::error_code ignored;
+                fs::remove_all(fresh->folder, ignored);
+            }
+            fresh->placed = false;
+        }
+        throw;
+    }
+    for (auto& fresh : staged_->folders)
+        fresh->parents->keep();
+}
+
+void OutputBatch::commit()
+{
+    // One flush of each file system instead of one per file: the files are on the disk
+    // before any of them replaces an older one.
+    for (const fs::path& folder : staged_->foldersToSync)
+        syncFolder(folder);
+    renameIntoPlace();
+    for (const auto& output : staged_->toStandardOutput) {
+        // Through the descriptor itself, so that what goes there stays in order.
+        FileDescriptor out(::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
+        if (out.get() < 0)
+            throw IoError("cannot write: " + systemReason(errno), output.first.string());
+        encodeInto(out, output.first, [&](ByteWriter& writer) { writer.write(output.second); }, false);
+    }
+}
+
+void writeWholeFile(const fs::path& path, const std::function<void(ByteWriter&)>& encode)
+{
+    OutputBatch batch;
+    batch.addFile(path, encode);
+    batch.commit();
+}
+
+void writeFilesInFolder(const fs::path& folder, const std::vector<std::string>& names,
+                        const std::function<void(std::size_t, ByteWriter&)>& encode)
+{
+    OutputBatch batch;
+    batch.addFiles(folder, names, encode);
+    batch.commit();
+}
+
+} // namespace iconfinder

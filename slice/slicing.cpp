@@ -1,0 +1,175 @@
+#include "slice/slicing.h"
+
+#include "files/output_file.h"
+#include "mask/auto_background.h"
+#include "present/frames.h"
+
+#include <new>
+
+namespace iconfinder {
+namespace {
+
+namespace fs = std::filesystem;
+
+BackgroundRule chosenRule(const BackgroundChoice& choice)
+{
+    if (choice.kind == BackgroundChoice::Kind::Transparent)
+        return BackgroundRule::transparent(choice.tolerance);
+    return BackgroundRule::colour(resolve(choice.colour), choice.tolerance);
+}
+
+void stageCrops(OutputBatch& batch, const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs,
+                const OutputCheck& check)
+{
+    CropStyle style = outputs.crop;
+    style.format = cropFormatFor(outputs.cropFormat, outputs.crop.transparent, picture.format);
+    const std::string extension = "." + std::string(formatName(style.format));
+    for (const std::string& name : slices.names)
+        check(OutputKind::Crop, *outputs.cropFolder / (name + extension));
+    writeCrops(batch, *picture.pixels, boxesOf(slices.placed), slices.names, *outputs.cropFolder, picture.rule, style,
+               slices.owners ? &*slices.owners : nullptr);
+}
+
+// The packed pages staged, and the atlas's pages and frames pointing at them.
+void stagePacked(OutputBatch& batch, const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs,
+                 const OutputCheck& check, Atlas& atlas)
+{
+    const AtlasOutput& out = *outputs.atlas;
+    PackedAtlas packed = packFrames(*picture.pixels, slices.placed, slices.names, picture.rule, outputs.crop,
+                                    slices.owners ? &*slices.owners : nullptr, out.packing);
+    const fs::path first = *out.pack;
+    for (std::size_t page = 0; page < packed.pages.size(); ++page) {
+        const fs::path image = packed.pages.size() == 1 ? first
+                                                         : first.parent_path() / (first.stem().string() + "-" + std::to_string(page + 1) + ".png");
+        check(OutputKind::Pack, image);
+        atlas.pages.push_back({atlasImagePath(out.path, image), packed.pages[page].width(), packed.pages[page].height()});
+        batch.addFile(image, [&](ByteWriter& bytes) { encodePicture(packed.pages[page], FileFormat::Png, bytes); });
+    }
+    atlas.frames = std::move(packed.frames);
+}
+
+void stageAtlas(OutputBatch& batch, const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs,
+                const OutputCheck& check)
+{
+    const AtlasOutput& out = *outputs.atlas;
+    check(OutputKind::Atlas, out.path);
+    Atlas atlas;
+    if (out.pack) {
+        stagePacked(batch, picture, slices, outputs, check, atlas);
+    } else {
+        atlas.pages.push_back({atlasImagePath(out.path, picture.file), picture.width, picture.height});
+        atlas.frames = framesOf(slices.placed, slices.names, outputs.crop, slices.trimmedCells ? &*slices.grid : nullptr);
+    }
+    atlas.anchor = out.anchor;
+    if (out.animationsByColumns)
+        atlas.animations = animationsOf(slices.placed, *out.animationsByColumns, out.animationName, picture.stem);
+    atlas.frameDuration = out.frameDuration;
+    for (const auto& [path, text] : atlasFiles(atlas, out.layout, out.path)) {
+        const auto write = [&text = text](ByteWriter& bytes) { bytes.write(text); };
+        if (out.makeFolder)
+            batch.addFiles(path.parent_path(), {path.filename().string()}, [&](std::size_t, ByteWriter& bytes) { write(bytes); });
+        else
+            batch.addFile(path, write);
+    }
+}
+
+} // namespace
+
+Slices slicesOfFrames(const std::vector<NamedBox>& frames, int width, int height)
+{
+    Slices slices;
+    for (const NamedBox& frame : frames) {
+        if (frame.box.maxX >= width || frame.box.maxY >= height)
+            throw FrameMisfit("frame '" + frame.name + "' leaves the picture (" + std::to_string(width) + " x " + std::to_string(height) +
+                              ")");
+        slices.placed.push_back({frame.box, 0, 0, slices.placed.size()});
+        slices.names.push_back(frame.name);
+    }
+    return slices;
+}
+
+bool SliceRequest::boxesAsFound() const
+{
+    const Shaping& shaping = sprites.shaping;
+    return !sprites.gridded() && !atlasFrames && !shaping.merge.merges() && shaping.minWidth <= 1 && shaping.minHeight <= 1 &&
+           shaping.order == RegionOrder::Search && !outputs.framed && !outputs.named();
+}
+
+BackgroundRule ruleFor(const BackgroundChoice& choice, const PixelImage& picture)
+{
+    return choice.kind == BackgroundChoice::Kind::Auto ? autoBackground(borderOf(picture), choice.tolerance) : chosenRule(choice);
+}
+
+SlicePicture readForSlicing(ByteSource& source, const SliceRequest& request)
+{
+    SlicePicture picture;
+    if (!request.outputs.needPixels()) {
+        // The automatic background is chosen from the border, read first on its own, so that
+        // the picture is never held.
+        if (request.background.kind == BackgroundChoice::Kind::Auto) {
+            BorderCollector border;
+            decodePicture(source, border);
+            picture.rule = autoBackground(border.border(), request.background.tolerance);
+        } else {
+            picture.rule = chosenRule(request.background);
+        }
+        MaskBuilder builder(picture.rule);
+        picture.format = decodePicture(source, builder);
+        picture.mask = builder.take();
+        return picture;
+    }
+    PictureBuilder builder;
+    picture.format = decodePicture(source, builder);
+    picture.pixels = builder.take();
+    picture.rule = ruleFor(request.background, *picture.pixels);
+    picture.mask = maskOf(*picture.pixels, picture.rule);
+    return picture;
+}
+
+Slices cutSlices(ForegroundMask& mask, const SliceRequest& request, std::string_view stem)
+{
+    if (request.atlasFrames) {
+        Slices slices = slicesOfFrames(*request.atlasFrames, mask.width(), mask.height());
+        if (request.names)
+            slices.names = namesFor(*request.names, slices.placed, stem);
+        else if (request.outputs.named())
+            checkFileNames(slices.names);
+        return slices;
+    }
+    Sprites sprites = findSprites(mask, request.sprites);
+    const bool trimmedCells = sprites.grid && request.sprites.trim;
+    Slices slices{std::move(sprites.placed), std::move(sprites.grid), trimmedCells, std::move(sprites.owners), {}};
+    if (request.outputs.named() || request.names)
+        slices.names = namesFor(request.names ? *request.names : NamePattern::parse(kDefaultNamePattern, false), slices.placed, stem);
+    return slices;
+}
+
+void writeSlices(const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs, const OutputCheck& check)
+{
+    OutputBatch batch;
+    if (outputs.cropFolder)
+        stageCrops(batch, picture, slices, outputs, check);
+    if (outputs.framed) {
+        check(OutputKind::Framed, *outputs.framed);
+        const std::optional<FileFormat> format = formatOfName(*outputs.framed);
+        if (!format)
+            throw IoError("must end in .bmp or .png", outputs.framed->string());
+        drawFrames(*picture.pixels, boxesOf(slices.placed));
+        batch.addFile(*outputs.framed, [&](ByteWriter& out) { encodePicture(*picture.pixels, *format, out); });
+    }
+    if (outputs.atlas)
+        stageAtlas(batch, picture, slices, outputs, check);
+    batch.commit();
+}
+
+std::vector<NamedBox> readAtlasFile(const fs::path& path)
+{
+    FileSource source(path);
+    if (source.size() > kLargestAtlas)
+        throw InputError("the atlas is larger than " + std::to_string(kLargestAtlas >> 20) + " MiB");
+    std::string text(static_cast<std::size_t>(source.size()), '\0');
+    source.copy(0, std::as_writable_bytes(std::span(text)));
+    return readAtlasFrames(text);
+}
+
+} // namespace iconfinder

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "common/errors.h"
+#include "mask/foreground_mask.h"
+#include "grid/grid_cells.h"
+#include "regions/region_owners.h"
+#include "shaping/region_shaping.h"
+
+#include <optional>
+#include <vector>
+
+namespace iconfinder {
+
+// How the sprites of a picture are cut: the search's regions shaped, the cells of a grid, or
+// the cells of the grid the shaped regions repeat with. find-icons and the window both cut
+// through here.
+struct SpriteSettings {
+    Shaping shaping;
+    std::optional<GridSpec> grid; // cells instead of the search
+    bool guessGrid = false;
+    bool trim = false;      // a cell's box is the bounding box of its foreground
+    bool keepEmpty = false; // cells without foreground are sprites too
+    bool isolate = false;   // record which sprite took each pixel (a search, not a grid)
+
+    bool gridded() const { return grid || guessGrid; }
+};
+
+struct Sprites {
+    std::vector<PlacedRegion> placed;
+    std::optional<GridLayout> grid;
+    std::optional<RegionOwners> owners; // with isolate: sprite i owns the pixels labelled i + 1
+};
+
+// A grid that leaves no whole cell in the picture: the settings, not the picture, are wrong.
+class GridMisfit : public Error {
+public:
+    using Error::Error;
+};
+
+// No uniform grid puts every region in a cell: the picture is no sheet on a grid.
+class NoGridFound : public Error {
+public:
+    using Error::Error;
+};
+
+// Cuts the sprites of `mask`, which a search empties. Throws GridMisfit or NoGridFound.
+Sprites findSprites(ForegroundMask& mask, const SpriteSettings& settings);
+
+} // namespace iconfinder

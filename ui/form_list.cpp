@@ -1,0 +1,227 @@
+// The region list beside the picture: choosing rows and boxes, and the edits with their undo,
+// after which the list's frames are drawn again as it stands.
+#include "ui/Unit1.h"
+
+#include "ui/application.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+using namespace iconfinder;
+
+void TForm1::buildRegionPanel()
+{
+    auto* panel = new QWidget;
+    panel->setObjectName("RegionPanel");
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(4, 4, 4, 0);
+    column->setSpacing(2);
+    auto* title = new QLabel("영역 목록");
+    RegionTable = new QTableView;
+    RegionTable->setObjectName("RegionTable");
+    title->setBuddy(RegionTable);
+    regionModel_ = new RegionTableModel(regions_, this);
+    regionModel_->rename = [this](int row, const QString& name) { return renameRow(row, name); };
+    RegionTable->setModel(regionModel_);
+    RegionTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    RegionTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    RegionTable->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked);
+    RegionTable->setTabKeyNavigation(false);
+    RegionTable->setWordWrap(false);
+    RegionTable->setToolTip("Delete: 지우기, Ctrl+G: 합치기, F2: 이름 바꾸기, Ctrl+Z / Ctrl+Y: 되돌리기 / 다시 실행");
+    // Rows of one fixed height, so that a list of hundreds of thousands scrolls at once.
+    QHeaderView* rows = RegionTable->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(RegionTable->fontMetrics().height() + 4);
+    QHeaderView* columns = RegionTable->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setHighlightSections(false);
+    columns->setMinimumSectionSize(24);
+    const int digits = RegionTable->fontMetrics().horizontalAdvance("00000") + 8;
+    columns->resizeSection(0, RegionTable->fontMetrics().horizontalAdvance("icon-0000") + 12);
+    for (int i = 1; i < 5; ++i)
+        columns->resizeSection(i, digits);
+    columns->setStretchLastSection(true);
+    connect(RegionTable->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TForm1::selectionChanged);
+    column->addWidget(title);
+    column->addWidget(RegionTable);
+
+    auto* split = new QSplitter(Qt::Horizontal);
+    split->setObjectName("PictureSplit");
+    delete FormLayout->replaceWidget(ImageScroll, split); // the layout hands back its old item
+    FormLayout->setStretchFactor(split, 1); // the picture and the list take the height
+    split->addWidget(ImageScroll);
+    split->addWidget(panel);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 0);
+    split->setChildrenCollapsible(false);
+    ImageScroll->setMinimumWidth(120);
+    panel->setMinimumWidth(160);
+    // At the form's size the sample picture shows whole, as on the form; the list takes the rest.
+    const int pictureWidth = ImageArea->width() + 8;
+    split->setSizes({pictureWidth, width() - pictureWidth});
+}
+
+void TForm1::listRegions(std::vector<ListedRegion> listed)
+{
+    regions_.reset(std::move(listed));
+    regionModel_->refresh();
+    Image1->setHighlights({});
+}
+
+void TForm1::forgetList()
+{
+    listFramesFrom_ = 0;
+    regions_.reset({});
+    regionModel_->refresh();
+    Image1->setHighlights({});
+}
+
+std::vector<std::size_t> TForm1::selectedRows() const
+{
+    std::vector<std::size_t> rows;
+    for (const QItemSelectionRange& range : RegionTable->selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.push_back(static_cast<std::size_t>(row));
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void TForm1::selectRows(const std::vector<std::size_t>& rows)
+{
+    QItemSelection selection;
+    for (std::size_t i = 0; i < rows.size();) {
+        // Runs of rows as one range each.
+        std::size_t last = i;
+        while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1)
+            ++last;
+        selection.select(regionModel_->index(static_cast<int>(rows[i]), 0), regionModel_->index(static_cast<int>(rows[last]), 4));
+        i = last + 1;
+    }
+    RegionTable->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (!rows.empty()) {
+        const QModelIndex first = regionModel_->index(static_cast<int>(rows.front()), 0);
+        RegionTable->selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        RegionTable->scrollTo(first);
+    }
+}
+
+void TForm1::selectionChanged()
+{
+    const std::vector<std::size_t> rows = selectedRows();
+    std::vector<Rect> marked;
+    marked.reserve(rows.size());
+    for (const std::size_t row : rows)
+        marked.push_back(frameRect(regions_.regions()[row].box));
+    if (!marked.empty() && !selectingFromPicture_) {
+        // The first selected frame into view, whole when it fits.
+        const Rect& first = marked.front();
+        const QPointF topLeft = Image1->placeOf(QPointF(first.left, first.top)) + QPointF(Image1->pos());
+        const QPointF bottomRight = Image1->placeOf(QPointF(first.right, first.bottom)) + QPointF(Image1->pos());
+        const QPointF middle = (topLeft + bottomRight) / 2;
+        ImageScroll->ensureVisible(static_cast<int>(middle.x()), static_cast<int>(middle.y()),
+                                   static_cast<int>((bottomRight.x() - topLeft.x()) / 2) + 8,
+                                   static_cast<int>((bottomRight.y() - topLeft.y()) / 2) + 8);
+    }
+    Image1->setHighlights(std::move(marked));
+    showStatus();
+}
+
+void TForm1::selectAt(int x, int y)
+{
+    // The smallest box under the pointer; the first listed of equal ones.
+    std::optional<std::size_t> smallest;
+    long long smallestArea = 0;
+    const std::vector<ListedRegion>& listed = regions_.regions();
+    for (std::size_t row = 0; row < listed.size(); ++row) {
+        const RegionBox& box = listed[row].box;
+        if (x < box.minX || x > box.maxX || y < box.minY || y > box.maxY)
+            continue;
+        const long long area = static_cast<long long>(box.width()) * box.height();
+        if (!smallest || area < smallestArea) {
+            smallest = row;
+            smallestArea = area;
+        }
+    }
+    selectingFromPicture_ = true;
+    selectRows(smallest ? std::vector<std::size_t>{*smallest} : std::vector<std::size_t>{});
+    selectingFromPicture_ = false;
+}
+
+void TForm1::redrawListFrames()
+{
+    // The list's frames are the last drawn: taken back and drawn again as the list stands,
+    // over the frames of earlier searches.
+    frames_.undrawFrom(picture_, listFramesFrom_);
+    const std::vector<ListedRegion>& listed = regions_.regions();
+    frameEach(picture_, &frames_, listed.size(), [&](std::size_t i) { return frameRect(listed[i].box); });
+}
+
+void TForm1::showEdit(const std::vector<std::size_t>& rows)
+{
+    savedText_.clear();
+    regionModel_->refresh();
+    redrawListFrames();
+    selectRows(rows);
+    searchText_ = QString("영역 %1개").arg(regions_.size());
+    showStatus();
+    Image1->update();
+}
+
+void TForm1::deleteRegions()
+{
+    const std::vector<std::size_t> rows = selectedRows();
+    if (rows.empty())
+        return;
+    regions_.remove(rows);
+    // The row after the deleted ones stays chosen, so that Delete can go on down the list.
+    const std::size_t next = rows.front();
+    showEdit(next < regions_.size() ? std::vector<std::size_t>{next} : std::vector<std::size_t>{});
+}
+
+void TForm1::mergeRegions()
+{
+    const std::vector<std::size_t> rows = selectedRows();
+    if (rows.size() >= 2)
+        showEdit(regions_.merge(rows));
+}
+
+void TForm1::renameRegion()
+{
+    const std::vector<std::size_t> rows = selectedRows();
+    if (rows.empty())
+        return;
+    const QModelIndex name = regionModel_->index(static_cast<int>(rows.front()), 0);
+    RegionTable->setFocus();
+    RegionTable->setCurrentIndex(name);
+    RegionTable->edit(name);
+}
+
+bool TForm1::renameRow(int row, const QString& name)
+{
+    bool renamed = false;
+    Application::runHandler([&] {
+        const std::vector<std::size_t> rows = regions_.rename(static_cast<std::size_t>(row), name.toStdString());
+        renamed = true;
+        // Queued: the table is still inside the edit that asked for this.
+        QMetaObject::invokeMethod(this, [this, rows] { showEdit(rows); }, Qt::QueuedConnection);
+    });
+    return renamed;
+}
+
+void TForm1::undoEdit()
+{
+    if (regions_.canUndo())
+        showEdit(regions_.undo());
+}
+
+void TForm1::redoEdit()
+{
+    if (regions_.canRedo())
+        showEdit(regions_.redo());
+}

@@ -1,0 +1,161 @@
+// The window's saves (the framed picture, icon files, atlases) and an atlas opened as the
+// list: all through the slicing layer find-icons uses, never over the open picture.
+#include "ui/Unit1.h"
+
+#include "files/file_io.h"
+#include "present/report.h"
+#include "slice/slicing.h"
+#include "ui/application.h"
+#include "ui/dialogs.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+using namespace iconfinder;
+
+namespace {
+
+// A path the window may write: never the picture it shows, also through links.
+void refuseThePicture(const QString& pictureFile, const std::filesystem::path& path)
+{
+    if (pictureFile.isEmpty())
+        return;
+    const auto target = identityOf(path);
+    if (target && target == identityOf(pathOf(pictureFile)))
+        throw IoError("열려 있는 그림 파일이므로 덮어쓰지 않습니다", path.string());
+}
+
+} // namespace
+
+SourcePicture TForm1::sourcePicture()
+{
+    return {&picture_, picture_.width(), picture_.height(), pictureFormat_, lastRule_, pathOf(pictureFile_), pictureStem_.toStdString()};
+}
+
+Slices TForm1::listedSlices() const
+{
+    Slices slices;
+    slices.placed.reserve(regions_.size());
+    slices.names.reserve(regions_.size());
+    for (const ListedRegion& region : regions_.regions()) {
+        slices.placed.push_back({region.box, 0, 0, slices.placed.size()});
+        slices.names.push_back(region.name);
+    }
+    return slices;
+}
+
+void TForm1::writeListed(const SliceOutputs& outputs, const QString& shownPath)
+{
+    try {
+        writeSlices(sourcePicture(), listedSlices(), outputs,
+                    [this](OutputKind, const std::filesystem::path& path) { refuseThePicture(pictureFile_, path); });
+    } catch (const IoError& e) {
+        throw errorAt(e.path().empty() ? shownPath : QFile::decodeName(QByteArray::fromStdString(e.path())), e);
+    } catch (const Error& e) {
+        throw errorAt(shownPath, e);
+    }
+}
+
+void TForm1::saveFramedPicture()
+{
+    const QString name = SavePictureDialog();
+    if (name.isEmpty())
+        return;
+    const auto format = formatOfName(pathOf(name));
+    try {
+        if (!format)
+            throw IoError("must end in .bmp or .png");
+        refuseThePicture(pictureFile_, pathOf(name));
+        writePictureFile(picture_, *format, pathOf(name));
+    } catch (const Error& e) {
+        throw errorAt(name, e);
+    }
+    lastFolder_ = QFileInfo(name).absolutePath();
+    savedText_ = "저장함: " + QDir::toNativeSeparators(name);
+    showStatus();
+}
+
+void TForm1::saveIconFiles()
+{
+    const QString folder = IconFolderDialog();
+    if (folder.isEmpty())
+        return;
+    const BusyCursor busy;
+    // As find-icons --crop writes them, in the picture's own format.
+    SliceOutputs outputs;
+    outputs.cropFolder = pathOf(folder);
+    const std::string extension = "." + std::string(formatName(cropFormatFor(std::nullopt, false, pictureFormat_)));
+    // Files of these names already there are replaced only when the user says so, once.
+    const QDir into(folder);
+    int existing = 0;
+    for (const ListedRegion& region : regions_.regions())
+        existing += into.exists(QString::fromStdString(region.name + extension));
+    if (existing > 0 && !ConfirmDialog(QString("%1개 파일이 이미 있습니다. 바꿀까요?").arg(existing)))
+        return;
+    {
+        // The picture's own pixels, without the frames, which are set aside for the while.
+        const FramesSetAside aside(frames_, picture_);
+        writeListed(outputs, folder);
+    }
+    lastFolder_ = QDir(folder).absolutePath();
+    savedText_ = QString("아이콘 %1개 저장함: %2").arg(regions_.size()).arg(QDir::toNativeSeparators(folder));
+    showStatus();
+}
+
+QString TForm1::suggestedAtlasName() const { return pictureStem_ + ".json"; }
+
+void TForm1::saveAtlas()
+{
+    // An atlas names the picture it cuts: the built-in sample has no file to name.
+    if (pictureFile_.isEmpty())
+        throw Error("아틀라스는 그림 파일을 가리킵니다: 먼저 그림 파일을 여세요");
+    const std::optional<AtlasChoice> choice = AtlasDialog();
+    if (!choice)
+        return;
+    SliceOutputs outputs;
+    outputs.atlas.emplace();
+    outputs.atlas->path = pathOf(choice->path);
+    outputs.atlas->layout = choice->layout;
+    writeListed(outputs, choice->path);
+    lastFolder_ = QFileInfo(choice->path).absolutePath();
+    savedText_ = "저장함: " + QDir::toNativeSeparators(choice->path);
+    showStatus();
+}
+
+void TForm1::openAtlas()
+{
+    const QString name = OpenAtlasDialog();
+    if (name.isEmpty())
+        return;
+    const BusyCursor busy;
+    Slices slices;
+    try {
+        slices = slicesOfFrames(readAtlasFile(pathOf(name)), picture_.width(), picture_.height());
+        checkFileNames(slices.names);
+    } catch (const Error& e) {
+        throw errorAt(name, e);
+    }
+    // As a search would list them: framed over the frames before, its own names kept.
+    savedText_.clear();
+    listFramesFrom_ = frames_.frames().size();
+    frameEach(picture_, &frames_, slices.placed.size(), [&](std::size_t i) { return frameRect(slices.placed[i].box); });
+    std::vector<ListedRegion> listed;
+    listed.reserve(slices.placed.size());
+    for (std::size_t i = 0; i < slices.placed.size(); ++i)
+        listed.push_back({std::move(slices.names[i]), slices.placed[i].box});
+    listRegions(std::move(listed));
+    lastFolder_ = QFileInfo(name).absolutePath();
+    searchText_ = QString("아틀라스의 영역 %1개: %2").arg(regions_.size()).arg(QFileInfo(name).fileName());
+    showStatus();
+    Image1->update();
+}
+
+void TForm1::copyResultLines()
+{
+    std::string text;
+    for (const ListedRegion& region : regions_.regions())
+        appendLine(text, region.box, "");
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
