@@ -53,12 +53,10 @@ std::string asepriteAtlas(const Atlas& atlas)
     return jsonText(Json{{"frames", std::move(frames)}, {"meta", std::move(meta)}}, 2) + "\n";
 }
 
-} // namespace
 
-std::string jsonAtlas(const Atlas& atlas, AtlasLayout layout)
+// The frames of a one-page atlas: an object by name, or an array in order.
+Json framesJson(const Atlas& atlas, AtlasLayout layout)
 {
-    if (layout == AtlasLayout::Aseprite)
-        return asepriteAtlas(atlas);
     Json frames = layout == AtlasLayout::Hash ? Json::object() : Json::array();
     // An ordered object finds a key by walking its entries: frames are appended to its list
     // directly, a name met again taking the earlier one's place, as assigning by name would.
@@ -79,29 +77,42 @@ std::string jsonAtlas(const Atlas& atlas, AtlasLayout layout)
             frames.push_back(std::move(named));
         }
     }
-    Json root;
-    if (atlas.pages.size() > 1) {
-        // Several pages: Phaser's multi-atlas, a texture a page with its frames.
-        Json textures = Json::array();
-        for (std::size_t page = 0; page < atlas.pages.size(); ++page) {
-            Json pageFrames = Json::array();
-            for (const AtlasFrame& frame : atlas.frames) {
-                if (frame.page != page)
-                    continue;
-                Json named{{"filename", frame.name}};
-                named.update(frameOf(atlas, frame));
-                pageFrames.push_back(std::move(named));
-            }
-            Json texture = metaOf(atlas.pages[page]);
-            texture.erase("app");
-            texture.erase("version");
-            texture["frames"] = std::move(pageFrames);
-            textures.push_back(std::move(texture));
+    return frames;
+}
+
+// Several pages: Phaser's multi-atlas, a texture a page with its frames.
+Json texturesJson(const Atlas& atlas)
+{
+    Json textures = Json::array();
+    for (std::size_t page = 0; page < atlas.pages.size(); ++page) {
+        Json pageFrames = Json::array();
+        for (const AtlasFrame& frame : atlas.frames) {
+            if (frame.page != page)
+                continue;
+            Json named{{"filename", frame.name}};
+            named.update(frameOf(atlas, frame));
+            pageFrames.push_back(std::move(named));
         }
-        root["textures"] = std::move(textures);
-    } else {
-        root["frames"] = std::move(frames);
+        Json texture = metaOf(atlas.pages[page]);
+        texture.erase("app");
+        texture.erase("version");
+        texture["frames"] = std::move(pageFrames);
+        textures.push_back(std::move(texture));
     }
+    return textures;
+}
+
+} // namespace
+
+std::string jsonAtlas(const Atlas& atlas, AtlasLayout layout)
+{
+    if (layout == AtlasLayout::Aseprite)
+        return asepriteAtlas(atlas);
+    Json root;
+    if (atlas.pages.size() > 1)
+        root["textures"] = texturesJson(atlas);
+    else
+        root["frames"] = framesJson(atlas, layout);
     if (!atlas.animations.empty()) {
         Json animations = Json::object();
         for (const Animation& animation : atlas.animations) {

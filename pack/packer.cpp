@@ -77,6 +77,52 @@ int powerOfTwoAtLeast(int n)
     return p;
 }
 
+
+// Largest side first, then largest area; equal ones keep their order.
+std::vector<std::size_t> largestFirst(const std::vector<std::pair<int, int>>& sizes)
+{
+    std::vector<std::size_t> order(sizes.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const auto [aw, ah] = sizes[a];
+        const auto [bw, bh] = sizes[b];
+        return std::max(aw, ah) != std::max(bw, bh) ? std::max(aw, ah) > std::max(bw, bh)
+                                                    : std::int64_t{aw} * ah > std::int64_t{bw} * bh;
+    });
+    return order;
+}
+
+// The rectangles on a first page of `side` and pages of `largest` after it; none when the
+// first page overflows while it may still grow.
+std::optional<PackedPages> packOnPages(const std::vector<std::pair<int, int>>& sizes, const std::vector<std::size_t>& order, int side,
+                                       int largest, int gap)
+{
+    PackedPages packed;
+    packed.placements.resize(sizes.size());
+    std::vector<MaxRects> pages;
+    for (const std::size_t i : order) {
+        const auto [w, h] = sizes[i];
+        std::optional<std::pair<Free, std::pair<int, int>>> best;
+        std::size_t page = 0;
+        for (; page < pages.size() && !(best = pages[page].bestFor(w, h)); ++page) {
+        }
+        if (!best) {
+            if (!pages.empty() && side < largest)
+                return std::nullopt;
+            pages.emplace_back(pages.empty() ? side : largest, pages.empty() ? side : largest);
+            packed.pageSizes.emplace_back(0, 0);
+            best = pages.back().bestFor(w, h);
+            page = pages.size() - 1;
+        }
+        pages[page].place(best->first);
+        packed.placements[i] = {page, best->first.x, best->first.y};
+        auto& [pw, ph] = packed.pageSizes[page];
+        pw = std::max(pw, best->first.x + w - gap);
+        ph = std::max(ph, best->first.y + h - gap);
+    }
+    return packed;
+}
+
 } // namespace
 
 std::optional<PackedPages> packRectangles(const std::vector<std::pair<int, int>>& given, int gap, int largest, bool powerOfTwo)
@@ -91,14 +137,7 @@ std::optional<PackedPages> packRectangles(const std::vector<std::pair<int, int>>
     }
     const int limit = largest;
     largest += gap;
-    std::vector<std::size_t> order(sizes.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const auto [aw, ah] = sizes[a];
-        const auto [bw, bh] = sizes[b];
-        return std::max(aw, ah) != std::max(bw, bh) ? std::max(aw, ah) > std::max(bw, bh)
-                                                    : std::int64_t{aw} * ah > std::int64_t{bw} * bh;
-    });
+    const std::vector<std::size_t> order = largestFirst(sizes);
     // A first page about as large as the rectangles need, grown until they fit or it is as
     // large as allowed; the pages after it are as large as allowed.
     std::int64_t area = 0;
@@ -107,42 +146,13 @@ std::optional<PackedPages> packRectangles(const std::vector<std::pair<int, int>>
     int side = std::min<int>(largest, static_cast<int>(std::ceil(std::sqrt(static_cast<double>(area) / 0.9))));
     for (const auto& [w, h] : sizes)
         side = std::max({side, w, h});
-    for (;;) {
-        PackedPages packed;
-        packed.placements.resize(sizes.size());
-        std::vector<MaxRects> pages;
-        bool overflowed = false;
-        for (const std::size_t i : order) {
-            const auto [w, h] = sizes[i];
-            std::optional<std::pair<Free, std::pair<int, int>>> best;
-            std::size_t page = 0;
-            for (; page < pages.size() && !(best = pages[page].bestFor(w, h)); ++page) {
-            }
-            if (!best) {
-                if (!pages.empty() && side < largest) {
-                    overflowed = true;
-                    break;
-                }
-                pages.emplace_back(pages.empty() ? side : largest, pages.empty() ? side : largest);
-                packed.pageSizes.emplace_back(0, 0);
-                best = pages.back().bestFor(w, h);
-                page = pages.size() - 1;
-            }
-            pages[page].place(best->first);
-            packed.placements[i] = {page, best->first.x, best->first.y};
-            auto& [pw, ph] = packed.pageSizes[page];
-            pw = std::max(pw, best->first.x + w - gap);
-            ph = std::max(ph, best->first.y + h - gap);
-        }
-        if (overflowed) {
-            side = std::min(largest, side + std::max(1, side / 10));
-            continue;
-        }
-        if (powerOfTwo)
-            for (auto& [pw, ph] : packed.pageSizes)
-                pw = std::min(limit, powerOfTwoAtLeast(pw)), ph = std::min(limit, powerOfTwoAtLeast(ph));
-        return packed;
-    }
+    std::optional<PackedPages> packed;
+    while (!(packed = packOnPages(sizes, order, side, largest, gap)))
+        side = std::min(largest, side + std::max(1, side / 10));
+    if (powerOfTwo)
+        for (auto& [pw, ph] : packed->pageSizes)
+            pw = std::min(limit, powerOfTwoAtLeast(pw)), ph = std::min(limit, powerOfTwoAtLeast(ph));
+    return packed;
 }
 
 } // namespace iconfinder

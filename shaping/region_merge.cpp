@@ -108,55 +108,31 @@ private:
     std::vector<std::vector<std::uint32_t>> cells_;
 };
 
-// The merge itself, every box taking part.
-MergedRegions mergeAll(std::span<const RegionBox> boxes, MergeDistance distance)
-{
-    MergedRegions merged;
-    if (!distance.merges() || boxes.size() < 2) {
-        merged.boxes.assign(boxes.begin(), boxes.end());
-        merged.groupOf.resize(boxes.size());
-        std::iota(merged.groupOf.begin(), merged.groupOf.end(), std::uint32_t{0});
-        return merged;
+// Boxes joining one at a time. The groups filed so far are not closer than the distance to
+// one another; a new box takes in every group close to it, and the grown group every group
+// close to what it grew by, until none is; then it is filed in turn.
+class Merger {
+public:
+    Merger(std::span<const RegionBox> boxes, MergeDistance distance)
+        : distance_(distance), grid_(boxes, distance), groups_(boxes.size()), extent_(boxes.begin(), boxes.end()),
+          filed_(boxes.size(), 0), seen_(boxes.size(), 0)
+    {
     }
-    // Boxes join one at a time. The groups filed so far are not closer than the distance to
-    // one another; a new box takes in every group close to it, and the grown group every group
-    // close to what it grew by, until none is; then it is filed in turn.
-    Grid grid(boxes, distance);
-    DisjointSets groups(boxes.size());
-    std::vector<RegionBox> extent(boxes.begin(), boxes.end()); // each group's box, at its root
-    std::vector<char> filed(boxes.size(), 0);
-    std::vector<std::size_t> seen(boxes.size(), 0); // the round in which a group was looked at
-    std::size_t round = 0;
-    std::vector<std::size_t> close;
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
+
+    void join(std::size_t i)
+    {
         std::size_t root = i;
-        RegionBox box = boxes[i];
+        RegionBox box = extent_[i];
         Cells alreadyFiled{0, 0, -1, -1}; // cells of the largest group taken in, which lead here
         std::int64_t largestFiledArea = 0;
-        std::vector<RegionBox> search = {grid.widened(box)};
-        for (;;) {
-            ++round;
-            close.clear();
-            for (const RegionBox& pixels : search) {
-                grid.forEach(grid.touched(pixels), [&](const std::vector<std::uint32_t>& cell) {
-                    for (const std::uint32_t entry : cell) {
-                        const std::size_t other = groups.find(entry);
-                        if (other != root && filed[other] && seen[other] != round) {
-                            seen[other] = round;
-                            if (closerThan(box, extent[other], distance))
-                                close.push_back(other);
-                        }
-                    }
-                });
-            }
-            if (close.empty())
-                break;
+        std::vector<RegionBox> search = {grid_.widened(box)};
+        while (findClose(search, root, box)) {
             // Nothing filed is close to a group taken in, and the box before was searched: of
             // those, the largest need not be searched again.
             RegionBox searched = box;
             std::int64_t largest = std::int64_t{box.width()} * box.height();
-            for (const std::size_t other : close) {
-                const RegionBox& taken = extent[other];
+            for (const std::size_t other : close_) {
+                const RegionBox& taken = extent_[other];
                 const std::int64_t area = std::int64_t{taken.width()} * taken.height();
                 if (area > largest) {
                     largest = area;
@@ -164,29 +140,115 @@ MergedRegions mergeAll(std::span<const RegionBox> boxes, MergeDistance distance)
                 }
                 if (area >= largestFiledArea) {
                     largestFiledArea = area;
-                    alreadyFiled = grid.touched(grid.widened(taken));
+                    alreadyFiled = grid_.touched(grid_.widened(taken));
                 }
-                filed[other] = 0;
+                filed_[other] = 0;
                 box = unite(box, taken);
-                root = groups.unite(root, other);
+                root = groups_.unite(root, other);
             }
-            search = without(grid.widened(box), grid.widened(searched));
+            search = without(grid_.widened(box), grid_.widened(searched));
         }
-        extent[root] = box;
-        filed[root] = 1;
-        for (const Cells& cells : without(grid.touched(grid.widened(box)), alreadyFiled))
-            grid.file(cells, static_cast<std::uint32_t>(root));
+        extent_[root] = box;
+        filed_[root] = 1;
+        for (const Cells& cells : without(grid_.touched(grid_.widened(box)), alreadyFiled))
+            grid_.file(cells, static_cast<std::uint32_t>(root));
     }
-    std::vector<std::uint32_t> outputOf(boxes.size());
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        if (filed[i]) {
-            outputOf[i] = static_cast<std::uint32_t>(merged.boxes.size());
-            merged.boxes.push_back(extent[i]);
+
+    // The groups' boxes in the order of their earliest members, and each box's group.
+    MergedRegions result()
+    {
+        MergedRegions merged;
+        std::vector<std::uint32_t> outputOf(extent_.size());
+        for (std::size_t i = 0; i < extent_.size(); ++i) {
+            if (filed_[i]) {
+                outputOf[i] = static_cast<std::uint32_t>(merged.boxes.size());
+                merged.boxes.push_back(extent_[i]);
+            }
         }
+        for (std::size_t i = 0; i < extent_.size(); ++i)
+            merged.groupOf.push_back(outputOf[groups_.find(i)]);
+        return merged;
     }
+
+private:
+    // The filed groups other than `root` close to `box`, among those filed under `search`.
+    bool findClose(const std::vector<RegionBox>& search, std::size_t root, const RegionBox& box)
+    {
+        ++round_;
+        close_.clear();
+        for (const RegionBox& pixels : search) {
+            grid_.forEach(grid_.touched(pixels), [&](const std::vector<std::uint32_t>& cell) {
+                for (const std::uint32_t entry : cell) {
+                    const std::size_t other = groups_.find(entry);
+                    if (other != root && filed_[other] && seen_[other] != round_) {
+                        seen_[other] = round_;
+                        if (closerThan(box, extent_[other], distance_))
+                            close_.push_back(other);
+                    }
+                }
+            });
+        }
+        return !close_.empty();
+    }
+
+    MergeDistance distance_;
+    Grid grid_;
+    DisjointSets groups_;
+    std::vector<RegionBox> extent_; // each group's box, at its root
+    std::vector<char> filed_;
+    std::vector<std::size_t> seen_; // the round in which a group was looked at
+    std::size_t round_ = 0;
+    std::vector<std::size_t> close_;
+};
+
+// The merge itself, every box taking part.
+MergedRegions mergeAll(std::span<const RegionBox> boxes, MergeDistance distance)
+{
+    if (!distance.merges() || boxes.size() < 2) {
+        MergedRegions merged;
+        merged.boxes.assign(boxes.begin(), boxes.end());
+        merged.groupOf.resize(boxes.size());
+        std::iota(merged.groupOf.begin(), merged.groupOf.end(), std::uint32_t{0});
+        return merged;
+    }
+    Merger merger(boxes, distance);
     for (std::size_t i = 0; i < boxes.size(); ++i)
-        merged.groupOf.push_back(outputOf[groups.find(i)]);
-    return merged;
+        merger.join(i);
+    return merger.result();
+}
+
+constexpr std::uint32_t kAlone = ~std::uint32_t{0};
+
+// The merged box each speck joins: the nearest among those filed under the cells its widened
+// box touches (the earliest of equally near ones), or kAlone.
+std::vector<std::uint32_t> speckTargets(std::span<const RegionBox> boxes, const std::vector<std::uint32_t>& speckIndex,
+                                        const MergedRegions& merged, MergeDistance distance)
+{
+    std::vector<std::uint32_t> joined(speckIndex.size(), kAlone);
+    if (merged.boxes.empty())
+        return joined;
+    Grid grid(boxes, distance); // sized by every box, so that it covers the specks too
+    for (std::uint32_t m = 0; m < merged.boxes.size(); ++m)
+        grid.file(grid.touched(grid.widened(merged.boxes[m])), m);
+    std::vector<std::size_t> seen(merged.boxes.size(), 0);
+    for (std::size_t s = 0; s < speckIndex.size(); ++s) {
+        const RegionBox& dot = boxes[speckIndex[s]];
+        int nearest = 0;
+        grid.forEach(grid.touched(grid.widened(dot)), [&](const std::vector<std::uint32_t>& cell) {
+            for (const std::uint32_t m : cell) {
+                if (seen[m] == s + 1 || !closerThan(dot, merged.boxes[m], distance))
+                    continue;
+                seen[m] = s + 1;
+                const int gap = gapBetween(dot, merged.boxes[m]);
+                // Merged boxes are numbered in the order their first members were found.
+                if (joined[s] == kAlone || gap < nearest || (gap == nearest && m < joined[s])) {
+                    joined[s] = m;
+                    nearest = gap;
+                }
+            }
+        });
+    }
+    return joined;
 }
 
 } // namespace
@@ -219,33 +281,7 @@ MergedRegions mergeRegions(std::span<const RegionBox> boxes, MergeDistance dista
     }
     const MergedRegions merged = mergeAll(sprites, distance);
 
-    // Each speck looks for the nearest merged box among those filed under the cells its
-    // widened box touches; the boxes grow only once every speck has chosen.
-    constexpr std::uint32_t kAlone = ~std::uint32_t{0};
-    std::vector<std::uint32_t> joined(speckIndex.size(), kAlone);
-    if (!merged.boxes.empty()) {
-        Grid grid(boxes, distance); // sized by every box, so that it covers the specks too
-        for (std::uint32_t m = 0; m < merged.boxes.size(); ++m)
-            grid.file(grid.touched(grid.widened(merged.boxes[m])), m);
-        std::vector<std::size_t> seen(merged.boxes.size(), 0);
-        for (std::size_t s = 0; s < speckIndex.size(); ++s) {
-            const RegionBox& dot = boxes[speckIndex[s]];
-            int nearest = 0;
-            grid.forEach(grid.touched(grid.widened(dot)), [&](const std::vector<std::uint32_t>& cell) {
-                for (const std::uint32_t m : cell) {
-                    if (seen[m] == s + 1 || !closerThan(dot, merged.boxes[m], distance))
-                        continue;
-                    seen[m] = s + 1;
-                    const int gap = gapBetween(dot, merged.boxes[m]);
-                    // Merged boxes are numbered in the order their first members were found.
-                    if (joined[s] == kAlone || gap < nearest || (gap == nearest && m < joined[s])) {
-                        joined[s] = m;
-                        nearest = gap;
-                    }
-                }
-            });
-        }
-    }
+    const std::vector<std::uint32_t> joined = speckTargets(boxes, speckIndex, merged, distance);
 
     // Merged boxes keep the place of their earliest member, lone specks their own.
     std::vector<RegionBox> grown = merged.boxes;

@@ -85,16 +85,7 @@ TForm1::TForm1(QWidget* owner)
     setPalette(face);
     Application::messageTitle = windowTitle();
 
-    for (const NamedColor& colour : namedColors())
-        ColorBox->addItem(swatch(colour.value), QString::fromUtf8(colour.name.data(), static_cast<qsizetype>(colour.name.size())),
-                          QVariant::fromValue(colour.value));
-    ColorBox->addItem(kTransparent);
-    ColorBox->addItem(kAutomatic);
-    ColorBox->addItem(kCustomColour);
-    ColorBox->setCurrentIndex(ColorBox->findText("White"));
-    chosenColour_ = ColorBox->currentIndex();
-    fitColourList();
-    connect(ColorBox, &QComboBox::activated, this, &TForm1::colourBoxActivated);
+    fillColourBox();
 
     // Under the buttons the search's settings; beside the picture the list of the regions.
     Settings = new SearchSettings(this);
@@ -109,6 +100,31 @@ TForm1::TForm1(QWidget* owner)
     FormLayout->addWidget(StatusLine);
     pictureText_ = "샘플 그림 " + sizeText(picture_);
 
+    describeControls();
+    setAcceptDrops(true);
+    buildActions();
+    connectPicture();
+    // Down to 480 x 360 every control stays whole: the readout goes to a second row.
+    setMinimumSize(480, 360);
+    showPicture();
+}
+
+void TForm1::fillColourBox()
+{
+    for (const NamedColor& colour : namedColors())
+        ColorBox->addItem(swatch(colour.value), QString::fromUtf8(colour.name.data(), static_cast<qsizetype>(colour.name.size())),
+                          QVariant::fromValue(colour.value));
+    ColorBox->addItem(kTransparent);
+    ColorBox->addItem(kAutomatic);
+    ColorBox->addItem(kCustomColour);
+    ColorBox->setCurrentIndex(ColorBox->findText("White"));
+    chosenColour_ = ColorBox->currentIndex();
+    fitColourList();
+    connect(ColorBox, &QComboBox::activated, this, &TForm1::colourBoxActivated);
+}
+
+void TForm1::describeControls()
+{
     // Screen readers: the colour box is named by its label, the picture and the readout say
     // what they are; buttons show their keys.
     Label2->setBuddy(ColorBox);
@@ -118,7 +134,6 @@ TForm1::TForm1(QWidget* owner)
     Btn_FindIcons->setToolTip("아이콘 찾기 (Ctrl+F)");
     Button1->setToolTip("About (F1)");
     ColorBox->setToolTip("배경색 (Ctrl+클릭: 그림의 색)");
-
     // Enter presses the focused button, as Space does.
     for (QPushButton* button : {Btn_OpenFile, Btn_FindIcons, Button1})
         button->setAutoDefault(true);
@@ -128,8 +143,10 @@ TForm1::TForm1(QWidget* owner)
         setTabOrder(before, next);
         before = next;
     }
-    setAcceptDrops(true);
-    buildActions();
+}
+
+void TForm1::connectPicture()
+{
     connect(Image1, &PictureView::pixelPicked, this, &TForm1::pickColourAt);
     connect(Image1, &PictureView::pixelClicked, this, &TForm1::selectAt);
     connect(Image1, &PictureView::zoomWheel, this, [this](int steps, QPoint at) { zoomAround(steppedZoom(steps), at); });
@@ -142,9 +159,6 @@ TForm1::TForm1(QWidget* owner)
         menu.exec(global);
     });
     Image1->setFrames(&frames_.frames());
-    // Down to 480 x 360 every control stays whole: the readout goes to a second row.
-    setMinimumSize(480, 360);
-    showPicture();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)

@@ -101,6 +101,9 @@ protected:
 
 private:
     void showPicture();
+    void fillColourBox();
+    void describeControls(); // names, keys and tab order
+    void connectPicture();
     void arrangePanel();
     void showStatus();
     void buildActions();

@@ -75,6 +75,60 @@ void checkTrailingChunks(int result, const Reader& reader)
     check(result, reader);
 }
 
+// Refuses a header whose picture is too large, or whose image data is far too short for it,
+// before anything is allocated.
+void checkSizes(const spng_ihdr& header, const Reader& reader)
+{
+    if (std::uint64_t{header.width} * header.height > static_cast<std::uint64_t>(PixelImage::kMaxPixels))
+        throw FormatError("picture of " + std::to_string(header.width) + " x " + std::to_string(header.height) +
+                          " pixels exceeds the limit of 2^30 pixels (4 GiB)");
+    const std::uint64_t bitsPerPixel = std::uint64_t{header.bit_depth} *
+        (header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ? 4 : header.color_type == SPNG_COLOR_TYPE_TRUECOLOR ? 3
+         : header.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ? 2 : 1);
+    const std::uint64_t rawBytes = std::uint64_t{header.height} * (1 + (std::uint64_t{header.width} * bitsPerPixel + 7) / 8);
+    if (reader.chunks.imageDataBytes() * kMostInflation < rawBytes)
+        throw FormatError("truncated PNG data: " + std::to_string(reader.chunks.imageDataBytes()) + " bytes of image data cannot hold " +
+                          std::to_string(header.width) + " x " + std::to_string(header.height) + " pixels");
+}
+
+// A pass at a time: each row of a pass holds its pixels in their places, handed on as they
+// come, so that an interlaced picture costs no more than a plain one.
+void interlacedRows(spng_ctx* ctx, const Reader& reader, RowSink& sink, int width, int height, bool hasAlpha)
+{
+    constexpr int kFirst[7] = {0, 4, 0, 2, 0, 1, 0}, kStep[7] = {8, 8, 4, 4, 2, 2, 1};
+    check(spng_decode_image(ctx, nullptr, 0, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE), reader, " (interlaced)");
+    sink.start(width, height, hasAlpha);
+    std::vector<std::byte> row(static_cast<std::size_t>(width) * 4);
+    for (int result = 0; result != SPNG_EOI;) {
+        spng_row_info info{};
+        if (const int state = spng_get_row_info(ctx, &info); state == SPNG_EOI)
+            break;
+        else
+            check(state, reader);
+        result = spng_decode_row(ctx, row.data(), row.size());
+        if (result != 0 && result != SPNG_EOI)
+            check(result, reader, " (interlaced, pass " + std::to_string(info.pass + 1) + " of 7)");
+        const int first = kFirst[info.pass], step = kStep[info.pass];
+        for (int x = first; x < width; x += step)
+            std::swap(row[4 * static_cast<std::size_t>(x)], row[4 * static_cast<std::size_t>(x) + 2]);
+        sink.putPixels(static_cast<int>(info.row_num), first, step, row.data(), RowLayout::Bgra32);
+    }
+}
+
+void plainRows(spng_ctx* ctx, const Reader& reader, RowSink& sink, int width, int height, bool hasAlpha)
+{
+    check(spng_decode_image(ctx, nullptr, 0, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE), reader, rowOf(0, height));
+    sink.start(width, height, hasAlpha);
+    std::vector<std::byte> row(static_cast<std::size_t>(width) * 4);
+    for (int y = 0; y < height; ++y) {
+        const int result = spng_decode_row(ctx, row.data(), row.size());
+        if (result != 0 && !(result == SPNG_EOI && y == height - 1))
+            check(result, reader, rowOf(y, height));
+        swapRedAndBlue(row.data(), width);
+        sink.putRow(y, row.data(), RowLayout::Bgra32);
+    }
+}
+
 void decodeRows(ByteSource& source, RowSink& sink, std::size_t wholeDataBudget)
 {
     Context context(spng_ctx_new(0));
@@ -93,21 +147,9 @@ void decodeRows(ByteSource& source, RowSink& sink, std::size_t wholeDataBudget)
 
     spng_ihdr header{};
     check(spng_get_ihdr(ctx, &header), reader);
-    if (std::uint64_t{header.width} * header.height > static_cast<std::uint64_t>(PixelImage::kMaxPixels))
-        throw FormatError("picture of " + std::to_string(header.width) + " x " + std::to_string(header.height) +
-                          " pixels exceeds the limit of 2^30 pixels (4 GiB)");
+    checkSizes(header, reader);
     const int width = static_cast<int>(header.width);
     const int height = static_cast<int>(header.height);
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
-    // Image data far too short for the picture is refused before anything is allocated.
-    const std::uint64_t bitsPerPixel = std::uint64_t{header.bit_depth} *
-        (header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ? 4 : header.color_type == SPNG_COLOR_TYPE_TRUECOLOR ? 3
-         : header.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ? 2 : 1);
-    const std::uint64_t rawBytes = std::uint64_t{header.height} * (1 + (std::uint64_t{header.width} * bitsPerPixel + 7) / 8);
-    if (reader.chunks.imageDataBytes() * kMostInflation < rawBytes)
-        throw FormatError("truncated PNG data: " + std::to_string(reader.chunks.imageDataBytes()) + " bytes of image data cannot hold " +
-                          std::to_string(width) + " x " + std::to_string(height) + " pixels");
-
     spng_trns transparency{};
     const int trns = spng_get_trns(ctx, &transparency);
     if (trns != SPNG_ECHUNKAVAIL)
@@ -122,45 +164,13 @@ void decodeRows(ByteSource& source, RowSink& sink, std::size_t wholeDataBudget)
         if (decodeWholeData(source, reader.chunks, plain, sink, wholeDataBudget))
             return;
     }
-
     // libspng stops reading once it has the last row, before zlib's checksum could tell.
     if (reader.chunks.imageDataDamaged())
         throw FormatError("IDAT chunk is damaged (checksum)");
-    if (header.interlace_method != SPNG_INTERLACE_NONE) {
-        // A pass at a time: each row of a pass holds its pixels in their places, handed on
-        // as they come, so that an interlaced picture costs no more than a plain one.
-        constexpr int kFirst[7] = {0, 4, 0, 2, 0, 1, 0}, kStep[7] = {8, 8, 4, 4, 2, 2, 1};
-        check(spng_decode_image(ctx, nullptr, 0, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE), reader, " (interlaced)");
-        sink.start(width, height, hasAlpha);
-        std::vector<std::byte> row(rowBytes);
-        for (int result = 0; result != SPNG_EOI;) {
-            spng_row_info info{};
-            if (const int state = spng_get_row_info(ctx, &info); state == SPNG_EOI)
-                break;
-            else
-                check(state, reader);
-            result = spng_decode_row(ctx, row.data(), row.size());
-            if (result != 0 && result != SPNG_EOI)
-                check(result, reader, " (interlaced, pass " + std::to_string(info.pass + 1) + " of 7)");
-            const int first = kFirst[info.pass], step = kStep[info.pass];
-            for (int x = first; x < width; x += step)
-                std::swap(row[4 * static_cast<std::size_t>(x)], row[4 * static_cast<std::size_t>(x) + 2]);
-            sink.putPixels(static_cast<int>(info.row_num), first, step, row.data(), RowLayout::Bgra32);
-        }
-        checkTrailingChunks(spng_decode_chunks(ctx), reader);
-        return;
-    }
-
-    check(spng_decode_image(ctx, nullptr, 0, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE), reader, rowOf(0, height));
-    sink.start(width, height, hasAlpha);
-    std::vector<std::byte> row(rowBytes);
-    for (int y = 0; y < height; ++y) {
-        const int result = spng_decode_row(ctx, row.data(), row.size());
-        if (result != 0 && !(result == SPNG_EOI && y == height - 1))
-            check(result, reader, rowOf(y, height));
-        swapRedAndBlue(row.data(), width);
-        sink.putRow(y, row.data(), RowLayout::Bgra32);
-    }
+    if (header.interlace_method != SPNG_INTERLACE_NONE)
+        interlacedRows(ctx, reader, sink, width, height, hasAlpha);
+    else
+        plainRows(ctx, reader, sink, width, height, hasAlpha);
     checkTrailingChunks(spng_decode_chunks(ctx), reader);
 }
 
