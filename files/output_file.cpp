@@ -1,7 +1,9 @@
 #include "files/output_file.h"
 
 #include "common/errors.h"
+#include "files/commit_record.h"
 #include "files/scratch_files.h"
+#include "files/temporary_file.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -16,125 +18,6 @@ namespace iconfinder {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string folderName(const fs::path& path) { return path.has_parent_path() ? path.parent_path().string() : std::string("."); }
-
-// Writes through `fd` what `encode` produces and closes it; `durable` waits until the bytes
-// are on the disk. Failures name `target`.
-void encodeInto(FileDescriptor& fd, const fs::path& target, const std::function<void(ByteWriter&)>& encode, bool durable)
-{
-    try {
-        ByteWriter out([&fd](std::span<const std::byte> bytes) { writeAll(fd.get(), bytes); });
-        encode(out);
-        out.flush();
-        if (durable && ::fsync(fd.get()) != 0)
-            throw IoError("cannot write: " + systemReason(errno));
-        fd.close();
-    } catch (const IoError& e) {
-        throw IoError(e.what(), target.string());
-    }
-}
-
-// A file written under a hidden name beside its target (scratch::partName) and renamed into
-// place once finished; removed again unless it was. Part names that sort with their targets
-// are much cheaper for a file system to create by the thousand than random ones. In a work
-// folder of its own it is written under its target's name at once. Until the run ends, an
-// interrupt removes it (scratch::removeOnInterrupt).
-class TemporaryFile {
-public:
-    TemporaryFile(fs::path target, bool inWorkFolder) : target_(std::move(target)), inPlace_(inWorkFolder)
-    {
-        // Remembered before it is made, so that an interrupt at any moment finds it.
-        for (;;) {
-            int error = 0;
-            name_.emplace((inPlace_ ? target_ : partBeside(target_)).string(), [&](const std::string& path) {
-                fd_ = FileDescriptor(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-                error = errno;
-                return fd_.get() >= 0;
-            });
-            if (name_->made())
-                return;
-            name_.reset();
-            if (inPlace_)
-                throw IoError("cannot create: " + systemReason(error), target_.string());
-            if (error != EEXIST)
-                throw IoError("cannot create a file in " + folderName(target_) + ": " + systemReason(error), target_.string());
-        }
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile()
-    {
-        if (!renamed_ && name_)
-            ::unlink(name_->path().c_str());
-        if (replaced_)
-            ::unlink(replaced_->path().c_str());
-    }
-
-    // Writes the contents and closes the file; `durable` waits until they are on the disk.
-    void write(const std::function<void(ByteWriter&)>& encode, bool durable) { encodeInto(fd_, target_, encode, durable); }
-
-    // Puts the file in place of its target. With `undoable`, a file it replaces is kept under
-    // a part name until the file is kept or taken back.
-    void renameIntoPlace(bool undoable)
-    {
-        if (inPlace_)
-            return;
-        if (undoable && ::access(target_.c_str(), F_OK) == 0) {
-            for (;;) {
-                int error = 0;
-                replaced_.emplace(partBeside(target_).string(), [&](const std::string& old) {
-                    const bool linked = ::link(target_.c_str(), old.c_str()) == 0;
-                    error = errno;
-                    return linked;
-                });
-                if (replaced_->made())
-                    break;
-                replaced_.reset();
-                if (error != EEXIST)
-                    throw IoError("cannot keep the file it replaces: " + systemReason(error), target_.string());
-            }
-        }
-        if (::rename(name_->path().c_str(), target_.c_str()) != 0)
-            throw IoError("cannot rename the finished file: " + systemReason(errno), target_.string());
-        renamed_ = true;
-    }
-
-    // Moves the file from a work folder that could not be put in place to `target`, as any
-    // other finished file.
-    void retarget(fs::path target)
-    {
-        target_ = std::move(target);
-        inPlace_ = false;
-    }
-
-    const std::string& name() const { return name_->path(); }
-
-    // Puts back what stood at the target before the rename.
-    void takeBack()
-    {
-        if (!renamed_ || inPlace_)
-            return;
-        if (replaced_)
-            ::rename(replaced_->path().c_str(), target_.c_str());
-        else
-            ::unlink(target_.c_str());
-        replaced_.reset();
-    }
-
-private:
-    static fs::path partBeside(const fs::path& target)
-    {
-        return target.parent_path() / scratch::partName(target.filename().string());
-    }
-
-    fs::path target_;
-    std::optional<scratch::Remembered> name_;
-    std::optional<scratch::Remembered> replaced_;
-    FileDescriptor fd_;
-    bool renamed_ = false;
-    bool inPlace_ = false;
-};
 
 // What stands at a path already: nothing (or nothing that can be looked at), a regular file,
 // a directory or something else.
@@ -235,10 +118,19 @@ struct NewFolder {
     }
 };
 
+// What runs no longer alive left in a folder: their commits finished, then their part files
+// removed.
+void tidy(const fs::path& folder)
+{
+    finishInterruptedCommits(folder);
+    scratch::removeLeftovers(folder);
+}
+
 // What a folder holds under the names to be written, read once rather than asked name by name;
-// on the way, what dead runs left there goes.
+// on the way, what dead runs left there goes, their commits finished first.
 void checkNamesIn(const fs::path& folder, const std::vector<std::string>& names)
 {
+    finishInterruptedCommits(folder);
     std::unordered_map<std::string, Existing> present;
     std::error_code error;
     for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end; !error && it != end;
@@ -288,7 +180,9 @@ void OutputBatch::addFile(const fs::path& path, const std::function<void(ByteWri
     case Existing::None:
     case Existing::Regular: break;
     }
-    staged_->files.push_back(std::make_unique<TemporaryFile>(throughLinks(path), false));
+    const fs::path target = throughLinks(path);
+    tidy(target.has_parent_path() ? target.parent_path() : fs::path("."));
+    staged_->files.push_back(std::make_unique<TemporaryFile>(target, false));
     staged_->files.back()->write(encode, true);
 }
 
@@ -308,7 +202,7 @@ void OutputBatch::addFiles(const fs::path& folder, const std::vector<std::string
         fresh->folder = target;
         fresh->parents = std::make_unique<CreatedParents>(target);
         const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
-        scratch::removeLeftovers(parent);
+        tidy(parent);
         int error = 0;
         fresh->work = std::make_unique<scratch::Remembered>((parent / scratch::partName(target.filename().string())).string(),
                                                             [&](const std::string& path) {
@@ -329,35 +223,52 @@ void OutputBatch::addFiles(const fs::path& folder, const std::vector<std::string
     writeAll(target, false, staged_->files);
 }
 
+void OutputBatch::recordMoves(CommitRecord& record)
+{
+    // A folder that came into being meanwhile (another picture's atlas, say) takes the files
+    // one by one, as any folder that exists.
+    for (auto& fresh : staged_->folders) {
+        if (existingAt(fresh->folder) == Existing::None)
+            continue;
+        for (auto& file : fresh->files) {
+            file->retarget(fresh->folder / fs::path(file->name()).filename());
+            staged_->files.push_back(std::move(file));
+        }
+        fresh->files.clear();
+    }
+    std::erase_if(staged_->folders, [](const auto& fresh) { return fresh->files.empty(); });
+    for (auto& fresh : staged_->folders)
+        record.add({fresh->work->path(), fresh->folder, {}, true});
+    for (auto& file : staged_->files) {
+        file->keepReplaced();
+        record.add(file->move());
+    }
+}
+
 void OutputBatch::renameIntoPlace()
 {
-    // An interrupt waits until every output is in place, or every one taken back.
+    // An interrupt waits until every output is in place, or every one taken back; a kill is
+    // finished by the next run from the record.
     const scratch::Committing committing;
+    CommitRecord record;
+    recordMoves(record);
+    record.writeForward();
     std::vector<TemporaryFile*> renamed;
     try {
         for (auto& fresh : staged_->folders) {
             scratch::readyToPlace(fresh->work->path());
-            if (::rename(fresh->work->path().c_str(), fresh->folder.c_str()) == 0) {
-                fresh->placed = true;
-                continue;
-            }
-            // The folder came into being meanwhile (another picture's atlas, say): the files
-            // go into it one by one, as into any folder that exists.
-            if (errno != EEXIST && errno != ENOTEMPTY)
+            if (::rename(fresh->work->path().c_str(), fresh->folder.c_str()) != 0)
                 throw IoError("cannot create directory: " + systemReason(errno), fresh->folder.string());
-            for (auto& file : fresh->files) {
-                file->retarget(fresh->folder / fs::path(file->name()).filename());
-                file->renameIntoPlace(true);
-                renamed.push_back(file.get());
-            }
+            fresh->placed = true;
         }
-        // A rename that fails midway takes back the ones before it, the files they replaced
-        // restored, so that every folder is left as it was.
         for (auto& file : staged_->files) {
-            file->renameIntoPlace(true);
+            file->renameIntoPlace();
             renamed.push_back(file.get());
         }
     } catch (...) {
+        // A rename that fails midway takes back the ones before it, the files they replaced
+        // restored, so that every folder is left as it was.
+        record.writeUndo();
         for (auto it = renamed.rbegin(); it != renamed.rend(); ++it)
             (*it)->takeBack();
         for (auto& fresh : staged_->folders) {

@@ -29,6 +29,7 @@ public:
     void commit();
 
 private:
+    void recordMoves(class CommitRecord& record);
     void renameIntoPlace();
 
     struct Staged;

@@ -140,10 +140,15 @@ int makeWorkFolder(const std::filesystem::path& folder)
 
 void readyToPlace(const std::filesystem::path& folder) { ::unlink((folder / kWorkMark).c_str()); }
 
-bool removeIfLeftover(const std::filesystem::path& entry)
+bool leftBehind(const std::filesystem::path& entry)
 {
     const long pid = partOwner(entry.filename().string());
-    if (pid == 0 || pid == ::getpid() || pid > 0x7fffffff || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+    return pid != 0 && pid != ::getpid() && pid <= 0x7fffffff && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
+
+bool removeIfLeftover(const std::filesystem::path& entry)
+{
+    if (!leftBehind(entry))
         return false;
     struct stat status {};
     if (::lstat(entry.c_str(), &status) != 0)

@@ -56,6 +56,9 @@ void removeOnInterrupt();
 int makeWorkFolder(const std::filesystem::path& folder);
 void readyToPlace(const std::filesystem::path& folder);
 
+// Whether `entry` is named as a part of a run no longer alive.
+bool leftBehind(const std::filesystem::path& entry);
+
 // Removes `entry` when it is a part file or work folder left by a run no longer alive; true
 // when it was one. Callers pass what they list of a folder anyway. Never throws.
 bool removeIfLeftover(const std::filesystem::path& entry);

@@ -510,7 +510,9 @@ std::vector<std::string> partFilesIn(const fs::path& folder)
 TEST_F(FindIconsCli, AnInterruptedRunLeavesCropsWholeOrNotAtAll)
 {
     const fs::path sheet = dir / "sheet.bmp", folder = dir / "crops", earlier = dir / "earlier";
+    const fs::path copy = dir / "copy.bmp";
     writePictureFile(pictures::iconSheet(1000, 1000, 7), FileFormat::Bmp, sheet);
+    fs::copy_file(sheet, copy);
     ASSERT_EQ(findIconsCli({sheet.string(), "--crop", (dir / "whole").string()}).exitCode, 0);
     const auto count = std::distance(fs::directory_iterator(dir / "whole"), fs::directory_iterator());
     ASSERT_GT(count, 500);
@@ -524,15 +526,24 @@ TEST_F(FindIconsCli, AnInterruptedRunLeavesCropsWholeOrNotAtAll)
             EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), count) << "after " << micros << " us";
         }
         fs::remove_all(folder);
-        // Into a folder holding earlier crops: each file old or new, none half written.
-        fs::create_directories(earlier);
-        for (int i = 1; i <= 3; ++i)
-            std::ofstream(earlier / ("icon-000" + std::to_string(i) + ".bmp")) << "earlier";
-        interrupted({sheet.string(), "--crop", earlier.string()}, signal, micros);
-        for (const auto& entry : fs::directory_iterator(earlier))
-            if (slurp(entry.path()) != "earlier") {
-                EXPECT_EQ(slurp(entry.path()), slurp(dir / "whole" / entry.path().filename())) << entry.path() << " after " << micros << " us";
+        // Into folders holding earlier crops, two pictures at once: each folder all old or all
+        // new, none half written.
+        for (const char* stem : {"sheet", "copy"}) {
+            fs::create_directories(earlier / stem);
+            for (int i = 1; i <= 3; ++i)
+                std::ofstream(earlier / stem / ("icon-000" + std::to_string(i) + ".bmp")) << "earlier";
+        }
+        interrupted({sheet.string(), copy.string(), "-j", "2", "--crop", earlier.string()}, signal, micros);
+        for (const char* stem : {"sheet", "copy"}) {
+            std::set<std::string> kinds;
+            for (const auto& entry : fs::directory_iterator(earlier / stem)) {
+                const std::string bytes = slurp(entry.path());
+                kinds.insert(bytes == "earlier" ? "old" : "new");
+                if (bytes != "earlier")
+                    EXPECT_EQ(bytes, slurp(dir / "whole" / entry.path().filename())) << entry.path() << " after " << micros << " us";
             }
+            EXPECT_EQ(kinds.size(), 1u) << stem << " all old or all new after " << micros << " us";
+        }
         fs::remove_all(earlier);
         EXPECT_EQ(partFilesIn(dir), std::vector<std::string>{}) << "the run's part files are gone after " << micros << " us";
     }

@@ -2,7 +2,9 @@
 #include "common/errors.h"
 #include "formats/bmp/bmp_reader.h"
 #include "files/byte_source.h"
+#include "files/commit_record.h"
 #include "files/output_file.h"
+#include "files/scratch_files.h"
 #include "formats/picture_file.h"
 #include "tests/support/pictures.h"
 
@@ -13,6 +15,7 @@
 #include <fstream>
 #include <set>
 #include <cstdlib>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace iconfinder;
@@ -153,6 +156,78 @@ TEST_F(Files, FilesInAFolderAllOrNone)
         std::system(("chattr -i '" + (folder / "c.txt").string() + "'").c_str());
         EXPECT_EQ(snapshot(), held) << "a.txt restored, b.txt taken back";
     }
+}
+
+// A process id no run has any more.
+pid_t deadPid()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+// What a folder holds, hidden files too, by name and contents.
+std::map<std::string, std::string> contentsOf(const fs::path& folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        entries[entry.path().filename().string()] = entry.is_directory() ? "(folder)" : std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return entries;
+}
+
+TEST_F(Files, WhatDeadRunsLeftIsFinishedOrRemovedAndNothingElse)
+{
+    const fs::path folder = dir / "crops";
+    const std::vector<std::string> names = {"a", "b", "c", "d"};
+    // A run killed after two of four renames, its record saying it went forward or was undoing.
+    for (const bool undoing : {false, true}) {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        std::ofstream(folder / "a") << "old";
+        std::ofstream(folder / "b") << "old";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            auto* record = new CommitRecord; // never destroyed: the run dies with it
+            for (const std::string& name : names) {
+                const fs::path part = folder / scratch::partName(name), target = folder / name;
+                std::ofstream(part) << "new";
+                fs::path backup;
+                if (fs::exists(target) && ::link(target.c_str(), (backup = folder / scratch::partName(name)).c_str()) != 0)
+                    ::_exit(1);
+                record->add({part, target, backup, false});
+            }
+            undoing ? record->writeUndo() : record->writeForward();
+            for (const auto& entry : fs::directory_iterator(folder))
+                if (const std::string name = entry.path().filename().string(); name.rfind(".a.", 0) == 0 || name.rfind(".c.", 0) == 0)
+                    if (contentsOf(folder)[name] == "new")
+                        fs::rename(entry.path(), folder / name.substr(1, 1));
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_EQ(status, 0);
+        writeWholeFile(folder / "next", [](ByteWriter& out) { out.write(std::string("next run")); });
+        const std::map<std::string, std::string> expected =
+            undoing ? std::map<std::string, std::string>{{"a", "old"}, {"b", "old"}, {"next", "next run"}}
+                    : std::map<std::string, std::string>{{"a", "new"}, {"b", "new"}, {"c", "new"}, {"d", "new"}, {"next", "next run"}};
+        EXPECT_EQ(contentsOf(folder), expected) << (undoing ? "undone" : "finished");
+    }
+
+    // Names only like ours: a number past any process id, and a user's folder without our mark.
+    const std::string dead = std::to_string(deadPid());
+    std::ofstream(folder / ".a.part-99999999999999999999999-1") << "user";
+    fs::create_directories(folder / (".mine.part-" + dead + "-0"));
+    std::ofstream(folder / (".mine.part-" + dead + "-0") / "keep") << "user";
+    std::ofstream(folder / (".left.part-" + dead + "-7")) << "ours";
+    EXPECT_NO_THROW(writeFilesInFolder(folder, {"e"}, [](std::size_t, ByteWriter& out) { out.write(std::string("e")); }));
+    const auto after = contentsOf(folder);
+    EXPECT_TRUE(after.count(".a.part-99999999999999999999999-1"));
+    EXPECT_TRUE(after.count(".mine.part-" + dead + "-0"));
+    EXPECT_FALSE(after.count(".left.part-" + dead + "-7")) << "a dead run's part file goes";
 }
 
 TEST_F(Files, AFileThatShrinksWhileMappedIsReportedNotFatal)

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace iconfinder {
+
+// What a commit is about to do, written into every folder it touches before the first rename
+// and removed once it is done or undone, so that a run killed halfway (SIGKILL, a crash)
+// leaves the next run in any of those folders enough to finish its work: all of a picture's
+// outputs old or all new, never the backups of replaced files lost.
+class CommitRecord {
+public:
+    struct Move {
+        std::filesystem::path from;   // a finished part file, or a work folder
+        std::filesystem::path to;     // its target
+        std::filesystem::path backup; // where the file it replaces was kept; empty when none
+        bool folder = false;
+    };
+
+    CommitRecord() = default;
+    CommitRecord(const CommitRecord&) = delete;
+    CommitRecord& operator=(const CommitRecord&) = delete;
+    ~CommitRecord() { remove(); }
+
+    void add(Move move) { moves_.push_back(std::move(move)); }
+
+    // Writes the record, to be completed; then, should the commit fail, to be undone.
+    // Throws IoError.
+    void writeForward() { write(false); }
+    void writeUndo() { write(true); }
+
+    // The commit is done or undone: the record goes.
+    void remove();
+
+private:
+    void write(bool undo);
+
+    std::vector<Move> moves_;
+    std::vector<std::string> written_;
+};
+
+// Finishes what runs no longer alive left recorded in `folder`: their moves done when they
+// were going forward, taken back when they were being undone; then their records go.
+void finishInterruptedCommits(const std::filesystem::path& folder);
+
+} // namespace iconfinder
