@@ -51,13 +51,15 @@ std::string unescapedXml(std::string_view text)
             out += known->second;
             continue;
         }
+        const auto refuse = [&] { return InputError("the entity '&" + std::string(entity) + ";' is not one of XML's own"); };
+        if (entity.size() < 2 || entity[0] != '#')
+            throw refuse();
         unsigned long code = 0;
-        const bool hex = entity.size() > 2 && entity[1] == 'x';
+        const bool hex = entity[1] == 'x';
         const std::string_view digits = entity.substr(hex ? 2 : 1);
         const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
-        if (entity.empty() || entity[0] != '#' || digits.empty() || error != std::errc() || end != digits.data() + digits.size() ||
-            code == 0 || code > 0x10ffff)
-            throw InputError("the entity '&" + std::string(entity) + ";' is not one of XML's own");
+        if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || code == 0 || code > 0x10ffff)
+            throw refuse();
         appendUtf8(out, code);
     }
     return out;
