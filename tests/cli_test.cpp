@@ -22,6 +22,7 @@
 #include <fstream>
 #include <regex>
 #include <set>
+#include <sstream>
 
 using namespace iconfinder;
 namespace fs = std::filesystem;
@@ -80,17 +81,13 @@ protected:
     fs::path dir;
 };
 
-TEST_F(FindIconsCli, PrintsTheLinesOfTheSample)
+TEST_F(FindIconsCli, LinesAndJsonHoldTheRegionsAndWhatWasUsed)
 {
-    const auto result = findIconsCli({});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, linesOf(sampleBoxes()));
-    EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1), "331 , 14 , 332 , 19 \n") << "trailing blank kept";
-    EXPECT_EQ(result.err, "");
-}
-
-TEST_F(FindIconsCli, JsonHoldsTheRegionsAndWhatWasUsed)
-{
+    const auto lines = findIconsCli({});
+    EXPECT_EQ(lines.exitCode, 0) << lines.err;
+    EXPECT_EQ(lines.out, linesOf(sampleBoxes()));
+    EXPECT_EQ(lines.out.substr(0, lines.out.find('\n') + 1), "331 , 14 , 332 , 19 \n") << "trailing blank kept";
+    EXPECT_EQ(lines.err, "");
     const fs::path file = dir / "sample.bmp";
     writePictureFile(samplePicture(), FileFormat::Bmp, file);
     const auto result = findIconsCli({file.string(), "--format", "json", "-b", "white"});
@@ -111,24 +108,6 @@ TEST_F(FindIconsCli, JsonHoldsTheRegionsAndWhatWasUsed)
     const nlohmann::json sample = nlohmann::json::parse(findIconsCli({"--format=json", "--background=BtnFace"}).out);
     EXPECT_TRUE(sample["file"].is_null());
     EXPECT_EQ(sample["background"], "#d4d0c8");
-}
-
-TEST_F(FindIconsCli, FramedAndCroppedFilesDecodeBack)
-{
-    const auto result = findIconsCli({"-o", (dir / "framed.bmp").string(), "--crop", (dir / "icons").string(), "-b", "#FFFFFF"});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    PixelImage expected = samplePicture();
-    findIcons(expected, kWhite);
-    EXPECT_TRUE(bmp::readFile(dir / "framed.bmp") == expected);
-
-    const PixelImage original = samplePicture();
-    const std::vector<RegionBox> boxes = sampleBoxes();
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "icon-%04zu.bmp", i + 1);
-        EXPECT_TRUE(bmp::readFile(dir / "icons" / name) == cropped(original, frameRect(boxes[i]))) << name;
-    }
-    EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(dir / "icons"), fs::directory_iterator())), boxes.size());
 }
 
 TEST_F(FindIconsCli, PngInTransparencyAndPngOut)
@@ -267,6 +246,15 @@ TEST_F(FindIconsCli, AtlasesDrawFramesAsTheCropsAndReadBack)
     EXPECT_NE(outside.err.find("--regions-from: " + (dir / "outside.json").string() + ": frame 'far' leaves the picture (60 x 40)"), std::string::npos)
         << outside.err;
     EXPECT_FALSE(fs::exists(dir / "none"));
+    // An atlas's own names obey the rules of --name: nothing is written, in the folder or outside it.
+    for (const std::string name : {"../victim", "/tmp/victim", "a\\nb", "b"}) {
+        std::ofstream(dir / "evil.json") << R"({"frames": [{"filename": ")" << name << R"(", "frame": {"x": 1, "y": 1, "w": 2, "h": 2}},
+                                                {"filename": "b", "frame": {"x": 3, "y": 3, "w": 2, "h": 2}}]})";
+        const auto evil = findIconsCli({sheet, "--regions-from", (dir / "evil.json").string(), "--crop", (dir / "evil").string()});
+        EXPECT_EQ(evil.exitCode, 2) << name;
+        EXPECT_EQ(evil.err.find('\n'), evil.err.size() - 1 - std::string("Try 'find-icons --help' for more information.\n").size()) << evil.err;
+        EXPECT_FALSE(fs::exists(dir / "evil") || fs::exists(dir / "victim.bmp") || fs::exists("/tmp/victim.bmp")) << name;
+    }
 }
 
 TEST_F(FindIconsCli, PackedAtlasesOnOneOrSeveralPages)
@@ -539,8 +527,9 @@ TEST_F(FindIconsCli, AnInterruptedRunLeavesCropsWholeOrNotAtAll)
             for (const auto& entry : fs::directory_iterator(earlier / stem)) {
                 const std::string bytes = slurp(entry.path());
                 kinds.insert(bytes == "earlier" ? "old" : "new");
-                if (bytes != "earlier")
+                if (bytes != "earlier") {
                     EXPECT_EQ(bytes, slurp(dir / "whole" / entry.path().filename())) << entry.path() << " after " << micros << " us";
+                }
             }
             EXPECT_EQ(kinds.size(), 1u) << stem << " all old or all new after " << micros << " us";
         }
@@ -756,6 +745,14 @@ TEST_F(FindIconsCli, HelpManPageAndCompletionAgree)
     EXPECT_GT(help.size(), 20u);
     EXPECT_EQ(manualOptions, help);
     EXPECT_EQ(completion, help);
+    // A line of text that starts with a dot would be read as a request, and lost.
+    const std::set<std::string> requests = {".TH", ".SH", ".SS", ".TP", ".B", ".I", ".BR", ".IR", ".PP", ".nf", ".fi", ".RS", ".RE", ".IP"};
+    std::istringstream page(slurp(std::string(SOURCE_DIR) + "/cli/find-icons.1"));
+    for (std::string line; std::getline(page, line);) {
+        if (!line.empty() && line[0] == '.') {
+            EXPECT_TRUE(requests.count(line.substr(0, line.find(' ')))) << line;
+        }
+    }
 }
 
 } // namespace
