@@ -66,8 +66,8 @@ std::vector<std::pair<std::filesystem::path, std::string>> atlasFiles(const Atla
     if (atlas.pages.size() <= 1 || layout == AtlasLayout::Libgdx || layout == AtlasLayout::Array)
         return {{path, atlasText(atlas, layout)}};
     if (layout != AtlasLayout::Hash)
-        throw Error("--atlas-format " + std::string(layout == AtlasLayout::Aseprite ? "aseprite" : layout == AtlasLayout::Starling ? "starling" : "css") +
-                    " holds one page, and the frames need " + std::to_string(atlas.pages.size()) + " (raise --pack-max)");
+        throw OnePageOnly(std::string(layout == AtlasLayout::Aseprite ? "an Aseprite" : layout == AtlasLayout::Starling ? "a Starling" : "a CSS") +
+                          " atlas holds one page, and the frames need " + std::to_string(atlas.pages.size()));
     std::vector<std::pair<std::filesystem::path, std::string>> files;
     Atlas first;
     for (std::size_t page = 0; page < atlas.pages.size(); ++page) {

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "present/crops.h"
+#include "common/errors.h"
 #include "grid/grid_cells.h"
+#include "present/crops.h"
 #include "shaping/region_order.h"
 
 #include <cstddef>
@@ -79,9 +80,15 @@ std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, bool 
 // The text of an atlas in a layout. Layouts that hold one page take the atlas's first.
 std::string atlasText(const Atlas& atlas, AtlasLayout layout);
 
+// A layout that holds one page asked to hold several.
+class OnePageOnly : public Error {
+public:
+    using Error::Error;
+};
+
 // The files of an atlas in a layout, to be written at `path`: one, or for a JSON Hash of
 // several pages, one a page (`path`, then NAME-2.json, ...) that PixiJS finds through the
-// first one's related_multi_packs. Throws Error for a layout that holds one page only.
+// first one's related_multi_packs. Throws OnePageOnly for a layout that holds one page only.
 std::vector<std::pair<std::filesystem::path, std::string>> atlasFiles(const Atlas& atlas, AtlasLayout layout,
                                                                       const std::filesystem::path& path);
 

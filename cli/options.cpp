@@ -225,7 +225,8 @@ void applyNames(Typed& typed, const CLI::App& app)
         if (app.count("--name") > 0)
             options.request.names = pattern;
     } catch (const InputError& e) {
-        throw UsageError("--name: " + std::string(e.what()));
+        const bool rowsAsked = !lines && std::string_view(e.what()).find("rows or columns") != std::string_view::npos;
+        throw UsageError("--name: " + std::string(e.what()) + (rowsAsked ? " (--order rows or columns, or a grid)" : ""));
     }
 }
 

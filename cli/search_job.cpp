@@ -134,6 +134,8 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
         return fail(shown, e.what(), 1);
     } catch (const FrameMisfit& e) {
         return fail(shown, "--regions-from: " + options.regionsFrom.value_or("") + ": " + e.what(), 1);
+    } catch (const OnePageOnly& e) {
+        return fail(shown, "--atlas-format: " + std::string(e.what()) + " (raise --pack-max)", 1);
     } catch (const InputError& e) {
         return fail(shown, "--name '" + options.namePattern + "': " + e.what(), 2);
     } catch (const UsageError& e) {

@@ -45,7 +45,7 @@ NamePattern NamePattern::parse(std::string_view text, bool rowsAndColumns)
             piece.field = Field::H;
         else if (name == "row" || name == "col") {
             if (!rowsAndColumns)
-                throw InputError("{" + std::string(name) + "} needs --order rows or columns");
+                throw InputError("{" + std::string(name) + "} needs regions in rows or columns");
             piece.field = name == "row" ? Field::Row : Field::Col;
         } else if (name == "stem")
             piece.field = Field::Stem;

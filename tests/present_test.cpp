@@ -42,7 +42,7 @@ TEST(NamePattern, EveryFieldAndWidth)
     EXPECT_EQ(NamePattern::parse("{n:02}", false).format({1234, 0, 0, 0, 0, 0, 0, ""}), "1234") << "a width is a minimum";
     EXPECT_EQ(NamePattern::parse("plain", false).format(values), "plain");
 
-    EXPECT_EQ(nameError("{row}", false), "{row} needs --order rows or columns");
+    EXPECT_EQ(nameError("{row}", false), "{row} needs regions in rows or columns");
     EXPECT_EQ(nameError("{size}", false), "unknown field {size} in the name pattern");
     EXPECT_EQ(nameError("{n:4}", false), "bad width in {n:4} (a number field takes :0N, such as {n:04})");
     EXPECT_EQ(nameError("{stem:03}", false), "bad width in {stem:03} (a number field takes :0N, such as {n:04})");
