@@ -23,6 +23,7 @@ constexpr std::size_t kHelpColumn = 30;
 // What the options hold as typed, before it is made into the request; numbers and flags go
 // straight to their places.
 struct Typed {
+    explicit Typed(Options& into) : options(into) {}
     Options& options;
     AtlasOutput atlas;
     int tolerance = 0;
@@ -273,7 +274,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     app.set_help_flag("-h,--help", "Show this help and exit");
     app.get_formatter()->column_width(kHelpColumn);
     app.add_option("FILE", options.files, "Pictures to search, PNG or BMP\n(none: the built-in sample)")->type_name("");
-    Typed typed{options, {}};
+    Typed typed(options);
     addRegionOptions(app, typed);
     addOutputOptions(app, typed);
     addAtlasOptions(app, typed);

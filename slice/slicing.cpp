@@ -23,7 +23,8 @@ void stageCrops(OutputBatch& batch, const SourcePicture& picture, const Slices& 
 {
     CropStyle style = outputs.crop;
     style.format = cropFormatFor(outputs.cropFormat, outputs.crop.transparent, picture.format);
-    const std::string extension = "." + std::string(formatName(style.format));
+    std::string extension = ".";
+    extension += formatName(style.format);
     for (const std::string& name : slices.names)
         check(OutputKind::Crop, *outputs.cropFolder / (name + extension));
     writeCrops(batch, *picture.pixels, boxesOf(slices.placed), slices.names, *outputs.cropFolder, picture.rule, style,

@@ -86,7 +86,8 @@ void TForm1::saveIconFiles()
     // As find-icons --crop writes them, in the picture's own format.
     SliceOutputs outputs;
     outputs.cropFolder = pathOf(folder);
-    const std::string extension = "." + std::string(formatName(cropFormatFor(std::nullopt, false, pictureFormat_)));
+    std::string extension = ".";
+    extension += formatName(cropFormatFor(std::nullopt, false, pictureFormat_));
     // Files of these names already there are replaced only when the user says so, once.
     const QDir into(folder);
     int existing = 0;
