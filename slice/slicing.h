@@ -37,7 +37,7 @@ struct Slices {
     std::vector<std::string> names;
 };
 
-// A frame that leaves the picture, or a name its outputs cannot take.
+// An atlas's frame that leaves the picture it is applied to.
 class FrameMisfit : public Error {
 public:
     using Error::Error;
