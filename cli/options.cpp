@@ -31,14 +31,9 @@ struct Typed {
     std::string format = "lines", atlasFormat = "hash", cropFormat, align = "center", anchor, animations, animationPattern;
 };
 
-CLI::Option* text(CLI::App& app, const std::string& names, std::string& target, const char* type, const std::string& help,
-                  const char* group)
-{
-    return app.add_option(names, target, wrapped(help))->type_name(type)->group(group);
-}
-
-CLI::Option* text(CLI::App& app, const std::string& names, std::optional<std::string>& target, const char* type,
-                  const std::string& help, const char* group)
+// A text option (a string, or an optional one when its absence means something).
+template <class Text>
+CLI::Option* text(CLI::App& app, const std::string& names, Text& target, const char* type, const std::string& help, const char* group)
 {
     return app.add_option(names, target, wrapped(help))->type_name(type)->group(group);
 }

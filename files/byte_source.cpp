@@ -55,4 +55,14 @@ std::span<const std::byte> ByteStream::next(std::size_t count)
     return bytes;
 }
 
+std::string readWholeFile(const std::filesystem::path& path, std::uint64_t largest, std::string_view what)
+{
+    FileSource source(path);
+    if (source.size() > largest)
+        throw InputError("the " + std::string(what) + " is larger than " + std::to_string(largest >> 20) + " MiB");
+    std::string text(static_cast<std::size_t>(source.size()), '\0');
+    source.copy(0, std::as_writable_bytes(std::span(text)));
+    return text;
+}
+
 } // namespace iconfinder

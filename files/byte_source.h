@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace iconfinder {
@@ -98,5 +99,9 @@ private:
     std::span<const std::byte> piece_; // the bytes from pieceStart_ that were read last
     std::uint64_t pieceStart_ = 0;
 };
+
+// A whole file as text, its size checked before anything is allocated: larger than `largest`
+// bytes is an InputError "the WHAT is larger than N MiB". Throws IoError as FileSource does.
+std::string readWholeFile(const std::filesystem::path& path, std::uint64_t largest, std::string_view what);
 
 } // namespace iconfinder

@@ -1,6 +1,7 @@
 #include "files/commit_record.h"
 
 #include "common/errors.h"
+#include "files/byte_source.h"
 #include "files/file_io.h"
 #include "files/scratch_files.h"
 
@@ -48,6 +49,8 @@ bool decode(const std::string& text, bool& undo, std::vector<CommitRecord::Move>
     return true;
 }
 
+fs::path folderOf(const fs::path& path) { return path.has_parent_path() ? path.parent_path() : fs::path("."); }
+
 bool standsAt(const fs::path& path)
 {
     std::error_code error;
@@ -79,18 +82,6 @@ void undo(const CommitRecord::Move& move)
     }
 }
 
-std::string readSmallFile(const fs::path& path)
-{
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    std::string text;
-    if (fd.get() < 0)
-        return text;
-    char buffer[65536];
-    for (ssize_t count; (count = ::read(fd.get(), buffer, sizeof buffer)) > 0 && text.size() < kLargestRecord;)
-        text.append(buffer, static_cast<std::size_t>(count));
-    return text;
-}
-
 } // namespace
 
 void CommitRecord::write(bool undoing)
@@ -98,7 +89,7 @@ void CommitRecord::write(bool undoing)
     remove();
     std::set<fs::path> folders;
     for (const Move& move : moves_)
-        folders.insert(move.to.has_parent_path() ? move.to.parent_path() : fs::path("."));
+        folders.insert(folderOf(move.to));
     const std::string text = encode(undoing, moves_);
     // One name in every folder, so that whichever is found first, all of them go with it.
     const std::string name = scratch::partName(kRecordName);
@@ -132,11 +123,17 @@ void finishInterruptedCommits(const fs::path& folder)
     for (const fs::path& record : records) {
         bool undoing = false;
         std::vector<CommitRecord::Move> moves;
-        if (decode(readSmallFile(record), undoing, moves)) {
+        std::string text;
+        try {
+            text = readWholeFile(record, kLargestRecord, "commit record");
+        } catch (const Error&) {
+            // unreadable: nothing is moved, and it goes
+        }
+        if (decode(text, undoing, moves)) {
             for (const CommitRecord::Move& move : moves)
                 undoing ? undo(move) : complete(move);
             for (const CommitRecord::Move& move : moves)
-                ::unlink(((move.to.has_parent_path() ? move.to.parent_path() : fs::path(".")) / record.filename()).c_str());
+                ::unlink((folderOf(move.to) / record.filename()).c_str());
         }
         ::unlink(record.c_str());
     }

@@ -133,8 +133,6 @@ Slices cutSlices(ForegroundMask& mask, const SliceRequest& request, std::string_
         Slices slices = slicesOfFrames(*request.atlasFrames, mask.width(), mask.height());
         if (request.names)
             slices.names = namesFor(*request.names, slices.placed, stem);
-        else if (request.outputs.named())
-            checkFileNames(slices.names);
         return slices;
     }
     Sprites sprites = findSprites(mask, request.sprites);
@@ -165,12 +163,7 @@ void writeSlices(const SourcePicture& picture, const Slices& slices, const Slice
 
 std::vector<NamedBox> readAtlasFile(const fs::path& path)
 {
-    FileSource source(path);
-    if (source.size() > kLargestAtlas)
-        throw InputError("the atlas is larger than " + std::to_string(kLargestAtlas >> 20) + " MiB");
-    std::string text(static_cast<std::size_t>(source.size()), '\0');
-    source.copy(0, std::as_writable_bytes(std::span(text)));
-    return readAtlasFrames(text);
+    return readAtlasFrames(readWholeFile(path, kLargestAtlas, "atlas"));
 }
 
 } // namespace iconfinder

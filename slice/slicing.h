@@ -48,8 +48,10 @@ public:
 Slices slicesOfFrames(const std::vector<NamedBox>& frames, int width, int height);
 
 // Cuts the regions of `mask` (which a search empties) as `request` says and names them, the
-// names made from `stem`. Throws GridMisfit or Error as findSprites does, FrameMisfit for an
-// atlas's frame outside the picture, InputError for names that cannot name files.
+// names made from `stem`; an atlas's frames keep their own names unless the request names
+// them, and whether those can name files is the caller's to check (checkFileNames), once.
+// Throws GridMisfit or Error as findSprites does, FrameMisfit for an atlas's frame outside
+// the picture, InputError for names made that cannot name files.
 Slices cutSlices(ForegroundMask& mask, const SliceRequest& request, std::string_view stem);
 
 // What an output is, for a front end that checks where it may write.

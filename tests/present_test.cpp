@@ -169,8 +169,9 @@ TEST(Atlas, EveryLayoutHoldsTheFramesAsCropped)
             ASSERT_EQ(read.size(), regions.size());
             for (std::size_t i = 0; i < regions.size(); ++i) {
                 EXPECT_EQ(read[i].box, regions[i].box);
-                if (layout != AtlasLayout::Aseprite)
+                if (layout != AtlasLayout::Aseprite) {
                     EXPECT_EQ(read[i].name, names[i]);
+                }
             }
         }
         const std::string css = atlasText(atlas, AtlasLayout::Css);

@@ -299,7 +299,7 @@ TEST_F(Window, TheListCorrectsTheSearchWithUndo)
     EXPECT_EQ(form->regionList().regions()[3].name, "icon-0004");
 
     // Names no file could have, or another region's, are refused with a message.
-    for (const std::string bad : std::vector<std::string>{"", ".", "..", "a/b", "tab\there", std::string(201, 'x')})
+    for (const std::string& bad : std::vector<std::string>{"", ".", "..", "a/b", "tab\there", std::string(201, 'x')})
         EXPECT_FALSE(table->setData(table->index(0, 0), QString::fromStdString(bad))) << bad;
     EXPECT_FALSE(table->setData(table->index(0, 0), "icon-0002"));
     ASSERT_EQ(messages.size(), 7u);

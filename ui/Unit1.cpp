@@ -300,18 +300,6 @@ void TForm1::Btn_FindIconsClick()
     });
 }
 
-std::vector<ListedRegion> TForm1::namedAsFound(const std::vector<RegionBox>& boxes) const
-{
-    // Named as find-icons names crops and frames.
-    const std::vector<std::string> names =
-        namesFor(NamePattern::parse(kDefaultNamePattern, false), orderRegions(boxes, RegionOrder::Search), pictureStem_.toStdString());
-    std::vector<ListedRegion> listed;
-    listed.reserve(boxes.size());
-    for (std::size_t i = 0; i < boxes.size(); ++i)
-        listed.push_back({names[i], boxes[i]});
-    return listed;
-}
-
 std::vector<ListedRegion> TForm1::cutSprites(const BackgroundRule& rule)
 {
     SliceRequest request;
@@ -329,12 +317,7 @@ std::vector<ListedRegion> TForm1::cutSprites(const BackgroundRule& rule)
     } catch (const Error& e) {
         throw errorAt(shown, e);
     }
-    frameEach(picture_, &frames_, slices.placed.size(), [&](std::size_t i) { return frameRect(slices.placed[i].box); });
-    std::vector<ListedRegion> listed;
-    listed.reserve(slices.placed.size());
-    for (std::size_t i = 0; i < slices.placed.size(); ++i)
-        listed.push_back({std::move(slices.names[i]), slices.placed[i].box});
-    return listed;
+    return framedAndListed(std::move(slices));
 }
 
 void TForm1::Btn_OpenFileClick()

@@ -112,14 +112,16 @@ private:
     void saveIconFiles();
     void saveAtlas();
     void openAtlas();
+    void showSaved(const QString& file); // the status says what was written; dialogs start beside it
     iconfinder::SourcePicture sourcePicture();
     iconfinder::Slices listedSlices() const;
     // Writes the outputs for the list as it stands; a failure names the path, else `shownPath`.
     void writeListed(const iconfinder::SliceOutputs& outputs, const QString& shownPath);
-    // The regions of the form's own search named as find-icons names them, and the sprites cut
-    // under the settings (framed on the picture).
+    // The regions of the form's own search named as find-icons names them, the sprites cut
+    // under the settings, and slices framed on the picture, each as the list's rows.
     std::vector<ListedRegion> namedAsFound(const std::vector<iconfinder::RegionBox>& boxes) const;
     std::vector<ListedRegion> cutSprites(const iconfinder::BackgroundRule& rule);
+    std::vector<ListedRegion> framedAndListed(iconfinder::Slices slices);
     void copyResultLines();
     void clearFrames();
     void buildRegionPanel();

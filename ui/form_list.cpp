@@ -2,6 +2,7 @@
 // after which the list's frames are drawn again as it stands.
 #include "ui/Unit1.h"
 
+#include "present/name_pattern.h"
 #include "ui/application.h"
 
 #include <QHeaderView>
@@ -64,6 +65,32 @@ void TForm1::buildRegionPanel()
     // At the form's size the sample picture shows whole, as on the form; the list takes the rest.
     const int pictureWidth = ImageArea->width() + 8;
     split->setSizes({pictureWidth, width() - pictureWidth});
+}
+
+namespace {
+
+std::vector<ListedRegion> listedOf(std::span<const PlacedRegion> placed, std::vector<std::string> names)
+{
+    std::vector<ListedRegion> listed;
+    listed.reserve(placed.size());
+    for (std::size_t i = 0; i < placed.size(); ++i)
+        listed.push_back({std::move(names[i]), placed[i].box});
+    return listed;
+}
+
+} // namespace
+
+std::vector<ListedRegion> TForm1::namedAsFound(const std::vector<RegionBox>& boxes) const
+{
+    // Named as find-icons names crops and frames.
+    const std::vector<PlacedRegion> placed = orderRegions(boxes, RegionOrder::Search);
+    return listedOf(placed, namesFor(NamePattern::parse(kDefaultNamePattern, false), placed, pictureStem_.toStdString()));
+}
+
+std::vector<ListedRegion> TForm1::framedAndListed(Slices slices)
+{
+    frameEach(picture_, &frames_, slices.placed.size(), [&](std::size_t i) { return frameRect(slices.placed[i].box); });
+    return listedOf(slices.placed, std::move(slices.names));
 }
 
 void TForm1::listRegions(std::vector<ListedRegion> listed)

@@ -29,6 +29,13 @@ void refuseThePicture(const QString& pictureFile, const std::filesystem::path& p
 
 } // namespace
 
+void TForm1::showSaved(const QString& file)
+{
+    lastFolder_ = QFileInfo(file).absolutePath();
+    savedText_ = "저장함: " + QDir::toNativeSeparators(file);
+    showStatus();
+}
+
 SourcePicture TForm1::sourcePicture()
 {
     return {&picture_, picture_.width(), picture_.height(), pictureFormat_, lastRule_, pathOf(pictureFile_), pictureStem_.toStdString()};
@@ -72,9 +79,7 @@ void TForm1::saveFramedPicture()
     } catch (const Error& e) {
         throw errorAt(name, e);
     }
-    lastFolder_ = QFileInfo(name).absolutePath();
-    savedText_ = "저장함: " + QDir::toNativeSeparators(name);
-    showStatus();
+    showSaved(name);
 }
 
 void TForm1::saveIconFiles()
@@ -120,9 +125,7 @@ void TForm1::saveAtlas()
     outputs.atlas->path = pathOf(choice->path);
     outputs.atlas->layout = choice->layout;
     writeListed(outputs, choice->path);
-    lastFolder_ = QFileInfo(choice->path).absolutePath();
-    savedText_ = "저장함: " + QDir::toNativeSeparators(choice->path);
-    showStatus();
+    showSaved(choice->path);
 }
 
 void TForm1::openAtlas()
@@ -141,12 +144,7 @@ void TForm1::openAtlas()
     // As a search would list them: framed over the frames before, its own names kept.
     savedText_.clear();
     listFramesFrom_ = frames_.frames().size();
-    frameEach(picture_, &frames_, slices.placed.size(), [&](std::size_t i) { return frameRect(slices.placed[i].box); });
-    std::vector<ListedRegion> listed;
-    listed.reserve(slices.placed.size());
-    for (std::size_t i = 0; i < slices.placed.size(); ++i)
-        listed.push_back({std::move(slices.names[i]), slices.placed[i].box});
-    listRegions(std::move(listed));
+    listRegions(framedAndListed(std::move(slices)));
     lastFolder_ = QFileInfo(name).absolutePath();
     searchText_ = QString("아틀라스의 영역 %1개: %2").arg(regions_.size()).arg(QFileInfo(name).fileName());
     showStatus();

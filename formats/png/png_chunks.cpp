@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <span>
 
@@ -102,12 +103,36 @@ ChunkStream::ChunkStream(ByteSource& file) : file_(file)
             plainImageData_.push_back({pieces_[i].from + 4, pieces_[i].length - kChunkFrame});
 }
 
+namespace {
+
+// Hands `visit` the file's bytes from `from` on, `length` of them, a window at a time, so that
+// a chunk of any size costs no more memory than the window.
+template <class Visit>
+void forEachPiece(ByteSource& file, std::uint64_t from, std::uint64_t length, Visit visit)
+{
+    std::vector<std::byte> window(std::size_t{1} << 16);
+    for (std::uint64_t done = 0; done < length;) {
+        const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(window.size(), length - done));
+        file.copy(from + done, {window.data(), count});
+        done += count;
+        if (!visit(std::span<const std::byte>(window.data(), count)))
+            return;
+    }
+}
+
+} // namespace
+
 bool ChunkStream::checksumRight(std::uint64_t typeAt, std::uint64_t length) const
 {
-    std::vector<std::byte> bytes(static_cast<std::size_t>(length) + 8);
-    file_.copy(typeAt, bytes);
-    const std::uint32_t crc = libdeflate_crc32(0, bytes.data(), static_cast<std::size_t>(length) + 4);
-    return crc == bigEndian(bytes.data() + length + 4);
+    // The checksum covers the type and the data; it follows them.
+    std::uint32_t crc = 0;
+    forEachPiece(file_, typeAt, length + 4, [&](std::span<const std::byte> piece) {
+        crc = libdeflate_crc32(crc, piece.data(), piece.size());
+        return true;
+    });
+    std::array<std::byte, 4> stored;
+    file_.copy(typeAt + 4 + length, stored);
+    return crc == bigEndian(stored.data());
 }
 
 bool ChunkStream::imageDataDamaged() const
@@ -122,23 +147,22 @@ bool ChunkStream::zlibStreamWhole() const
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
         throw std::bad_alloc();
-    std::vector<Bytef> in(std::size_t{1} << 16), out(std::size_t{1} << 16);
+    const std::unique_ptr<z_stream, int (*)(z_stream*)> ending(&stream, inflateEnd);
+    std::vector<Bytef> out(std::size_t{1} << 16);
     int result = Z_OK;
     for (const ImageDataChunk& chunk : wholeImageData_) {
-        for (std::uint64_t done = 0; done < chunk.length && result == Z_OK;) {
-            const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), chunk.length - done));
-            file_.copy(chunk.type + 4 + done, std::as_writable_bytes(std::span(in.data(), count)));
-            done += count;
-            stream.next_in = in.data();
-            stream.avail_in = static_cast<uInt>(count);
+        forEachPiece(file_, chunk.type + 4, chunk.length, [&](std::span<const std::byte> piece) {
+            // zlib reads its input without changing it.
+            stream.next_in = reinterpret_cast<Bytef*>(const_cast<std::byte*>(piece.data()));
+            stream.avail_in = static_cast<uInt>(piece.size());
             while (result == Z_OK && (stream.avail_in > 0 || stream.avail_out == 0)) {
                 stream.next_out = out.data();
                 stream.avail_out = static_cast<uInt>(out.size());
                 result = inflate(&stream, Z_NO_FLUSH);
             }
-        }
+            return result == Z_OK;
+        });
     }
-    inflateEnd(&stream);
     return result == Z_STREAM_END;
 }
 
