@@ -112,31 +112,29 @@ void CommitRecord::remove()
     written_.clear();
 }
 
-void finishInterruptedCommits(const fs::path& folder)
+bool isInterruptedCommit(const fs::path& entry)
 {
-    std::error_code error;
-    const std::string prefix = std::string(".") + kRecordName + ".part-";
-    std::vector<fs::path> records;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        if (it->path().filename().string().rfind(prefix, 0) == 0 && scratch::leftBehind(it->path()))
-            records.push_back(it->path());
-    for (const fs::path& record : records) {
-        bool undoing = false;
-        std::vector<CommitRecord::Move> moves;
-        std::string text;
-        try {
-            text = readWholeFile(record, kLargestRecord, "commit record");
-        } catch (const Error&) {
-            // unreadable: nothing is moved, and it goes
-        }
-        if (decode(text, undoing, moves)) {
-            for (const CommitRecord::Move& move : moves)
-                undoing ? undo(move) : complete(move);
-            for (const CommitRecord::Move& move : moves)
-                ::unlink((folderOf(move.to) / record.filename()).c_str());
-        }
-        ::unlink(record.c_str());
+    static const std::string prefix = std::string(".") + kRecordName + ".part-";
+    return entry.filename().string().rfind(prefix, 0) == 0 && scratch::leftBehind(entry);
+}
+
+void finishInterruptedCommit(const fs::path& record)
+{
+    bool undoing = false;
+    std::vector<CommitRecord::Move> moves;
+    std::string text;
+    try {
+        text = readWholeFile(record, kLargestRecord, "commit record");
+    } catch (const Error&) {
+        // unreadable: nothing is moved, and it goes
     }
+    if (decode(text, undoing, moves)) {
+        for (const CommitRecord::Move& move : moves)
+            undoing ? undo(move) : complete(move);
+        for (const CommitRecord::Move& move : moves)
+            ::unlink((folderOf(move.to) / record.filename()).c_str());
+    }
+    ::unlink(record.c_str());
 }
 
 } // namespace iconfinder

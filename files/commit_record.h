@@ -41,8 +41,12 @@ private:
     std::vector<std::string> written_;
 };
 
-// Finishes what runs no longer alive left recorded in `folder`: their moves done when they
-// were going forward, taken back when they were being undone; then their records go.
-void finishInterruptedCommits(const std::filesystem::path& folder);
+// Whether a folder's entry is the record of a commit whose run is no longer alive.
+bool isInterruptedCommit(const std::filesystem::path& entry);
+
+// Finishes what such a record says: its moves done when the run was going forward, taken
+// back when it was undoing; then every copy of the record goes. Call it before the dead
+// run's part files are removed, which it may still need.
+void finishInterruptedCommit(const std::filesystem::path& record);
 
 } // namespace iconfinder

@@ -118,28 +118,32 @@ struct NewFolder {
     }
 };
 
-// What runs no longer alive left in a folder: their commits finished, then their part files
-// removed.
-void tidy(const fs::path& folder)
+// What a folder holds, each name with what it is, listed once (as far as it can be, `error`
+// says why not); on the way, what runs no longer alive left there goes: their commits
+// finished first, then their part files removed.
+std::unordered_map<std::string, Existing> tidiedListing(const fs::path& folder, std::error_code& error)
 {
-    finishInterruptedCommits(folder);
-    scratch::removeLeftovers(folder);
-}
-
-// What a folder holds under the names to be written, read once rather than asked name by name;
-// on the way, what dead runs left there goes, their commits finished first.
-void checkNamesIn(const fs::path& folder, const std::vector<std::string>& names)
-{
-    finishInterruptedCommits(folder);
-    std::unordered_map<std::string, Existing> present;
-    std::error_code error;
+    std::vector<std::pair<fs::path, Existing>> entries;
     for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end; !error && it != end;
          it.increment(error)) {
-        if (scratch::removeIfLeftover(it->path()))
-            continue;
         std::error_code unknown;
-        present[it->path().filename().string()] = kindOf(it->status(unknown));
+        entries.emplace_back(it->path(), kindOf(it->status(unknown)));
     }
+    for (const auto& entry : entries)
+        if (isInterruptedCommit(entry.first))
+            finishInterruptedCommit(entry.first);
+    std::unordered_map<std::string, Existing> present;
+    for (const auto& [path, kind] : entries)
+        if (!scratch::removeIfLeftover(path))
+            present[path.filename().string()] = kind;
+    return present;
+}
+
+// The names to be written, checked against what the folder holds.
+void checkNamesIn(const fs::path& folder, const std::vector<std::string>& names)
+{
+    std::error_code error;
+    const std::unordered_map<std::string, Existing> present = tidiedListing(folder, error);
     if (error)
         throw IoError("cannot list the folder: " + error.message(), folder.string());
     for (const std::string& name : names) {
@@ -181,7 +185,8 @@ void OutputBatch::addFile(const fs::path& path, const std::function<void(ByteWri
     case Existing::Regular: break;
     }
     const fs::path target = throughLinks(path);
-    tidy(target.has_parent_path() ? target.parent_path() : fs::path("."));
+    std::error_code unlisted; // a folder that cannot be listed is written into all the same
+    tidiedListing(target.has_parent_path() ? target.parent_path() : fs::path("."), unlisted);
     staged_->files.push_back(std::make_unique<TemporaryFile>(target, false));
     staged_->files.back()->write(encode, true);
 }
@@ -202,7 +207,8 @@ void OutputBatch::addFiles(const fs::path& folder, const std::vector<std::string
         fresh->folder = target;
         fresh->parents = std::make_unique<CreatedParents>(target);
         const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
-        tidy(parent);
+        std::error_code unlisted;
+        tidiedListing(parent, unlisted);
         int error = 0;
         fresh->work = std::make_unique<scratch::Remembered>((parent / scratch::partName(target.filename().string())).string(),
                                                             [&](const std::string& path) {

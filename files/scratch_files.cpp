@@ -163,11 +163,4 @@ bool removeIfLeftover(const std::filesystem::path& entry)
     return true;
 }
 
-void removeLeftovers(const std::filesystem::path& folder)
-{
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-        removeIfLeftover(it->path());
-}
-
 } // namespace iconfinder::scratch

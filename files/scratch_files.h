@@ -63,7 +63,4 @@ bool leftBehind(const std::filesystem::path& entry);
 // when it was one. Callers pass what they list of a folder anyway. Never throws.
 bool removeIfLeftover(const std::filesystem::path& entry);
 
-// Removes what runs no longer alive left in `folder`.
-void removeLeftovers(const std::filesystem::path& folder);
-
 } // namespace iconfinder::scratch
