@@ -12,6 +12,20 @@ namespace {
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// `text` without the characters of `around` at either end.
+std::string_view trimmed(std::string_view text, std::string_view around)
+{
+    const std::size_t first = text.find_first_not_of(around);
+    return first == std::string_view::npos ? std::string_view() : text.substr(first, text.find_last_not_of(around) - first + 1);
+}
+
+// Whether all of `text` is one whole number, put in `number`.
+bool wholeNumberIn(std::string_view text, long long& number)
+{
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
 void appendUtf8(std::string& out, unsigned long code)
 {
     if (code < 0x80) {
@@ -68,8 +82,7 @@ std::string unescapedXml(std::string_view text)
 long long wholeNumber(const std::string& name, const std::string& key, std::string_view value)
 {
     long long number = 0;
-    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
-    if (value.empty() || error != std::errc() || end != value.data() + value.size())
+    if (!wholeNumberIn(value, number))
         throw InputError("SubTexture '" + name + "': " + key + " is not a whole number");
     return number;
 }
@@ -128,14 +141,8 @@ std::vector<long long> numbersOf(const std::string& name, std::string_view value
     std::size_t at = 0;
     while (at <= values.size() && numbers.size() < 8) {
         const std::size_t comma = std::min(values.find(',', at), values.size());
-        std::string_view part = values.substr(at, comma - at);
-        while (!part.empty() && part.front() == ' ')
-            part.remove_prefix(1);
-        while (!part.empty() && part.back() == ' ')
-            part.remove_suffix(1);
         long long number = 0;
-        const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), number);
-        if (part.empty() || error != std::errc() || end != part.data() + part.size())
+        if (!wholeNumberIn(trimmed(values.substr(at, comma - at), " "), number))
             throw InputError("region '" + name + "': '" + std::string(values) + "' is not a list of whole numbers");
         numbers.push_back(number);
         at = comma + 1;
@@ -151,8 +158,7 @@ struct LibgdxRegion {
 
     void field(std::string_view key, std::string_view value)
     {
-        while (!value.empty() && value.front() == ' ')
-            value.remove_prefix(1);
+        value = trimmed(value, " ");
         if (key == "rotate" && value != "false" && value != "0")
             refuseRotated(name);
         if (key != "bounds" && key != "xy" && key != "size")
@@ -209,12 +215,8 @@ std::vector<NamedBox> libgdxAtlas(std::string_view text)
     LibgdxRegion region;
     for (std::size_t at = 0; at <= text.size();) {
         const std::size_t end = std::min(text.find('\n', at), text.size());
-        std::string_view line = text.substr(at, end - at);
+        const std::string_view line = trimmed(text.substr(at, end - at), " \t\r\n");
         at = end + 1;
-        while (!line.empty() && isSpace(line.back()))
-            line.remove_suffix(1);
-        while (!line.empty() && isSpace(line.front()))
-            line.remove_prefix(1);
         if (line.empty()) {
             region.finishInto(frames);
             pageExpected = true;
