@@ -4,6 +4,7 @@
 #include "image/pixel_image.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace iconfinder {
@@ -52,6 +53,34 @@ public:
 private:
     FrameMemory& frames_;
     PixelImage& picture_;
+};
+
+// New frames in place of the drawn ones: those are taken back at once and drawn again only if
+// the scope ends before keep(), so a drawing that fails leaves the picture as it was.
+class FramesReplaced {
+public:
+    FramesReplaced(FrameMemory& frames, PixelImage& picture) : frames_(frames), picture_(picture)
+    {
+        frames_.takeBack(picture_);
+        std::swap(earlier_, frames_);
+    }
+    FramesReplaced(const FramesReplaced&) = delete;
+    FramesReplaced& operator=(const FramesReplaced&) = delete;
+    ~FramesReplaced()
+    {
+        if (kept_)
+            return;
+        frames_.takeBack(picture_);
+        std::swap(earlier_, frames_);
+        frames_.redraw(picture_);
+    }
+    void keep() { kept_ = true; }
+
+private:
+    FrameMemory& frames_;
+    PixelImage& picture_;
+    FrameMemory earlier_;
+    bool kept_ = false;
 };
 
 } // namespace iconfinder

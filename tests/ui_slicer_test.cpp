@@ -129,11 +129,13 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
                                                            {"libgdx", AtlasLayout::Libgdx},     {"css", AtlasLayout::Css}};
     int round = 0;
     for (const fs::path& file : {dir / "sheet.png", dir / "sample.png"}) {
+        // One search after another: each sees the picture as loaded, not the last one's frames.
+        openFile(file);
         for (const std::string background : {"White", "자동"}) {
             for (const Case& c : cases) {
                 const auto& [layoutName, layout] = layouts[round++ % 6];
-                openFile(file);
                 const PixelImage before = form->picture();
+                const std::vector<ListedRegion> listed = form->regionList().regions();
                 choose(background.c_str());
                 form->Settings->ToleranceBox->setValue(c.tolerance);
                 form->Settings->MergeBox->setValue(c.merge);
@@ -160,7 +162,7 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
                     EXPECT_NE(messages.back().toStdString().find(reason.substr(0, reason.size() - 1)), std::string::npos)
                         << what << ": " << messages.back().toStdString() << " / " << cli.err;
                     EXPECT_TRUE(form->picture() == before) << what;
-                    EXPECT_EQ(form->regionList().size(), 0u) << what;
+                    EXPECT_EQ(form->regionList().regions(), listed) << what;
                     continue;
                 }
                 ASSERT_EQ(messages.size(), messagesBefore) << what << ": " << messages.back().toStdString();

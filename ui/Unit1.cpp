@@ -277,14 +277,13 @@ void TForm1::Btn_FindIconsClick()
         timer.start();
         const bool colour = chosen.typeId() == qMetaTypeId<ColorValue>();
         const auto tolerance = static_cast<std::uint8_t>(Settings->tolerance());
-        // The rule is decided on the picture without this search's frames.
+        // Every search sees the picture as loaded; a failed one leaves the earlier frames.
+        FramesReplaced replaced(frames_, picture_);
         using Kind = BackgroundChoice::Kind;
         const BackgroundChoice choice{colour ? Kind::Colour : transparent ? Kind::Transparent : Kind::Auto,
                                       colour ? chosen.value<ColorValue>() : kWhite, tolerance};
         const BackgroundRule rule = ruleFor(choice, picture_);
-        const std::size_t framedBefore = frames_.frames().size();
         // At the settings' defaults, the form's own search; otherwise the sprites find-icons cuts.
-        // Either leaves the picture as it was when it fails.
         std::vector<ListedRegion> found =
             Settings->atDefaults() ? namedAsFound(colour ? findIcons(picture_, chosen.value<ColorValue>(), &frames_).boxes
                                                          : findIcons(picture_, rule, &frames_).boxes)
@@ -292,7 +291,7 @@ void TForm1::Btn_FindIconsClick()
         if (colour)
             BackColor = chosen.value<ColorValue>();
         lastRule_ = rule;
-        listFramesFrom_ = framedBefore;
+        replaced.keep();
         listRegions(std::move(found));
         searchText_ = QString("영역 %1개 찾음 (%2 ms)").arg(regions_.size()).arg(timer.nsecsElapsed() / 1e6, 0, 'f', 1);
         showStatus();

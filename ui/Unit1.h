@@ -146,7 +146,6 @@ private:
     iconfinder::FrameMemory frames_;     // what the frames on the picture cover
     RegionList regions_;                 // of the last search, as corrected
     RegionTableModel* regionModel_ = nullptr;
-    std::size_t listFramesFrom_ = 0;     // the first of frames_ that are the list's
     bool selectingFromPicture_ = false;  // a click on the picture chose the row: no scrolling to it
     iconfinder::BackgroundRule lastRule_ = iconfinder::BackgroundRule::colour({255, 255, 255}); // of that search
     iconfinder::FileFormat pictureFormat_ = iconfinder::FileFormat::Bmp;

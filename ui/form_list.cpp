@@ -102,7 +102,6 @@ void TForm1::listRegions(std::vector<ListedRegion> listed)
 
 void TForm1::forgetList()
 {
-    listFramesFrom_ = 0;
     regions_.reset({});
     regionModel_->refresh();
     Image1->setHighlights({});
@@ -182,9 +181,9 @@ void TForm1::selectAt(int x, int y)
 
 void TForm1::redrawListFrames()
 {
-    // The list's frames are the last drawn: taken back and drawn again as the list stands,
-    // over the frames of earlier searches.
-    frames_.undrawFrom(picture_, listFramesFrom_);
+    // The frames are the list's: taken back and drawn again as the list stands.
+    frames_.takeBack(picture_);
+    frames_.forget();
     const std::vector<ListedRegion>& listed = regions_.regions();
     frameEach(picture_, &frames_, listed.size(), [&](std::size_t i) { return frameRect(listed[i].box); });
 }

@@ -134,6 +134,7 @@ void TForm1::openAtlas()
     if (name.isEmpty())
         return;
     const BusyCursor busy;
+    FramesReplaced replaced(frames_, picture_);
     Slices slices;
     try {
         slices = slicesOfFrames(readAtlasFile(pathOf(name)), picture_.width(), picture_.height());
@@ -141,10 +142,10 @@ void TForm1::openAtlas()
     } catch (const Error& e) {
         throw errorAt(name, e);
     }
-    // As a search would list them: framed over the frames before, its own names kept.
+    // As a search would list them, with the atlas's own names.
     savedText_.clear();
-    listFramesFrom_ = frames_.frames().size();
     listRegions(framedAndListed(std::move(slices)));
+    replaced.keep();
     lastFolder_ = QFileInfo(name).absolutePath();
     searchText_ = QString("아틀라스의 영역 %1개: %2").arg(regions_.size()).arg(QFileInfo(name).fileName());
     showStatus();
