@@ -1,0 +1,35 @@
+#pragma once
+
+// What the tests ask of runs, folders and files, each in one line.
+#include "formats/picture_file.h"
+#include "tests/support/run_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iterator>
+#include <string>
+
+namespace iconfinder::test {
+
+// The run ended with `code` and its error output holds `part`.
+inline ::testing::AssertionResult endedWith(const CommandResult& run, int code, const std::string& part)
+{
+    if (run.exitCode == code && run.err.find(part) != std::string::npos)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "status " << run.exitCode << ", said: " << run.err;
+}
+
+inline std::size_t entriesIn(const std::filesystem::path& folder)
+{
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()));
+}
+
+inline PixelImage readPicture(const std::filesystem::path& path)
+{
+    PictureBuilder builder;
+    readPictureFile(path, builder);
+    return builder.take();
+}
+
+} // namespace iconfinder::test
