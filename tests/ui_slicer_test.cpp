@@ -309,10 +309,47 @@ TEST_F(Window, TheListCorrectsTheSearchWithUndo)
     EXPECT_EQ(form->regionList().regions()[0].name, "icon-0001");
     EXPECT_FALSE(form->UndoAction->isEnabled());
 
-    // Esc takes the frames and the list away.
+    // An edited list is not thrown away unasked: a new search, another picture, an atlas or
+    // closing the window ask first, and a no changes nothing.
+    table->setData(table->index(1, 0), "edited");
+    QApplication::processEvents();
+    const std::vector<ListedRegion> edited = form->regionList().regions();
+    const PixelImage shown = form->picture();
+    QStringList asked;
+    form->ConfirmDialog = [&](const QString& question) {
+        asked << question;
+        return false;
+    };
+    writePictureFile(original, FileFormat::Png, dir / "other.png");
+    press(form->Btn_FindIcons);
+    openFile(dir / "other.png");
+    form->OpenAtlasDialog = [&] { return QString::fromStdString((dir / "any.json").string()); };
+    keys(QKeySequence("Ctrl+Shift+O"));
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(asked, QStringList(4, "영역 목록의 변경을 버릴까요?"));
+    EXPECT_EQ(form->regionList().regions(), edited);
+    EXPECT_TRUE(form->picture() == shown);
+
+    // Esc, also after a drop-down closed with it, or a rename given up, takes only the
+    // drop-down or the editor away; else the frames and the list, as one more edit.
+    form->ColorBox->showPopup();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    form->selectRows({0});
+    form->Image1->setFocus();
+    keys(QKeySequence(Qt::Key_F2));
+    ASSERT_TRUE(form->RegionTable->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(form->regionList().regions(), edited);
     keys(QKeySequence(Qt::Key_Escape));
     EXPECT_TRUE(form->picture() == original);
     EXPECT_EQ(table->rowCount(), 0);
+    keys(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(form->regionList().regions(), edited);
+    EXPECT_TRUE(form->picture() == shown);
+    // Undone back to the search, the list holds nothing to lose.
+    keys(QKeySequence("Ctrl+Z"));
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(asked.size(), 4);
 }
 
 TEST_F(Window, TheCorrectedListIsWhatIsWrittenAndOpenedAgain)
@@ -356,9 +393,12 @@ TEST_F(Window, TheCorrectedListIsWhatIsWrittenAndOpenedAgain)
     }
     EXPECT_EQ(icons, 62u - 3u - 1u);
     EXPECT_TRUE(fs::exists(dir / "icons" / "hero.png"));
-    // Opened again after Esc, the atlas is the list as it was saved.
+    // Opened again, the atlas is the list as it was saved; saved, the list was not asked about.
     const std::vector<ListedRegion> saved = form->regionList().regions();
-    keys(QKeySequence(Qt::Key_Escape));
+    form->ConfirmDialog = [](const QString& question) {
+        ADD_FAILURE() << question.toStdString();
+        return false;
+    };
     form->OpenAtlasDialog = [&] { return QString::fromStdString(atlas.string()); };
     keys(QKeySequence("Ctrl+Shift+O"));
     EXPECT_EQ(form->regionList().regions(), saved);

@@ -10,11 +10,13 @@
 #include "ui/dialogs.h"
 
 #include <QAbstractItemView>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -103,6 +105,7 @@ TForm1::TForm1(QWidget* owner)
     describeControls();
     setAcceptDrops(true);
     buildActions();
+    qApp->installEventFilter(this);
     connectPicture();
     // Down to 480 x 360 every control stays whole: the readout goes to a second row.
     setMinimumSize(480, 360);
@@ -254,7 +257,7 @@ void TForm1::showStatus()
     SaveIconsAction->setEnabled(listed);
     SaveAtlasAction->setEnabled(listed);
     CopyLinesAction->setEnabled(listed);
-    ClearFramesAction->setEnabled(!frames_.empty());
+    ClearFramesAction->setEnabled(!frames_.empty() || regions_.size() > 0);
     DeleteRegionsAction->setEnabled(selected);
     MergeRegionsAction->setEnabled(selected);
     RenameRegionAction->setEnabled(selected);
@@ -265,6 +268,8 @@ void TForm1::showStatus()
 void TForm1::Btn_FindIconsClick()
 {
     Application::runHandler([this] {
+        if (!mayDiscardEdits())
+            return;
         savedText_.clear();
         const QVariant chosen = ColorBox->currentData();
         const bool transparent = ColorBox->currentText() == kTransparent;
@@ -340,6 +345,8 @@ void TForm1::loadFile(const QString& path)
         } catch (const Error& e) {
             throw errorAt(path, e);
         }
+        if (!mayDiscardEdits())
+            return;
         picture_ = loaded.take();
         pictureFormat_ = format;
         pictureStem_ = QFileInfo(path).completeBaseName();
@@ -410,15 +417,26 @@ void TForm1::colourBoxActivated(int index)
                           static_cast<std::uint8_t>(chosen.blue())});
 }
 
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    // Esc belongs first to an open drop-down or a name being edited in the list: taking the
+    // shortcut's turn lets it close them, and the frames stay.
+    if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        QWidget* focus = QApplication::focusWidget();
+        if (QApplication::activePopupWidget() || (focus && focus != RegionTable && RegionTable->isAncestorOf(focus)))
+            event->accept();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void TForm1::clearFrames()
 {
-    savedText_.clear();
-    frames_.takeBack(picture_);
-    frames_.forget();
-    forgetList();
+    // One more edit of the list, so that Ctrl+Z brings the regions and their frames back.
+    if (regions_.size() > 0)
+        regions_.clear();
+    showEdit({});
     searchText_.clear();
     showStatus();
-    Image1->update();
 }
 
 int TForm1::steppedZoom(int steps) const
@@ -450,6 +468,14 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event)
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.size() == 1 && urls.first().isLocalFile())
         event->acceptProposedAction();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (mayDiscardEdits())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void TForm1::dropEvent(QDropEvent* event)

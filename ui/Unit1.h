@@ -98,6 +98,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showPicture();
@@ -126,7 +128,10 @@ private:
     void clearFrames();
     void buildRegionPanel();
     void listRegions(std::vector<ListedRegion> listed);
-    void forgetList(); // the list emptied, as after loading or Esc
+    void forgetList(); // the list emptied, as after loading
+    // Whether the list may be replaced: nothing in it was changed since the search or the
+    // last atlas saved, or the user says its changes may go.
+    bool mayDiscardEdits();
     void deleteRegions();
     void mergeRegions();
     void renameRegion();

@@ -107,6 +107,11 @@ void TForm1::forgetList()
     Image1->setHighlights({});
 }
 
+bool TForm1::mayDiscardEdits()
+{
+    return regions_.size() == 0 || !regions_.editedSinceSaved() || ConfirmDialog("영역 목록의 변경을 버릴까요?");
+}
+
 std::vector<std::size_t> TForm1::selectedRows() const
 {
     std::vector<std::size_t> rows;

@@ -125,13 +125,14 @@ void TForm1::saveAtlas()
     outputs.atlas->path = pathOf(choice->path);
     outputs.atlas->layout = choice->layout;
     writeListed(outputs, choice->path);
+    regions_.markSaved();
     showSaved(choice->path);
 }
 
 void TForm1::openAtlas()
 {
     const QString name = OpenAtlasDialog();
-    if (name.isEmpty())
+    if (name.isEmpty() || !mayDiscardEdits())
         return;
     const BusyCursor busy;
     FramesReplaced replaced(frames_, picture_);

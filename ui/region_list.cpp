@@ -11,6 +11,7 @@ void RegionList::reset(std::vector<ListedRegion> regions)
     regions_ = std::move(regions);
     done_.clear();
     undone_.clear();
+    savedAt_ = 0;
 }
 
 std::vector<std::size_t> RegionList::apply(const Edit& edit)
@@ -49,6 +50,7 @@ std::vector<std::size_t> RegionList::apply(const Edit& edit)
 std::vector<std::size_t> RegionList::record(Edit edit)
 {
     std::vector<std::size_t> rows = apply(edit);
+    edit.id = ++editsMade_;
     done_.push_back(std::move(edit));
     undone_.clear();
     return rows;
@@ -60,6 +62,14 @@ std::vector<std::size_t> RegionList::remove(const std::vector<std::size_t>& rows
     for (const std::size_t row : rows)
         edit.out.emplace_back(row, regions_[row]);
     return record(std::move(edit));
+}
+
+void RegionList::clear()
+{
+    std::vector<std::size_t> every(regions_.size());
+    for (std::size_t row = 0; row < every.size(); ++row)
+        every[row] = row;
+    remove(every);
 }
 
 std::vector<std::size_t> RegionList::merge(const std::vector<std::size_t>& rows)

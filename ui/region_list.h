@@ -3,6 +3,7 @@
 #include "regions/region_box.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ public:
     // Throws InputError for a name no file could have (empty, '/', control characters, "."
     // or "..") or one that another region has.
     std::vector<std::size_t> rename(std::size_t row, const std::string& name);
+    // Every row out, as one edit.
+    void clear();
 
     bool canUndo() const { return !done_.empty(); }
     bool canRedo() const { return !undone_.empty(); }
@@ -39,13 +42,20 @@ public:
     std::vector<std::size_t> undo();
     std::vector<std::size_t> redo();
 
+    // Whether the list has been edited since it was new or last marked saved; undoing back
+    // to that point makes it unedited again.
+    bool editedSinceSaved() const { return lastEdit() != savedAt_; }
+    void markSaved() { savedAt_ = lastEdit(); }
+
 private:
     using Placed = std::vector<std::pair<std::size_t, ListedRegion>>;
     // What an edit took out (rows before it) and put in (rows after it); undone by swapping.
     struct Edit {
         Placed out;
         Placed in;
+        std::uint64_t id = 0;
     };
+    std::uint64_t lastEdit() const { return done_.empty() ? 0 : done_.back().id; }
     std::vector<std::size_t> apply(const Edit& edit);
     std::vector<std::size_t> record(Edit edit);
     // Takes the last edit of `from` back (its swap) and keeps it in `to`.
@@ -54,4 +64,6 @@ private:
     std::vector<ListedRegion> regions_;
     std::vector<Edit> done_;
     std::vector<Edit> undone_;
+    std::uint64_t editsMade_ = 0;
+    std::uint64_t savedAt_ = 0;
 };
