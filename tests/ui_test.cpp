@@ -394,9 +394,10 @@ TEST_F(Window, TransparentPicturesAndTheRulesThatAreNoColour)
     findIcons(onWhite, kWhite);
     EXPECT_TRUE(form->picture() == onWhite) << "the commonest border colour of the sample is white";
 
+    choose("White");
     openFile(dir / "sheet.png");
     EXPECT_TRUE(form->picture() == sheet);
-    EXPECT_TRUE(form->picture().hasAlpha());
+    EXPECT_EQ(form->ColorBox->currentText(), "투명") << "a sheet on transparency opens on transparency";
     for (const char* rule : {"투명", "자동"}) {
         choose(rule);
         press(form->Btn_FindIcons);

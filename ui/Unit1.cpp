@@ -355,6 +355,9 @@ void TForm1::loadFile(const QString& path)
         frames_.forget();
         forgetList();
         pictureText_ = QFileInfo(path).fileName() + " " + sizeText(picture_);
+        // A sheet on transparency is searched on transparency, not on the colour chosen before.
+        if (picture_.hasAlpha() && ruleFor({BackgroundChoice::Kind::Auto, kWhite, 0}, picture_).isTransparent())
+            ColorBox->setCurrentIndex(firstRuleEntry());
         showPicture();
     });
 }

@@ -23,8 +23,9 @@ QString choosePictureToSave()
 {
     QFileDialog dialog(Form1, QString(), QDir(Form1->lastFolder()).filePath(Form1->suggestedPictureName()));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({"Bitmap(*.bmp)", "PNG(*.png)"});
-    dialog.setDefaultSuffix("bmp");
+    // As the suggested name: PNG, which keeps a picture's alpha.
+    dialog.setNameFilters({"PNG(*.png)", "Bitmap(*.bmp)"});
+    dialog.setDefaultSuffix("png");
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first() : QString();
 }
 
