@@ -71,46 +71,78 @@ std::optional<std::int64_t> firstFreeEdge(const std::vector<Span>& bands, std::i
     return free < p ? std::optional(free) : std::nullopt;
 }
 
-// The grid from the first pixel to the last at pitch p, if its cells hold every band.
-std::optional<Side> filling(const std::vector<Span>& bands, std::int64_t extent, std::int64_t p)
-{
-    const std::int64_t columns = (extent + p - 1) / p;
-    const std::int64_t spacing = columns * p - extent;
-    const std::int64_t cell = p - spacing;
-    for (const Span& band : bands)
-        if (band.last > band.first / p * p + cell - 1)
-            return std::nullopt;
-    return Side{0, static_cast<int>(cell), static_cast<int>(spacing)};
-}
-
-// The tightest cells at pitch p holding each band where cells with their first edge at `edge`
-// put it, if they lie inside the picture.
-std::optional<Side> tightest(const std::vector<Span>& bands, std::int64_t extent, std::int64_t p, std::int64_t edge)
-{
-    const auto cellOf = [&](const Span& band) { return (band.first - edge + p) / p; }; // from 0 for an edge before band 0
-    const std::int64_t firstCell = cellOf(bands.front());
-    std::int64_t start = std::numeric_limits<std::int64_t>::max(), end = std::numeric_limits<std::int64_t>::min();
-    for (const Span& band : bands) {
-        const std::int64_t shift = (cellOf(band) - firstCell) * p;
-        start = std::min(start, band.first - shift);
-        end = std::max(end, band.last - shift);
-    }
-    const std::int64_t cell = end - start + 1;
-    const std::int64_t lastCellEnd = start + (cellOf(bands.back()) - firstCell) * p + cell - 1;
-    if (start < 0 || lastCellEnd >= extent)
-        return std::nullopt;
-    return Side{static_cast<int>(start), static_cast<int>(cell), static_cast<int>(p - cell)};
-}
-
 // How many lines of cells the bands span when cells at pitch p have an edge at `edge`.
 std::int64_t linesSpanned(const std::vector<Span>& bands, std::int64_t p, std::int64_t edge)
 {
     return (bands.back().first - edge + p) / p - (bands.front().first - edge + p) / p + 1;
 }
 
-// The finest pitch that fits sets how many lines of cells the bands span. Of the pitches that
-// fit with the same lines, the grid filling the picture with the fewest cells, then the least
-// spacing, when one holds every band; otherwise the tightest cells at the finest pitch.
+// Where the tightest cells at pitch p begin and how wide they are, holding each band where
+// cells with their first edge at `edge` put it.
+Span tightestCells(const std::vector<Span>& bands, std::int64_t p, std::int64_t edge)
+{
+    const auto lineOf = [&](const Span& band) { return (band.first - edge + p) / p; }; // from 0 for an edge before band 0
+    const std::int64_t firstLine = lineOf(bands.front());
+    std::int64_t start = std::numeric_limits<std::int64_t>::max(), end = std::numeric_limits<std::int64_t>::min();
+    for (const Span& band : bands) {
+        const std::int64_t shift = (lineOf(band) - firstLine) * p;
+        start = std::min(start, band.first - shift);
+        end = std::max(end, band.last - shift);
+    }
+    return {start, end - start + 1};
+}
+
+// The tightest cells at pitch p, if they lie inside the picture.
+std::optional<Side> tightest(const std::vector<Span>& bands, std::int64_t extent, std::int64_t p, std::int64_t edge)
+{
+    const auto [start, cell] = tightestCells(bands, p, edge);
+    const std::int64_t lastCellEnd = start + (linesSpanned(bands, p, edge) - 1) * p + cell - 1;
+    if (start < 0 || lastCellEnd >= extent)
+        return std::nullopt;
+    return Side{static_cast<int>(start), static_cast<int>(cell), static_cast<int>(p - cell)};
+}
+
+// Of the grids filling the picture whose cells hold every band, with bands in the first and
+// the last of its `lines` lines and no line empty between two bands: the one with the widest
+// gutters.
+std::optional<Side> filling(const std::vector<Span>& bands, std::int64_t extent, std::int64_t finest, std::int64_t lines)
+{
+    std::optional<Side> best;
+    for (std::int64_t p = finest; p <= extent && (extent + p - 1) / p >= lines; ++p) {
+        if ((extent + p - 1) / p != lines || bands.front().first >= p || bands.back().first / p != lines - 1 || firstFreeEdge(bands, p) != 0)
+            continue;
+        const std::int64_t spacing = lines * p - extent;
+        const std::int64_t cell = p - spacing;
+        if (std::all_of(bands.begin(), bands.end(), [&](const Span& band) { return band.last <= band.first / p * p + cell - 1; }))
+            best = Side{0, static_cast<int>(cell), static_cast<int>(spacing)};
+    }
+    return best;
+}
+
+// The pitch that fits with as many lines of cells as the finest one and aligns the bands
+// best (the tightest cells, then the finer), with its first free edge.
+std::pair<std::int64_t, std::int64_t> bestAligned(const std::vector<Span>& bands, std::int64_t extent, std::int64_t finest,
+                                                  std::int64_t edge, std::int64_t lines)
+{
+    std::pair<std::int64_t, std::int64_t> best{finest, edge};
+    std::int64_t bestCell = tightestCells(bands, finest, edge).last;
+    for (std::int64_t p = finest + 1; p <= extent && (extent + p - 1) / p >= lines; ++p) {
+        const std::optional<std::int64_t> free = firstFreeEdge(bands, p);
+        if (!free || linesSpanned(bands, p, *free) != lines)
+            continue;
+        const std::int64_t cell = tightestCells(bands, p, *free).last;
+        if (cell < bestCell) {
+            best = {p, *free};
+            bestCell = cell;
+        }
+    }
+    return best;
+}
+
+// At the finest pitch that fits, or one spanning as many lines of cells: the grid that fills
+// the picture; else, at the pitch that aligns the bands best, cells of the whole pitch from
+// the picture's corner or the tightest cells. A pitch fits when no cell edge cuts a band and
+// no line of cells between two bands is empty.
 std::optional<Side> guessSide(std::vector<Span> spans, int extent)
 {
     const std::vector<Span> bands = bandsOf(std::move(spans));
@@ -123,29 +155,38 @@ std::optional<Side> guessSide(std::vector<Span> spans, int extent)
         if (j + 1 < bands.size())
             finest = std::max(finest, (bands[j + 1].first - bands[j].last) / 2 + 1);
     }
-    std::optional<std::int64_t> edge;
-    for (; finest <= extent && !(edge = firstFreeEdge(bands, finest)); ++finest) {
-    }
-    if (!edge)
-        return std::nullopt;
-    const std::int64_t lines = linesSpanned(bands, finest, *edge);
-    // Bands n lines apart lie at least (n - 2) pitches apart.
-    const std::int64_t span = bands.back().first - bands.front().last;
-    const std::int64_t coarsest = lines >= 3 ? std::min<std::int64_t>(extent, span / (lines - 2)) : extent;
-    std::optional<Side> filled;
-    std::int64_t filledCells = 0;
-    for (std::int64_t p = finest; p <= coarsest; ++p) {
-        // The filling grid's edges lie on multiples of p: the first free one must be 0.
-        if (firstFreeEdge(bands, p) != 0 || linesSpanned(bands, p, 0) != lines)
+    for (; finest <= extent; ++finest) {
+        const std::optional<std::int64_t> edge = firstFreeEdge(bands, finest);
+        if (!edge)
             continue;
-        const std::optional<Side> side = filling(bands, extent, p);
-        const std::int64_t cells = (extent + p - 1) / p;
-        if (side && (!filled || cells < filledCells || (cells == filledCells && side->spacing < filled->spacing))) {
-            filled = side;
-            filledCells = cells;
-        }
+        const std::int64_t lines = linesSpanned(bands, finest, *edge);
+        if (const std::optional<Side> filled = filling(bands, extent, finest, lines))
+            return filled;
+        const auto [p, free] = bestAligned(bands, extent, finest, *edge, lines);
+        if (free == 0 && bands.back().last < extent / p * p)
+            return Side{0, static_cast<int>(p), 0};
+        if (const std::optional<Side> side = tightest(bands, extent, p, free))
+            return side;
     }
-    return filled ? filled : tightest(bands, extent, finest, *edge);
+    return std::nullopt;
+}
+
+// Whether a grid explains the regions: between the first and the last line of cells holding a
+// region each way, two cells or more, no more of them empty than holding a region.
+bool explains(const GridSpec& grid, std::span<const RegionBox> regions)
+{
+    std::vector<std::pair<int, int>> filled;
+    filled.reserve(regions.size());
+    for (const RegionBox& box : regions)
+        filled.emplace_back((box.minY - grid.y) / (grid.cellHeight + grid.spacingY), (box.minX - grid.x) / (grid.cellWidth + grid.spacingX));
+    std::sort(filled.begin(), filled.end());
+    filled.erase(std::unique(filled.begin(), filled.end()), filled.end());
+    if (filled.empty())
+        return false;
+    const auto [left, right] = std::minmax_element(filled.begin(), filled.end(), [](auto& a, auto& b) { return a.second < b.second; });
+    const std::int64_t cells = static_cast<std::int64_t>(filled.back().first - filled.front().first + 1) * (right->second - left->second + 1);
+    const auto held = static_cast<std::int64_t>(filled.size());
+    return cells >= 2 && cells - held <= held;
 }
 
 } // namespace
@@ -161,15 +202,8 @@ std::optional<GridSpec> guessGrid(std::span<const RegionBox> regions, int width,
     const std::optional<Side> y = guessSide(std::move(down), height);
     if (!x || !y)
         return std::nullopt;
-    // Regions whose projections overlap both ways share a cell; such a grid separates nothing.
     const GridSpec grid{x->cell, y->cell, x->offset, y->offset, x->spacing, y->spacing};
-    std::vector<std::pair<int, int>> cells;
-    for (const RegionBox& box : regions)
-        cells.emplace_back((box.minY - grid.y) / (grid.cellHeight + grid.spacingY), (box.minX - grid.x) / (grid.cellWidth + grid.spacingX));
-    std::sort(cells.begin(), cells.end());
-    if (std::adjacent_find(cells.begin(), cells.end()) != cells.end())
-        return std::nullopt;
-    return grid;
+    return explains(grid, regions) ? std::optional(grid) : std::nullopt;
 }
 
 } // namespace iconfinder

@@ -8,17 +8,16 @@
 
 namespace iconfinder {
 
-// The grid that the regions' positions repeat with, on a picture of `width` x `height`, or
-// none when no uniform grid puts every region in a cell of its own.
+// The grid that the regions' positions repeat with, on a picture of `width` x `height`: every
+// region inside one cell (several may share one), or none when no uniform grid does that.
 //
 // Each side is guessed on its own, from the bands the regions cover when projected onto it
-// (overlapping spans joined). A pitch p (cell plus spacing) fits when cells at that pitch can
-// be placed so that no cell edge cuts a band and no line of cells between two bands is empty.
-// From the finest pitch up, the answer is the first grid that starts at the picture's first
-// pixel and whose last cell ends on its last one (C cells of (W - (C - 1) * spacing) / C at
-// pitch p, C = ceil(W / p)) when its cells hold every band; failing that, the tightest cells
-// that hold every band at the finest pitch that fits. So a line of cells holding no region
-// between two that do is not guessed.
+// (overlapping spans joined). A pitch p (cell plus spacing) fits when no cell edge cuts a band
+// and no line of cells between two bands is empty. Preferred is the grid that fills the
+// picture from its first pixel to its last with bands in its first and last line (the most
+// cells, then the widest gutters); else, at the finest pitch that fits inside the picture,
+// cells of the whole pitch from its corner, or the tightest cells. A grid of fewer than two
+// cells, or with more cells empty than holding a region, explains nothing.
 std::optional<GridSpec> guessGrid(std::span<const RegionBox> regions, int width, int height);
 
 } // namespace iconfinder

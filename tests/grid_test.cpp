@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -59,13 +60,35 @@ TEST(GridCells, MatchAPlainScan)
     }
 }
 
-// A sheet drawn on a grid: a sprite in most cells, every row and column holding one.
+// A sheet drawn on a grid: a sprite in most cells, every row and column holding one, two
+// cells or more. Some sprites come in pieces: a crosshair's bars across and down its box and
+// specks around them, each a region of its own. (Pieces that leave a gap in both projections
+// could as well be the sprites of a finer grid.)
 struct Sheet {
     GridSpec grid;
     int columns, rows, width, height;
-    std::vector<RegionBox> sprites;
-    std::vector<std::pair<int, int>> cells; // each sprite's column and row
+    std::vector<RegionBox> pieces;
+    std::vector<std::pair<int, int>> cells; // each piece's column and row
 };
+
+void addSprite(pictures::Random& random, Sheet& sheet, const RegionBox& box, std::pair<int, int> cell)
+{
+    const auto piece = [&](int left, int top, int right, int bottom) {
+        sheet.pieces.push_back({left, top, right, bottom});
+        sheet.cells.push_back(cell);
+    };
+    if (random.chance(40)) {
+        piece(box.minX, box.minY, box.maxX, box.maxY);
+        return;
+    }
+    const int across = random.between(box.minY, box.maxY), down = random.between(box.minX, box.maxX);
+    piece(box.minX, across, box.maxX, across);
+    piece(down, box.minY, down, box.maxY);
+    for (int k = random.below(4); k > 0; --k) {
+        const int x = random.between(box.minX, box.maxX), y = random.between(box.minY, box.maxY);
+        piece(x, y, x, y);
+    }
+}
 
 Sheet randomSheet(pictures::Random& random, bool fills)
 {
@@ -73,7 +96,7 @@ Sheet randomSheet(pictures::Random& random, bool fills)
     GridSpec& g = sheet.grid;
     g = {random.between(3, 40), random.between(3, 40), fills ? 0 : random.below(25), fills ? 0 : random.below(25), random.below(6), random.below(6)};
     sheet.columns = random.between(1, 9);
-    sheet.rows = random.between(1, 7);
+    sheet.rows = random.between(sheet.columns == 1 ? 2 : 1, 7);
     sheet.width = g.x + sheet.columns * (g.cellWidth + g.spacingX) - g.spacingX + (fills ? 0 : random.below(30));
     sheet.height = g.y + sheet.rows * (g.cellHeight + g.spacingY) - g.spacingY + (fills ? 0 : random.below(30));
     for (int row = 0; row < sheet.rows; ++row) {
@@ -85,8 +108,7 @@ Sheet randomSheet(pictures::Random& random, bool fills)
             const int w = random.between(g.cellWidth / 2 + 1, g.cellWidth), h = random.between(g.cellHeight / 2 + 1, g.cellHeight);
             const int x = g.x + column * (g.cellWidth + g.spacingX) + random.below(g.cellWidth - w + 1);
             const int y = g.y + row * (g.cellHeight + g.spacingY) + random.below(g.cellHeight - h + 1);
-            sheet.sprites.push_back({x, y, x + w - 1, y + h - 1});
-            sheet.cells.emplace_back(column, row);
+            addSprite(random, sheet, {x, y, x + w - 1, y + h - 1}, {column, row});
         }
     }
     return sheet;
@@ -99,7 +121,11 @@ TEST(GridGuess, FindsTheGridThatMadeTheSheet)
         const bool fills = i % 2 == 0;
         const Sheet sheet = randomSheet(random, fills);
         const std::string what = "sheet " + std::to_string(i) + (fills ? ", filled" : "");
-        const std::optional<GridSpec> guess = guessGrid(sheet.sprites, sheet.width, sheet.height);
+        std::vector<std::pair<int, int>> filled = sheet.cells;
+        std::sort(filled.begin(), filled.end());
+        if (2 * (std::unique(filled.begin(), filled.end()) - filled.begin()) < sheet.columns * sheet.rows)
+            continue; // more cells empty than not: a sheet no grid explains
+        const std::optional<GridSpec> guess = guessGrid(sheet.pieces, sheet.width, sheet.height);
         ASSERT_TRUE(guess) << what;
         const GridLayout layout = layOutGrid(*guess, sheet.width, sheet.height);
         if (fills) {
@@ -108,32 +134,63 @@ TEST(GridGuess, FindsTheGridThatMadeTheSheet)
             ASSERT_EQ(layout.cell(layout.columns - 1, layout.rows - 1).maxX, sheet.width - 1) << what << ": the last cell ends on the edge";
             ASSERT_EQ(layout.cell(layout.columns - 1, layout.rows - 1).maxY, sheet.height - 1) << what;
         }
-        // Every sprite within a cell of the picture, the cells as the sheet's, maybe shifted.
+        // Every piece within a cell of the picture, the cells as the sheet's, maybe shifted.
         std::optional<std::pair<int, int>> shift;
-        for (std::size_t s = 0; s < sheet.sprites.size(); ++s) {
-            const RegionBox box = sheet.sprites[s];
+        for (std::size_t s = 0; s < sheet.pieces.size(); ++s) {
+            const RegionBox box = sheet.pieces[s];
             const int column = (box.minX - guess->x) / (guess->cellWidth + guess->spacingX);
             const int row = (box.minY - guess->y) / (guess->cellHeight + guess->spacingY);
             ASSERT_TRUE(box.minX >= guess->x && box.minY >= guess->y && column < layout.columns && row < layout.rows) << what;
             const RegionBox cell = layout.cell(column, row);
             ASSERT_TRUE(box.minX >= cell.minX && box.maxX <= cell.maxX && box.minY >= cell.minY && box.maxY <= cell.maxY)
-                << what << ", sprite " << s;
+                << what << ", piece " << s;
             const std::pair<int, int> offset{column - sheet.cells[s].first, row - sheet.cells[s].second};
-            ASSERT_EQ(offset, shift.value_or(offset)) << what << ", sprite " << s;
+            ASSERT_EQ(offset, shift.value_or(offset)) << what << ", piece " << s;
             shift = offset;
         }
     }
 }
 
-TEST(GridGuess, RefusesSheetsWithoutAGrid)
+TEST(GridGuess, RefusesGridsThatExplainNothing)
 {
-    // Columns 2 pixels apart, then one far off: no pitch holds them one to a cell.
-    const std::vector<RegionBox> uneven = {{0, 0, 19, 9}, {22, 0, 41, 9}, {44, 0, 63, 9}, {100, 0, 119, 9}, {122, 0, 141, 9}, {300, 0, 319, 9}};
-    EXPECT_FALSE(guessGrid(uneven, 320, 10));
-    // Sprites scattered so that they overlap both ways: one cell would hold them all.
+    // Sprites on a diagonal: of the nine cells between them, six would be empty.
+    const std::vector<RegionBox> diagonal = {{0, 0, 9, 9}, {12, 12, 21, 21}, {24, 24, 33, 33}};
+    EXPECT_FALSE(guessGrid(diagonal, 34, 34));
+    EXPECT_TRUE(guessGrid(std::span(diagonal).first(2), 22, 22)) << "two of four cells";
+    // Sprites scattered so that they overlap both ways, or one alone: one cell would hold them.
     const std::vector<RegionBox> scattered = {{0, 0, 30, 30}, {20, 25, 60, 50}, {50, 45, 90, 90}};
     EXPECT_FALSE(guessGrid(scattered, 100, 100));
-    EXPECT_EQ(guessGrid(std::vector<RegionBox>{{3, 4, 8, 9}}, 12, 14), (GridSpec{12, 14, 0, 0, 0, 0})) << "one sprite, one cell";
+    EXPECT_FALSE(guessGrid(std::vector<RegionBox>{{3, 4, 8, 9}}, 12, 14));
+}
+
+TEST(GridGuess, IconsCentredInCellsOfAPaddedPage)
+{
+    // 50 x 50 cells from the corner of a 1024 x 512 page, an icon of 20 to 30 pixels centred in
+    // most of them, the rest of the page empty.
+    pictures::Random random(50);
+    std::vector<RegionBox> icons;
+    for (int row = 0; row < 10; ++row)
+        for (int column = 0; column < 20; ++column)
+            if (random.chance(80) || row == column % 10) {
+                const int half = random.between(10, 15);
+                icons.push_back({column * 50 + 25 - half, row * 50 + 25 - half, column * 50 + 24 + half, row * 50 + 24 + half});
+            }
+    EXPECT_EQ(guessGrid(icons, 1024, 512), (GridSpec{50, 50, 0, 0, 0, 0}));
+}
+
+TEST(GridGuess, GuttersOfAFilledSheetAreKept)
+{
+    // 12 x 6 cells of 14 pixels, 4 apart, filling the sheet; sprites of 5 to 14 pixels anywhere
+    // in them. Cells 17 wide with no gutter would hold them too, drifting a pixel a column.
+    pictures::Random random(14);
+    std::vector<RegionBox> sprites;
+    for (int row = 0; row < 6; ++row)
+        for (int column = 0; column < 12; ++column) {
+            const int w = random.between(5, 14), h = random.between(5, 14);
+            const int x = column * 18 + random.below(15 - w), y = row * 18 + random.below(15 - h);
+            sprites.push_back({x, y, x + w - 1, y + h - 1});
+        }
+    EXPECT_EQ(guessGrid(sprites, 12 * 18 - 4, 6 * 18 - 4), (GridSpec{14, 14, 0, 0, 4, 4}));
 }
 
 } // namespace
