@@ -2,7 +2,7 @@
 _find_icons()
 {
     local cur prev
-    local options="-b --background --tolerance --merge --speck --min-size --order --grid --grid-offset --grid-spacing
+    local options="-b --background --tolerance --merge --speck --min-size --order --grid --grid-count --grid-offset --grid-spacing
         --trim --keep-empty --regions-from --format -o --framed --crop --atlas --atlas-dir --atlas-format --anchor
         --animations --animation-name --frame-duration --pack --pack-padding --extrude --pack-max --pack-pot --crop-format --crop-transparent --isolate --name --padding
         --same-size --align -j --jobs -h --help --version"
@@ -23,7 +23,7 @@ _find_icons()
         --crop|--atlas-dir) COMPREPLY=($(compgen -d -- "$cur")); return ;;
         -o|--framed|--atlas) COMPREPLY=($(compgen -f -- "$cur")); return ;;
         --grid) COMPREPLY=($(compgen -W "auto" -- "$cur")); return ;;
-        --tolerance|--merge|--speck|--min-size|--grid-offset|--grid-spacing|--name|--padding|--animation-name|--frame-duration|--pack-padding|--extrude|--pack-max|-j|--jobs) return ;;
+        --tolerance|--merge|--speck|--min-size|--grid-count|--grid-offset|--grid-spacing|--name|--padding|--animation-name|--frame-duration|--pack-padding|--extrude|--pack-max|-j|--jobs) return ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))

@@ -27,7 +27,7 @@ struct Typed {
     Options& options;
     AtlasOutput atlas;
     int tolerance = 0;
-    std::string background = "White", merge, minSize, order = "search", grid, gridOffset, gridSpacing;
+    std::string background = "White", merge, minSize, order = "search", grid, gridCount, gridOffset, gridSpacing;
     std::string format = "lines", atlasFormat = "hash", cropFormat, align = "center", anchor, animations, animationPattern;
 };
 
@@ -63,6 +63,8 @@ void addRegionOptions(CLI::App& app, Typed& typed)
          "Regions");
     text(app, "--grid", typed.grid, "WxH|auto",
          "Cut the picture into cells of W x H pixels instead of searching it, or guess the grid the regions repeat with", "Grid");
+    text(app, "--grid-count", typed.gridCount, "CxR",
+         "Cut the picture into C columns x R rows of cells as large as it holds, for sheets whose cell size is not known", "Grid");
     text(app, "--grid-offset", typed.gridOffset, "X,Y", "Where the first cell's top-left corner is (default 0,0)", "Grid");
     text(app, "--grid-spacing", typed.gridSpacing, "X[,Y]", "Pixels between cells across and down (default 0)", "Grid");
     app.add_flag("--trim", sprites.trim, wrapped("A cell's box is the bounding box of its foreground, not the whole cell"))->group("Grid");
@@ -144,6 +146,33 @@ BackgroundChoice backgroundOf(const std::string& text, int tolerance)
     return choice;
 }
 
+void applyGrid(const Typed& typed, SpriteSettings& sprites)
+{
+    if (!typed.grid.empty() && !typed.gridCount.empty())
+        throw UsageError("--grid-count does not go with --grid, which gives the cells' size or finds it");
+    if (typed.grid == "auto") {
+        sprites.guessGrid = true;
+        return;
+    }
+    if (typed.grid.empty() && typed.gridCount.empty())
+        return;
+    GridSpec spec;
+    if (typed.gridCount.empty()) {
+        std::tie(spec.cellWidth, spec.cellHeight) = parsePair("--grid", typed.grid, "xX", 1, "WxH (such as 64x64) or auto");
+    } else {
+        const auto [columns, rows] = parsePair("--grid-count", typed.gridCount, "xX", 1, "CxR (such as 8x4)");
+        sprites.gridCount = GridCount{columns, rows};
+    }
+    if (!typed.gridOffset.empty()) {
+        if (typed.gridOffset.find(',') == std::string::npos)
+            throw UsageError("--grid-offset: '" + typed.gridOffset + "' is not X,Y (such as 8,4)");
+        std::tie(spec.x, spec.y) = parsePair("--grid-offset", typed.gridOffset, ",", 0, "X,Y (such as 8,4)");
+    }
+    if (!typed.gridSpacing.empty())
+        std::tie(spec.spacingX, spec.spacingY) = parsePair("--grid-spacing", typed.gridSpacing, ",", 0, "X or X,Y (such as 2 or 2,4)");
+    sprites.grid = spec;
+}
+
 void applyRegions(const Typed& typed, SpriteSettings& sprites)
 {
     Shaping& shaping = sprites.shaping;
@@ -154,20 +183,7 @@ void applyRegions(const Typed& typed, SpriteSettings& sprites)
     if (!typed.minSize.empty())
         std::tie(shaping.minWidth, shaping.minHeight) = parsePair("--min-size", typed.minSize, "xX", 0, "W or WxH (such as 8 or 16x8)");
     shaping.order = typed.order == "rows" ? RegionOrder::Rows : typed.order == "columns" ? RegionOrder::Columns : RegionOrder::Search;
-    if (typed.grid == "auto") {
-        sprites.guessGrid = true;
-    } else if (!typed.grid.empty()) {
-        GridSpec spec;
-        std::tie(spec.cellWidth, spec.cellHeight) = parsePair("--grid", typed.grid, "xX", 1, "WxH (such as 64x64) or auto");
-        if (!typed.gridOffset.empty()) {
-            if (typed.gridOffset.find(',') == std::string::npos)
-                throw UsageError("--grid-offset: '" + typed.gridOffset + "' is not X,Y (such as 8,4)");
-            std::tie(spec.x, spec.y) = parsePair("--grid-offset", typed.gridOffset, ",", 0, "X,Y (such as 8,4)");
-        }
-        if (!typed.gridSpacing.empty())
-            std::tie(spec.spacingX, spec.spacingY) = parsePair("--grid-spacing", typed.gridSpacing, ",", 0, "X or X,Y (such as 2 or 2,4)");
-        sprites.grid = spec;
-    }
+    applyGrid(typed, sprites);
 }
 
 std::optional<Anchor> anchorOf(const std::string& text)

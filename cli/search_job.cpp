@@ -129,7 +129,7 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
     try {
         slicePicture(options, file, print, stage);
     } catch (const GridMisfit& e) {
-        return fail(shown, std::string("--grid: ") + e.what(), 2);
+        return fail(shown, std::string(options.request.sprites.gridCount ? "--grid-count: " : "--grid: ") + e.what(), 2);
     } catch (const NoGridFound& e) {
         return fail(shown, e.what(), 1);
     } catch (const FrameMisfit& e) {

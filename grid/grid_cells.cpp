@@ -28,6 +28,20 @@ GridLayout layOutGrid(const GridSpec& spec, int width, int height)
     return {spec, cellsAlong(width, spec.x, spec.cellWidth, spec.spacingX), cellsAlong(height, spec.y, spec.cellHeight, spec.spacingY)};
 }
 
+std::optional<GridSpec> gridOfCount(GridCount count, GridSpec placement, int width, int height)
+{
+    const auto cellOf = [](int extent, int offset, int cells, int spacing) {
+        return (std::int64_t{extent} - offset - (std::int64_t{cells} - 1) * spacing) / cells;
+    };
+    const std::int64_t cellWidth = cellOf(width, placement.x, count.columns, placement.spacingX);
+    const std::int64_t cellHeight = cellOf(height, placement.y, count.rows, placement.spacingY);
+    if (cellWidth < 1 || cellHeight < 1)
+        return std::nullopt;
+    placement.cellWidth = static_cast<int>(cellWidth);
+    placement.cellHeight = static_cast<int>(cellHeight);
+    return placement;
+}
+
 std::optional<RegionBox> foregroundBox(const ForegroundMask& mask, const RegionBox& area)
 {
     const int firstWord = area.minX >> 6, lastWord = area.maxX >> 6;

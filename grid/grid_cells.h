@@ -32,6 +32,16 @@ struct GridLayout {
 
 GridLayout layOutGrid(const GridSpec& spec, int width, int height);
 
+// How many cells a grid has across and down, for sheets whose cell size is not known.
+struct GridCount {
+    int columns = 1;
+    int rows = 1;
+};
+
+// The grid of `count` cells, each as large as the picture holds them from `placement`'s corner
+// and spacing (its cell size is not used); none when a cell would be less than a pixel.
+std::optional<GridSpec> gridOfCount(GridCount count, GridSpec placement, int width, int height);
+
 // The bounding box of the foreground inside `area`, or none when it holds none.
 std::optional<RegionBox> foregroundBox(const ForegroundMask& mask, const RegionBox& area);
 

@@ -21,6 +21,13 @@ Sprites findSprites(ForegroundMask& mask, const SpriteSettings& settings)
     Sprites sprites;
     const int width = mask.width(), height = mask.height();
     std::optional<GridSpec> grid = settings.grid;
+    if (grid && settings.gridCount) {
+        grid = gridOfCount(*settings.gridCount, *settings.grid, width, height);
+        if (!grid)
+            throw GridMisfit(std::to_string(settings.gridCount->columns) + " x " + std::to_string(settings.gridCount->rows) + " cells from " +
+                             std::to_string(settings.grid->x) + "," + std::to_string(settings.grid->y) +
+                             " leave less than a pixel a cell in the picture (" + std::to_string(width) + " x " + std::to_string(height) + ")");
+    }
     if (!grid) {
         const bool owned = settings.isolate && !settings.guessGrid;
         // The search empties the mask; a guessed grid's cells are looked for in a copy.

@@ -17,6 +17,7 @@ namespace iconfinder {
 struct SpriteSettings {
     Shaping shaping;
     std::optional<GridSpec> grid; // cells instead of the search
+    std::optional<GridCount> gridCount; // `grid`'s cells as large as this many fit, from its corner and spacing
     bool guessGrid = false;
     bool trim = false;      // a cell's box is the bounding box of its foreground
     bool keepEmpty = false; // cells without foreground are sprites too

@@ -318,6 +318,8 @@ TEST_F(FindIconsCli, GridCellsTheGuessedGridAndCropsOfASpritesOwnPixels)
     const auto json = nlohmann::json::parse(with({"--keep-empty", "--format", "json"}).out);
     EXPECT_EQ(json["grid"], (nlohmann::json{{"width", 16}, {"height", 12}, {"x", 1}, {"y", 3}, {"spacingX", 2}, {"spacingY", 2}, {"columns", 4}, {"rows", 2}}));
     EXPECT_EQ(json["regions"].size(), 8u);
+    EXPECT_TRUE(endedWith(findIconsCli({file, "--grid-count", "40x1", "--grid-spacing", "1"}), 2,
+                          "--grid-count: 40 x 1 cells from 0,0 leave less than a pixel a cell in the picture (77 x 34)"));
     ASSERT_TRUE(endedWith(with({"--crop", (dir / "cells").string(), "--name", "r{row}c{col}"}), 0, ""));
     EXPECT_TRUE(fs::exists(dir / "cells" / "r2c3.png"));
     EXPECT_FALSE(fs::exists(dir / "cells" / "r2c4.png")) << "the empty cell";
@@ -640,7 +642,8 @@ TEST_F(FindIconsCli, UsageErrorsExitTwo)
         {"a.png", "--atlas", "a.json", "--anchor", "1.5,0"}, {"a.png", "--atlas", "a.json", "--animations", "rows"},
         {"a.png", "--atlas", "a.json", "--frame-duration", "50"}, {"a.png", "--atlas", "a.json", "--atlas-format", "aseprite", "--frame-duration", "0"},
         {"--anchor", "center"}, {"a.png", "--regions-from", "a.json", "--merge", "2"}, {"a.png", "--pack", "p.png"},
-        {"a.png", "--atlas", "a.json", "--pack", "p.bmp"}, {"a.png", "--extrude", "2"},
+        {"a.png", "--atlas", "a.json", "--pack", "p.bmp"}, {"a.png", "--extrude", "2"}, {"--grid", "8", "--grid-count", "2x2"},
+        {"--grid-count", "0x2"},
     };
     for (const auto& args : wrong) {
         const auto result = findIconsCli(args);

@@ -178,6 +178,13 @@ TEST(GridGuess, IconsCentredInCellsOfAPaddedPage)
     EXPECT_EQ(guessGrid(icons, 1024, 512), (GridSpec{50, 50, 0, 0, 0, 0}));
 }
 
+TEST(GridCells, CountedCellsAreAsLargeAsThePictureHolds)
+{
+    EXPECT_EQ(gridOfCount({4, 2}, {1, 1, 0, 0, 2, 2}, 4 * 18 - 2, 2 * 14 - 2), (GridSpec{16, 12, 0, 0, 2, 2}));
+    EXPECT_EQ(gridOfCount({4, 2}, {1, 1, 3, 1, 2, 0}, 4 * 18 + 4, 27), (GridSpec{16, 13, 3, 1, 2, 0})) << "the rest left over";
+    EXPECT_FALSE(gridOfCount({40, 1}, {1, 1, 0, 0, 1, 0}, 77, 34)) << "cells of less than a pixel";
+}
+
 TEST(GridGuess, GuttersOfAFilledSheetAreKept)
 {
     // 12 x 6 cells of 14 pixels, 4 apart, filling the sheet; sprites of 5 to 14 pixels anywhere
