@@ -99,14 +99,15 @@ struct Case {
 std::vector<std::string> optionsFor(const Case& c, const std::string& background)
 {
     std::vector<std::string> options = {"-b", background == "White" ? "White" : "auto", "--tolerance", std::to_string(c.tolerance)};
-    if (c.merge > 0 && c.grid != 2)
+    if (c.merge > 0 && c.grid < 2)
         options.insert(options.end(), {"--merge", std::to_string(c.merge)});
     if (c.minSize > 0)
         options.insert(options.end(), {"--min-size", std::to_string(c.minSize)});
     if (c.grid == 1)
         options.insert(options.end(), {"--grid", "auto"});
-    if (c.grid == 2)
-        options.insert(options.end(), {"--grid", std::to_string(c.cell) + "x" + std::to_string(c.cell), "--grid-spacing", std::to_string(c.spacing)});
+    if (c.grid >= 2)
+        options.insert(options.end(), {c.grid == 2 ? "--grid" : "--grid-count", std::to_string(c.cell) + "x" + std::to_string(c.cell),
+                                       "--grid-spacing", std::to_string(c.spacing)});
     return options;
 }
 
@@ -123,7 +124,8 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
     writePictureFile(sheet, FileFormat::Png, dir / "sheet.png");
     writePictureFile(samplePicture(), FileFormat::Png, dir / "sample.png");
     const Case cases[] = {{0, 0, 0, 0, 0, 0},  {10, 0, 0, 0, 0, 0},  {0, 3, 0, 0, 0, 0},  {0, 0, 12, 0, 0, 0}, {8, 2, 9, 0, 0, 0},
-                          {0, 0, 0, 1, 0, 0},  {0, 4, 0, 1, 0, 0},  {0, 0, 0, 2, 31, 0}, {0, 0, 20, 2, 30, 1}, {0, 0, 0, 2, 500, 0}};
+                          {0, 0, 0, 1, 0, 0},  {0, 4, 0, 1, 0, 0},  {0, 0, 0, 2, 31, 0}, {0, 0, 20, 2, 30, 1}, {0, 0, 0, 2, 500, 0},
+                          {0, 0, 0, 3, 9, 2},  {0, 0, 0, 3, 400, 0}};
     const std::pair<const char*, AtlasLayout> layouts[] = {{"hash", AtlasLayout::Hash},         {"array", AtlasLayout::Array},
                                                            {"aseprite", AtlasLayout::Aseprite}, {"starling", AtlasLayout::Starling},
                                                            {"libgdx", AtlasLayout::Libgdx},     {"css", AtlasLayout::Css}};

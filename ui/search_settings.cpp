@@ -26,8 +26,9 @@ SearchSettings::SearchSettings(QWidget* parent)
       GridBox(new QComboBox), CellWidthBox(spinBox(1, 1 << 16, 32, "칸의 너비 (--grid WxH)")),
       CellHeightBox(spinBox(1, 1 << 16, 32, "칸의 높이 (--grid WxH)")), SpacingBox(spinBox(0, 1 << 16, 0, "칸 사이의 픽셀 (--grid-spacing)"))
 {
-    GridBox->addItems({"없음", "자동", "크기 지정"});
-    GridBox->setToolTip("영역 대신 격자의 칸: 없음, 영역이 반복되는 격자 (--grid auto), 또는 정한 크기 (--grid WxH)");
+    GridBox->addItems({"없음", "자동", "크기 지정", "칸 수 지정"});
+    GridBox->setToolTip("영역 대신 격자의 칸: 없음, 영역이 반복되는 격자 (--grid auto), 정한 크기 (--grid WxH), "
+                        "또는 가로세로 칸 수 (--grid-count CxR)");
     ToleranceBox->setObjectName("ToleranceBox");
     MergeBox->setObjectName("MergeBox");
     MinSizeBox->setObjectName("MinSizeBox");
@@ -63,9 +64,12 @@ SearchSettings::SearchSettings(QWidget* parent)
 
 void SearchSettings::enableForGrid()
 {
-    const bool sized = GridBox->currentIndex() == SizedGrid;
+    const bool counted = GridBox->currentIndex() == CountedGrid;
+    const bool sized = GridBox->currentIndex() == SizedGrid || counted;
     for (QSpinBox* box : {CellWidthBox, CellHeightBox, SpacingBox})
         box->setEnabled(sized);
+    CellWidthBox->setToolTip(counted ? "가로 칸 수 (--grid-count CxR)" : "칸의 너비 (--grid WxH)");
+    CellHeightBox->setToolTip(counted ? "세로 칸 수 (--grid-count CxR)" : "칸의 높이 (--grid WxH)");
     // Cells of a given size are the regions as they are: nothing to merge.
     MergeBox->setEnabled(!sized);
 }
@@ -75,6 +79,9 @@ iconfinder::SpriteSettings SearchSettings::sprites() const
     iconfinder::SpriteSettings settings;
     settings.shaping.minWidth = settings.shaping.minHeight = MinSizeBox->value();
     switch (GridBox->currentIndex()) {
+    case CountedGrid:
+        settings.gridCount = iconfinder::GridCount{CellWidthBox->value(), CellHeightBox->value()};
+        [[fallthrough]];
     case SizedGrid:
         settings.grid = iconfinder::GridSpec{CellWidthBox->value(), CellHeightBox->value(), 0, 0, SpacingBox->value(), SpacingBox->value()};
         break;

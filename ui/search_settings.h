@@ -7,8 +7,8 @@
 #include <QWidget>
 
 // The search's settings, each a find-icons option with its meaning: 허용 오차 (--tolerance),
-// 합치기 거리 (--merge), 최소 크기 (--min-size) and 격자 (--grid: none, auto, or cells of
-// width x height with spacing). At their defaults the search is the form's own.
+// 합치기 거리 (--merge), 최소 크기 (--min-size) and 격자 (--grid: none, auto, cells of
+// width x height, or --grid-count: columns x rows of cells; with spacing). At their defaults the search is the form's own.
 class SearchSettings : public QWidget {
     Q_OBJECT
 public:
@@ -17,12 +17,12 @@ public:
     QSpinBox* ToleranceBox;
     QSpinBox* MergeBox;
     QSpinBox* MinSizeBox;
-    QComboBox* GridBox; // 없음, 자동, 크기 지정
+    QComboBox* GridBox; // 없음, 자동, 크기 지정, 칸 수 지정
     QSpinBox* CellWidthBox;
     QSpinBox* CellHeightBox;
     QSpinBox* SpacingBox;
 
-    enum GridChoice { NoGrid, AutoGrid, SizedGrid };
+    enum GridChoice { NoGrid, AutoGrid, SizedGrid, CountedGrid };
 
     int tolerance() const { return ToleranceBox->value(); }
     iconfinder::SpriteSettings sprites() const;
