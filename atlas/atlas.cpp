@@ -16,11 +16,11 @@ std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const st
     std::vector<RegionBox> extents;
     for (const PlacedRegion& region : regions)
         extents.push_back(trimmedCells ? trimmedCells->cell(region.column - 1, region.row - 1) : region.box);
-    const auto [widest, highest] = largestSize(extents);
+    const std::vector<std::pair<int, int>> sizes = cropSizes(extents, regions, style.sameSize);
     std::vector<AtlasFrame> frames;
     for (std::size_t i = 0; i < regions.size(); ++i) {
         const RegionBox& box = regions[i].box;
-        const CropPlacement place = placeCrop(extents[i], style, widest, highest);
+        const CropPlacement place = placeCrop(extents[i], style, sizes[i].first, sizes[i].second);
         frames.push_back({names[i], box, 0, place.width, place.height, place.left + box.minX - extents[i].minX,
                           place.top + box.minY - extents[i].minY});
     }

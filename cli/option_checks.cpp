@@ -28,9 +28,10 @@ void checkCrops(const Options& options, const Given& given)
     needs(given, {"--crop-format", "--crop-transparent", "--isolate"}, options.cropDir.has_value(), "--crop");
     // The crops' shape also describes the atlas's frames.
     needs(given, {"--padding", "--same-size"}, options.cropDir || options.atlased(), "--crop, --atlas or --atlas-dir");
-    needs(given, {"--align"}, outputs.crop.sameSize, "--same-size");
-    if (outputs.crop.transparent && outputs.cropFormat == FileFormat::Bmp)
-        throw UsageError("--crop-transparent needs PNG crops, not --crop-format bmp");
+    needs(given, {"--align"}, outputs.crop.sameSize != SameSize::None, "--same-size");
+    const bool byLines = outputs.crop.sameSize == SameSize::Rows || outputs.crop.sameSize == SameSize::Columns;
+    if (byLines && options.request.sprites.shaping.order == RegionOrder::Search && !options.request.sprites.gridded())
+        throw UsageError("--same-size rows or columns needs --order rows or columns, or a grid, to know the rows and columns");
     needs(given, {"--name"}, options.cropDir || options.atlased(), "--crop, --atlas or --atlas-dir");
 }
 

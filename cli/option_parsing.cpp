@@ -66,6 +66,8 @@ CLI::Option* addWord(CLI::App& app, const std::string& names, std::string& targe
             return std::find(words.begin(), words.end(), value) != words.end() ? "" : "'" + value + "' is not one of " + list;
         },
         "");
+    if (names.back() == '}')
+        return app.add_flag(names, target, wrapped(help))->check(oneOf)->option_text("[=" + text + "]");
     return app.add_option(names, target, wrapped(help))->check(oneOf)->option_text(text);
 }
 

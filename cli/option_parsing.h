@@ -21,7 +21,8 @@ bool isNumber(const std::string& text, std::size_t digits = 9);
 // An integer option within a range, its bounds said in the help text rather than by CLI11.
 CLI::Option* addNumber(CLI::App& app, const std::string& names, int& target, int low, int high, const std::string& help);
 
-// An option whose value is one of a few words; the caller maps it.
+// An option whose value is one of a few words; the caller maps it. Given as NAME{WORD}, it is a
+// flag meaning WORD alone that takes another word only as --name=WORD.
 CLI::Option* addWord(CLI::App& app, const std::string& names, std::string& target, const std::vector<std::string>& words,
                      const std::string& help);
 

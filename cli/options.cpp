@@ -28,7 +28,7 @@ struct Typed {
     AtlasOutput atlas;
     int tolerance = 0;
     std::string background = "White", merge, minSize, order = "search", grid, gridCount, gridOffset, gridSpacing;
-    std::string format = "lines", atlasFormat = "hash", cropFormat, align = "center", anchor, animations, animationPattern;
+    std::string format = "lines", atlasFormat = "hash", cropFormat, align = "center", sameSize, anchor, animations, animationPattern;
 };
 
 // A text option (a string, or an optional one when its absence means something).
@@ -95,9 +95,12 @@ void addOutputOptions(CLI::App& app, Typed& typed)
                  wrapped("Crops keep only the pixels of their own region; pieces of neighbours reaching into the box become "
                          "background"))
         ->group("Crops");
-    app.add_flag("--same-size", crop.sameSize, wrapped("Make every crop as wide as the widest box and as high as the highest"))
+    addWord(app, "--same-size{all}", typed.sameSize, {"all", "rows", "columns"},
+            "Make every crop as wide as the widest box and as high as the highest: of all of them, or of its row or column "
+            "(--same-size=rows)")
         ->group("Crops");
-    addWord(app, "--align", typed.align, {"center", "bottom"}, "Where a box sits in a same-size crop: centred (default) or on the bottom edge")
+    addWord(app, "--align", typed.align, {"center", "bottom", "bottom-left", "bottom-right", "top-left", "left", "right"},
+            "Where a box sits in a same-size crop: centred (default), on the bottom edge, in a corner or on a side")
         ->group("Crops");
 }
 
@@ -186,6 +189,17 @@ void applyRegions(const Typed& typed, SpriteSettings& sprites)
     applyGrid(typed, sprites);
 }
 
+Align alignOf(const std::string& word)
+{
+    const std::pair<const char*, Align> aligns[] = {{"bottom", Align::Bottom},         {"bottom-left", Align::BottomLeft},
+                                                    {"bottom-right", Align::BottomRight}, {"top-left", Align::TopLeft},
+                                                    {"left", Align::Left},             {"right", Align::Right}};
+    for (const auto& [name, align] : aligns)
+        if (word == name)
+            return align;
+    return Align::Center;
+}
+
 std::optional<Anchor> anchorOf(const std::string& text)
 {
     if (text.empty())
@@ -255,7 +269,11 @@ void applyTyped(Typed& typed, const CLI::App& app)
         typed.atlas.animationsByColumns = typed.animations == "columns";
     if (!typed.cropFormat.empty())
         request.outputs.cropFormat = typed.cropFormat == "png" ? FileFormat::Png : FileFormat::Bmp;
-    request.outputs.crop.align = typed.align == "bottom" ? Align::Bottom : Align::Center;
+    request.outputs.crop.align = alignOf(typed.align);
+    request.outputs.crop.sameSize = typed.sameSize == "rows"      ? SameSize::Rows
+                                    : typed.sameSize == "columns" ? SameSize::Columns
+                                    : typed.sameSize.empty()      ? SameSize::None
+                                                                  : SameSize::All;
     applyNames(typed, app);
     if (options.atlased())
         request.outputs.atlas = typed.atlas;

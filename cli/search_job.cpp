@@ -73,7 +73,7 @@ void printAsFound(const Options& options, const SearchSummary& summary, const st
 // One picture's search, its failures told by exceptions that searchPicture turns into
 // messages and a status.
 void slicePicture(const Options& options, const std::optional<std::string>& file, const std::function<void(std::string_view)>& print,
-                  const char*& stage)
+                  const char*& stage, std::string& notes)
 {
     const std::string stem = stemOf(file);
     const SliceRequest request = requestFor(options, stem);
@@ -94,13 +94,17 @@ void slicePicture(const Options& options, const std::optional<std::string>& file
         return printAsFound(options, summary, prefix, picture.mask, print);
     const Slices slices = cutSlices(picture.mask, request, stem);
     stage = "writing the outputs";
+    std::size_t kept = 0;
     if (request.outputs.framed || request.outputs.named())
-        writeSlices({picture.pixels ? &*picture.pixels : nullptr, picture.mask.width(), picture.mask.height(), picture.format,
+        kept = writeSlices({picture.pixels ? &*picture.pixels : nullptr, picture.mask.width(), picture.mask.height(), picture.format,
                      picture.rule, file.value_or(""), stem},
                     slices, request.outputs, [&](OutputKind kind, const fs::path& path) {
                         if (!options.inputs.empty())
                             checkOutputPath(options, optionOf(kind), path);
                     });
+    if (kept > 0)
+        notes += "find-icons: " + printable(request.outputs.cropFolder->string()) + ": " + std::to_string(kept) + " older file" +
+                 (kept == 1 ? "" : "s") + " kept beside the " + std::to_string(slices.placed.size()) + " written\n";
     stage = "printing the regions";
     std::string text;
     if (options.format == Format::Json) {
@@ -127,7 +131,7 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
     };
     const char* stage = "reading the picture";
     try {
-        slicePicture(options, file, print, stage);
+        slicePicture(options, file, print, stage, result.err);
     } catch (const GridMisfit& e) {
         return fail(shown, std::string(options.request.sprites.gridCount ? "--grid-count: " : "--grid: ") + e.what(), 2);
     } catch (const NoGridFound& e) {

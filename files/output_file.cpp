@@ -12,6 +12,7 @@
 #include <system_error>
 #include <sys/stat.h>
 #include <unordered_map>
+#include <unordered_set>
 #include <unistd.h>
 
 namespace iconfinder {
@@ -139,8 +140,9 @@ std::unordered_map<std::string, Existing> tidiedListing(const fs::path& folder, 
     return present;
 }
 
-// The names to be written, checked against what the folder holds.
-void checkNamesIn(const fs::path& folder, const std::vector<std::string>& names)
+// The names to be written, checked against what the folder holds; returns how many other
+// files, not hidden ones, it holds.
+std::size_t checkNamesIn(const fs::path& folder, const std::vector<std::string>& names)
 {
     std::error_code error;
     const std::unordered_map<std::string, Existing> present = tidiedListing(folder, error);
@@ -151,6 +153,10 @@ void checkNamesIn(const fs::path& folder, const std::vector<std::string>& names)
         if (found != present.end() && found->second != Existing::Regular)
             throw IoError(found->second == Existing::Directory ? "is a directory" : "not a regular file", (folder / name).string());
     }
+    const std::unordered_set<std::string> written(names.begin(), names.end());
+    return static_cast<std::size_t>(std::count_if(present.begin(), present.end(), [&](const auto& entry) {
+        return entry.second == Existing::Regular && entry.first[0] != '.' && !written.contains(entry.first);
+    }));
 }
 
 } // namespace
@@ -191,7 +197,7 @@ void OutputBatch::addFile(const fs::path& path, const std::function<void(ByteWri
     staged_->files.back()->write(encode, true);
 }
 
-void OutputBatch::addFiles(const fs::path& folder, const std::vector<std::string>& names,
+std::size_t OutputBatch::addFiles(const fs::path& folder, const std::vector<std::string>& names,
                            const std::function<void(std::size_t, ByteWriter&)>& encode)
 {
     const fs::path target = withoutTrailingSlash(folder);
@@ -221,12 +227,13 @@ void OutputBatch::addFiles(const fs::path& folder, const std::vector<std::string
         }
         writeAll(fresh->work->path(), true, fresh->files);
         staged_->folders.push_back(std::move(fresh));
-        return;
+        return 0;
     }
     if (existingAt(target) != Existing::Directory)
         throw IoError("cannot create directory: a file of that name exists", target.string());
-    checkNamesIn(target, names);
+    const std::size_t others = checkNamesIn(target, names);
     writeAll(target, false, staged_->files);
+    return others;
 }
 
 void OutputBatch::recordMoves(CommitRecord& record)

@@ -22,9 +22,10 @@ public:
     OutputBatch& operator=(const OutputBatch&) = delete;
     ~OutputBatch();
 
-    // As writeWholeFile and writeFilesInFolder below, but staged.
+    // As writeWholeFile and writeFilesInFolder below, but staged. addFiles returns how many
+    // other files (not hidden ones) the folder holds, which stay.
     void addFile(const std::filesystem::path& path, const std::function<void(ByteWriter&)>& encode);
-    void addFiles(const std::filesystem::path& folder, const std::vector<std::string>& names,
+    std::size_t addFiles(const std::filesystem::path& folder, const std::vector<std::string>& names,
                   const std::function<void(std::size_t, ByteWriter&)>& encode);
     void commit();
 

@@ -1,5 +1,7 @@
 #include "mask/auto_background.h"
 
+#include <algorithm>
+
 #include <cstddef>
 #include <unordered_map>
 
@@ -72,9 +74,14 @@ BackgroundRule autoBackground(const PictureBorder& picture, std::uint8_t toleran
 {
     const int right = picture.width - 1, bottom = picture.height - 1;
     if (picture.hasAlpha) {
-        for (const Pixel corner : {picture.at(0, 0), picture.at(right, 0), picture.at(0, bottom), picture.at(right, bottom)})
-            if (alphaOf(corner) == 0)
-                return BackgroundRule::transparent(tolerance);
+        // A fully transparent corner, or corners all of one alpha below opaque (a sheet whose
+        // background was left barely visible), mean transparency, up to that alpha.
+        const Pixel corners[] = {picture.at(0, 0), picture.at(right, 0), picture.at(0, bottom), picture.at(right, bottom)};
+        const std::uint8_t alpha = alphaOf(corners[0]);
+        if (std::any_of(std::begin(corners), std::end(corners), [](Pixel p) { return alphaOf(p) == 0; }))
+            return BackgroundRule::transparent(tolerance);
+        if (alpha < 255 && std::all_of(std::begin(corners), std::end(corners), [&](Pixel p) { return alphaOf(p) == alpha; }))
+            return BackgroundRule::transparent(std::max(tolerance, alpha));
     }
     std::unordered_map<Pixel, Tally> tallies;
     std::size_t step = 0;

@@ -32,12 +32,13 @@ PackedAtlas packFrames(const PixelImage& picture, std::span<const PlacedRegion> 
 {
     style.transparent = true;
     const std::vector<RegionBox> boxes = boxesOf(regions);
-    const auto [widest, highest] = largestSize(boxes);
+    const std::vector<std::pair<int, int>> cropSize = cropSizes(boxes, regions, style.sameSize);
     PackedAtlas atlas;
     std::vector<PixelImage> pieces;
     std::vector<std::pair<int, int>> sizes;
     for (std::size_t i = 0; i < regions.size(); ++i) {
-        const PixelImage crop = cropOf(picture, boxes[i], rule, style, widest, highest, owners, static_cast<std::uint32_t>(i + 1));
+        const PixelImage crop =
+            cropOf(picture, boxes[i], rule, style, cropSize[i].first, cropSize[i].second, owners, static_cast<std::uint32_t>(i + 1));
         const Rect kept = opaquePart(crop);
         pieces.push_back(cropped(crop, kept));
         const int w = kept.right - kept.left, h = kept.bottom - kept.top;

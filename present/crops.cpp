@@ -3,7 +3,7 @@
 #include "files/output_file.h"
 
 #include <algorithm>
-#include <tuple>
+#include <map>
 
 namespace iconfinder {
 
@@ -14,20 +14,38 @@ FileFormat cropFormatFor(std::optional<FileFormat> asked, bool transparent, File
 
 CropPlacement placeCrop(const RegionBox& box, const CropStyle& style, int widest, int highest)
 {
-    const int inner = style.sameSize ? widest : box.width();
-    const int innerHigh = style.sameSize ? highest : box.height();
-    return {inner + 2 * style.padding, innerHigh + 2 * style.padding, style.padding + (inner - box.width()) / 2,
-            style.padding + (style.align == Align::Bottom ? innerHigh - box.height() : (innerHigh - box.height()) / 2)};
+    const bool same = style.sameSize != SameSize::None;
+    const int spareAcross = (same ? widest : box.width()) - box.width(), spareDown = (same ? highest : box.height()) - box.height();
+    int left = spareAcross / 2, top = spareDown / 2;
+    switch (style.align) {
+    case Align::Center: break;
+    case Align::Bottom: top = spareDown; break;
+    case Align::BottomLeft: left = 0, top = spareDown; break;
+    case Align::BottomRight: left = spareAcross, top = spareDown; break;
+    case Align::TopLeft: left = 0, top = 0; break;
+    case Align::Left: left = 0; break;
+    case Align::Right: left = spareAcross; break;
+    }
+    return {box.width() + spareAcross + 2 * style.padding, box.height() + spareDown + 2 * style.padding, style.padding + left,
+            style.padding + top};
 }
 
-std::pair<int, int> largestSize(std::span<const RegionBox> boxes)
+std::vector<std::pair<int, int>> cropSizes(std::span<const RegionBox> boxes, std::span<const PlacedRegion> placed, SameSize sameSize)
 {
-    int widest = 0, highest = 0;
-    for (const RegionBox& box : boxes) {
-        widest = std::max(widest, box.width());
-        highest = std::max(highest, box.height());
+    const auto groupOf = [&](std::size_t i) {
+        return sameSize == SameSize::Rows ? placed[i].row : sameSize == SameSize::Columns ? placed[i].column : 0;
+    };
+    std::map<int, std::pair<int, int>> largest;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        auto& [widest, highest] = largest[groupOf(i)];
+        widest = std::max(widest, boxes[i].width());
+        highest = std::max(highest, boxes[i].height());
     }
-    return {widest, highest};
+    std::vector<std::pair<int, int>> sizes;
+    sizes.reserve(boxes.size());
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        sizes.push_back(sameSize == SameSize::None ? std::pair(boxes[i].width(), boxes[i].height()) : largest[groupOf(i)]);
+    return sizes;
 }
 
 PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
@@ -54,18 +72,17 @@ PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const Backgro
     return crop;
 }
 
-void writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<const RegionBox> boxes, const std::vector<std::string>& names,
-                const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style,
-                const RegionOwners* owners)
+std::size_t writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
+                       const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style, const RegionOwners* owners)
 {
-    int widest = 0, highest = 0; // plain variables: a lambda below uses them
-    std::tie(widest, highest) = largestSize(boxes);
+    const std::vector<RegionBox> boxes = boxesOf(regions);
+    const std::vector<std::pair<int, int>> sizes = cropSizes(boxes, regions, style.sameSize);
     std::vector<std::string> files;
     files.reserve(names.size());
     for (const std::string& name : names)
         files.push_back(name + "." + std::string(formatName(style.format)));
-    batch.addFiles(folder, files, [&](std::size_t i, ByteWriter& out) {
-        encodePicture(cropOf(picture, boxes[i], rule, style, widest, highest, owners, static_cast<std::uint32_t>(i + 1)),
+    return batch.addFiles(folder, files, [&](std::size_t i, ByteWriter& out) {
+        encodePicture(cropOf(picture, boxes[i], rule, style, sizes[i].first, sizes[i].second, owners, static_cast<std::uint32_t>(i + 1)),
                       style.format, out);
     });
 }

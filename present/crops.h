@@ -6,6 +6,7 @@
 #include "mask/background_rule.h"
 #include "regions/region_box.h"
 #include "regions/region_owners.h"
+#include "shaping/region_order.h"
 
 #include <filesystem>
 #include <optional>
@@ -16,20 +17,24 @@
 
 namespace iconfinder {
 
-enum class Align { Center, Bottom };
+// Where a box sits in a crop larger than it.
+enum class Align { Center, Bottom, BottomLeft, BottomRight, TopLeft, Left, Right };
+
+// Which crops share one size, as wide as the widest box among them and as high as the highest.
+enum class SameSize { None, All, Rows, Columns };
 
 // How each region is cut out into a picture of its own.
 struct CropStyle {
     FileFormat format = FileFormat::Bmp;
-    int padding = 0;         // more pixels on every side, filled like the background
-    bool sameSize = false;   // every crop as wide as the widest box and as high as the highest
+    int padding = 0; // more pixels on every side, filled like the background
+    SameSize sameSize = SameSize::None;
     Align align = Align::Center;
     bool transparent = false; // background pixels (by the rule) made transparent
 };
 
 // Where a box stands in its crop: the crop's size and the box's top-left corner in it. Centred
 // crops give an odd pixel left over to the right and the bottom; bottom-aligned ones stand on
-// the bottom edge. `widest` and `highest` are the largest box's, for same-size crops.
+// the bottom edge. `widest` and `highest` are the largest box's of its group, for same-size crops.
 struct CropPlacement {
     int width = 0;
     int height = 0;
@@ -38,8 +43,9 @@ struct CropPlacement {
 };
 CropPlacement placeCrop(const RegionBox& box, const CropStyle& style, int widest, int highest);
 
-// The largest width and the largest height among the boxes.
-std::pair<int, int> largestSize(std::span<const RegionBox> boxes);
+// For each box, the largest width and height among the boxes of its group: all of them, or
+// those of its row or column (`placed` gives them, in the boxes' order); its own without.
+std::vector<std::pair<int, int>> cropSizes(std::span<const RegionBox> boxes, std::span<const PlacedRegion> placed, SameSize sameSize);
 
 // The format of crops, for find-icons and the window alike: the one asked for, else PNG from
 // a PNG picture or for transparent crops, and BMP otherwise.
@@ -53,9 +59,10 @@ FileFormat cropFormatFor(std::optional<FileFormat> asked, bool transparent, File
 PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
                   int width, int height, const RegionOwners* owners = nullptr, std::uint32_t label = 0);
 
-// Adds crops to `batch`, into `folder` as NAME.bmp or NAME.png; the boxes and the names (without
-// extension) go in pairs. With `owners`, crop i keeps of its box only the pixels labelled i + 1.
-void writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<const RegionBox> boxes, const std::vector<std::string>& names,
+// Adds crops to `batch`, into `folder` as NAME.bmp or NAME.png; the regions and the names
+// (without extension) go in pairs. With `owners`, crop i keeps of its box only the pixels
+// labelled i + 1. Returns how many other files the folder holds.
+std::size_t writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
                 const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style,
                 const RegionOwners* owners = nullptr);
 

@@ -18,7 +18,7 @@ BackgroundRule chosenRule(const BackgroundChoice& choice)
     return BackgroundRule::colour(resolve(choice.colour), choice.tolerance);
 }
 
-void stageCrops(OutputBatch& batch, const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs,
+std::size_t stageCrops(OutputBatch& batch, const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs,
                 const OutputCheck& check)
 {
     CropStyle style = outputs.crop;
@@ -27,8 +27,8 @@ void stageCrops(OutputBatch& batch, const SourcePicture& picture, const Slices& 
     extension += formatName(style.format);
     for (const std::string& name : slices.names)
         check(OutputKind::Crop, *outputs.cropFolder / (name + extension));
-    writeCrops(batch, *picture.pixels, boxesOf(slices.placed), slices.names, *outputs.cropFolder, picture.rule, style,
-               slices.owners ? &*slices.owners : nullptr);
+    return writeCrops(batch, *picture.pixels, slices.placed, slices.names, *outputs.cropFolder, picture.rule, style,
+                      slices.owners ? &*slices.owners : nullptr);
 }
 
 // The packed pages staged, and the atlas's pages and frames pointing at them.
@@ -143,11 +143,10 @@ Slices cutSlices(ForegroundMask& mask, const SliceRequest& request, std::string_
     return slices;
 }
 
-void writeSlices(const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs, const OutputCheck& check)
+std::size_t writeSlices(const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs, const OutputCheck& check)
 {
     OutputBatch batch;
-    if (outputs.cropFolder)
-        stageCrops(batch, picture, slices, outputs, check);
+    const std::size_t kept = outputs.cropFolder ? stageCrops(batch, picture, slices, outputs, check) : 0;
     if (outputs.framed) {
         check(OutputKind::Framed, *outputs.framed);
         const std::optional<FileFormat> format = formatOfName(*outputs.framed);
@@ -159,6 +158,7 @@ void writeSlices(const SourcePicture& picture, const Slices& slices, const Slice
     if (outputs.atlas)
         stageAtlas(batch, picture, slices, outputs, check);
     batch.commit();
+    return kept;
 }
 
 std::vector<NamedBox> readAtlasFile(const fs::path& path)

@@ -72,8 +72,9 @@ struct SourcePicture {
 };
 
 // Writes `outputs` for `slices` of `picture`, all or none; `check` is asked about every path
-// first. Throws IoError naming the path that failed, or Error.
-void writeSlices(const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs, const OutputCheck& check);
+// first. Returns how many other files the crop folder holds, which stay. Throws IoError
+// naming the path that failed, or Error.
+std::size_t writeSlices(const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs, const OutputCheck& check);
 
 // The frames of the atlas file at `path`: read whole after its size is checked.
 std::vector<NamedBox> readAtlasFile(const std::filesystem::path& path);

@@ -1,6 +1,8 @@
 // The reader on real files: every good file decodes to what an independent decoder (Qt's)
 // sees, questionable files decode or are refused, bad files are refused or salvaged.
 #include "formats/bmp/bmp_reader.h"
+#include "formats/bmp/bmp_writer.h"
+#include "tests/support/pictures.h"
 #include "mask/foreground_mask.h"
 
 #include <QImage>
@@ -142,6 +144,23 @@ TEST(BmpSuite, AlphaComesFromTheAlphaMaskOnly)
                 agree = shiftedBy(low);
             EXPECT_TRUE(agree) << name;
         }
+    }
+}
+
+// Our own bitmaps, with alpha or without, as an independent decoder reads them.
+TEST(BmpSuite, WrittenBitmapsReadElsewhereAsWritten)
+{
+    pictures::Random random(32);
+    for (int round = 0; round < 20; ++round) {
+        const PixelImage picture = round % 2 ? pictures::randomAlphaPicture(random) : pictures::randomPicture(random, pictures::kWhite);
+        const std::vector<std::byte> file = bmp::encode(picture);
+        const QImage theirs = QImage::fromData(reinterpret_cast<const uchar*>(file.data()), static_cast<int>(file.size()), "BMP");
+        ASSERT_EQ(theirs.hasAlphaChannel(), picture.hasAlpha()) << round;
+        const QImage argb = theirs.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                ASSERT_EQ(argb.pixel(x, y), picture.hasAlpha() ? picture.at(x, y) : picture.at(x, y) | kAlphaBits) << round << " at " << x << "," << y;
+        EXPECT_TRUE(!picture.hasAlpha() || bmp::read(file) == picture) << round;
     }
 }
 

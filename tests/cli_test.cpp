@@ -76,9 +76,10 @@ protected:
                 sheet.at(x, y) = makePixel(10, 10, 200, x == 30 ? 128 : 255);
         sheet.at(55, 2) = makePixel(0, 0, 0, 20); // nearly transparent dust
         writePictureFile(sheet, FileFormat::Png, dir / "sheet.png");
-        for (Pixel& p : sheet.pixels())
-            p = alphaOf(p) < 30 ? makePixel(255, 0, 255) : (p | kAlphaBits);
-        writePictureFile(sheet, FileFormat::Bmp, dir / "magenta.bmp");
+        PixelImage magenta(sheet.width(), sheet.height(), 0);
+        for (std::size_t i = 0; i < sheet.pixelCount(); ++i)
+            magenta.pixels()[i] = alphaOf(sheet.pixels()[i]) < 30 ? makePixel(255, 0, 255) : (sheet.pixels()[i] | kAlphaBits);
+        writePictureFile(magenta, FileFormat::Bmp, dir / "magenta.bmp");
     }
 
     fs::path dir;
@@ -126,6 +127,14 @@ TEST_F(FindIconsCli, PngInTransparencyAndPngOut)
     const auto json = nlohmann::json::parse(findIconsCli({sheet, "-b", "auto", "--format", "json"}).out);
     EXPECT_EQ(json["background"], "transparent");
     EXPECT_EQ(json["format"], "png");
+    // A background left at alpha 1 everywhere: transparent up to that alpha.
+    PixelImage faint = readPicture(sheet);
+    for (Pixel& p : faint.pixels())
+        p = alphaOf(p) == 0 ? makePixel(255, 255, 255, 1) : p;
+    writePictureFile(faint, FileFormat::Png, dir / "faint.png");
+    const auto faintJson = nlohmann::json::parse(findIconsCli({(dir / "faint.png").string(), "-b", "auto", "--format", "json"}).out);
+    EXPECT_EQ(faintJson["background"], "transparent");
+    EXPECT_EQ(faintJson["tolerance"], 1);
 
     ASSERT_TRUE(succeeds({sheet, "-b", "transparent", "--tolerance", "30", "-o", (dir / "framed.png").string(), "--crop",
                           (dir / "crops").string(), "--name", "s{n}"}));
@@ -160,9 +169,17 @@ TEST_F(FindIconsCli, MagentaSheetCutIntoTransparentSprites)
     EXPECT_EQ(first.at(0, 0), Pixel{0});
     EXPECT_EQ(first.at(7, 3), makePixel(200, 10, 10)) << "centred across, on the bottom edge above the padding";
     EXPECT_EQ(second.at(1, 1), makePixel(10, 10, 200));
+    // Cut again into the same folder, an earlier file of another name stays, and is told of.
+    std::ofstream(dir / "sprites" / "old.png") << "earlier";
+    std::ofstream(dir / "sprites" / ".hidden") << "not a crop";
+    EXPECT_TRUE(endedWith(findIconsCli({sheet, "-b", "Fuchsia", "--crop", (dir / "sprites").string(), "--crop-transparent"}), 0,
+                          "find-icons: " + (dir / "sprites").string() + ": 3 older files kept beside the 2 written\n"));
 
-    EXPECT_TRUE(endedWith(findIconsCli({sheet, "--crop", (dir / "x").string(), "--crop-transparent", "--crop-format", "bmp"}), 2, ""));
-    EXPECT_FALSE(fs::exists(dir / "x"));
+    // As bitmaps, transparent crops and crops of a picture with alpha are 32-bit with alpha.
+    ASSERT_TRUE(succeeds({sheet, "-b", "Fuchsia", "--crop", (dir / "x").string(), "--crop-transparent", "--crop-format", "bmp"}));
+    EXPECT_TRUE(readPicture(dir / "x" / "icon-0001.bmp").hasAlpha());
+    ASSERT_TRUE(succeeds({(dir / "sheet.png").string(), "-b", "transparent", "--crop", (dir / "y").string(), "--crop-format", "bmp"}));
+    EXPECT_EQ(readPicture(dir / "y" / "icon-0003.bmp").at(0, 0), makePixel(10, 10, 200, 128));
 }
 
 TEST_F(FindIconsCli, MergeSizeFilterOrderAndAtlas)

@@ -77,7 +77,7 @@ TEST(Crops, PaddingSameSizeAlignmentAndTransparency)
     EXPECT_FALSE(withPadding.hasAlpha());
 
     CropStyle same;
-    same.sameSize = true;
+    same.sameSize = SameSize::All;
     const PixelImage centred = cropOf(sheet, box, rule, same, 5, 6);
     EXPECT_EQ(centred.width(), 5);
     EXPECT_EQ(centred.height(), 6);
@@ -86,6 +86,20 @@ TEST(Crops, PaddingSameSizeAlignmentAndTransparency)
     const PixelImage standing = cropOf(sheet, box, rule, same, 5, 6);
     EXPECT_EQ(standing.at(1, 3), ink);
     EXPECT_EQ(standing.at(1, 5), ink) << "on the bottom edge";
+    // Corners and sides: where the box's top-left pixel lands in a crop 3 wider and 3 higher.
+    for (const auto& [align, left, top] : std::vector<std::tuple<Align, int, int>>{
+             {Align::BottomLeft, 0, 3}, {Align::BottomRight, 3, 3}, {Align::TopLeft, 0, 0}, {Align::Left, 0, 1}, {Align::Right, 3, 1}}) {
+        same.align = align;
+        const CropPlacement place = placeCrop(box, same, box.width() + 3, box.height() + 3);
+        EXPECT_EQ(std::tuple(place.left, place.top), std::tuple(left, top)) << static_cast<int>(align);
+    }
+    // Per row or column: each group as large as its own largest box.
+    const std::vector<RegionBox> boxes = {{0, 0, 3, 1}, {0, 0, 1, 5}, {0, 0, 6, 2}};
+    const std::vector<PlacedRegion> placed = {{boxes[0], 1, 1, 0}, {boxes[1], 1, 2, 1}, {boxes[2], 2, 1, 2}};
+    using Sizes = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(cropSizes(boxes, placed, SameSize::Rows), (Sizes{{4, 6}, {4, 6}, {7, 3}}));
+    EXPECT_EQ(cropSizes(boxes, placed, SameSize::Columns), (Sizes{{7, 3}, {2, 6}, {7, 3}}));
+    EXPECT_EQ(cropSizes(boxes, placed, SameSize::None), (Sizes{{4, 2}, {2, 6}, {7, 3}}));
 
     CropStyle clear;
     clear.transparent = true;
@@ -135,17 +149,17 @@ TEST(Atlas, EveryLayoutHoldsTheFramesAsCropped)
         }
         CropStyle style;
         style.padding = random.below(3);
-        style.sameSize = random.chance(50);
-        style.align = random.chance(50) ? Align::Bottom : Align::Center;
+        style.sameSize = static_cast<SameSize>(random.below(4));
+        style.align = static_cast<Align>(random.below(7));
         Atlas atlas;
         atlas.pages.push_back({"../sheet.png", 1000, 1001});
         atlas.frames = framesOf(regions, names, style, nullptr);
         atlas.anchor = Anchor{0.5, 1};
         atlas.animations = animationsOf(regions, false, NamePattern::parse("walk-{row}", true), "hero");
-        const auto [widest, highest] = largestSize(boxesOf(regions));
+        const std::vector<std::pair<int, int>> sizes = cropSizes(boxesOf(regions), regions, style.sameSize);
         for (std::size_t i = 0; i < regions.size(); ++i) {
             const AtlasFrame& frame = atlas.frames[i];
-            const CropPlacement crop = placeCrop(regions[i].box, style, widest, highest);
+            const CropPlacement crop = placeCrop(regions[i].box, style, sizes[i].first, sizes[i].second);
             ASSERT_EQ(std::tuple(frame.sourceWidth, frame.sourceHeight, frame.offsetX, frame.offsetY),
                       std::tuple(crop.width, crop.height, crop.left, crop.top));
         }

@@ -397,7 +397,7 @@ TEST_F(Window, TransparentPicturesAndTheRulesThatAreNoColour)
     choose("White");
     openFile(dir / "sheet.png");
     EXPECT_TRUE(form->picture() == sheet);
-    EXPECT_EQ(form->ColorBox->currentText(), "투명") << "a sheet on transparency opens on transparency";
+    EXPECT_EQ(form->ColorBox->currentText(), "자동") << "a sheet on transparency opens on the automatic rule";
     for (const char* rule : {"투명", "자동"}) {
         choose(rule);
         press(form->Btn_FindIcons);

@@ -355,9 +355,10 @@ void TForm1::loadFile(const QString& path)
         frames_.forget();
         forgetList();
         pictureText_ = QFileInfo(path).fileName() + " " + sizeText(picture_);
-        // A sheet on transparency is searched on transparency, not on the colour chosen before.
+        // A sheet on transparency is searched on transparency (자동 finds how transparent), not
+        // on the colour chosen before.
         if (picture_.hasAlpha() && ruleFor({BackgroundChoice::Kind::Auto, kWhite, 0}, picture_).isTransparent())
-            ColorBox->setCurrentIndex(firstRuleEntry());
+            ColorBox->setCurrentIndex(ColorBox->findText(kAutomatic));
         showPicture();
     });
 }

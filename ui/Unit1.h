@@ -118,7 +118,8 @@ private:
     iconfinder::SourcePicture sourcePicture();
     iconfinder::Slices listedSlices() const;
     // Writes the outputs for the list as it stands; a failure names the path, else `shownPath`.
-    void writeListed(const iconfinder::SliceOutputs& outputs, const QString& shownPath);
+    // Returns how many other files the icon folder holds.
+    std::size_t writeListed(const iconfinder::SliceOutputs& outputs, const QString& shownPath);
     // The regions of the form's own search named as find-icons names them, the sprites cut
     // under the settings, and slices framed on the picture, each as the list's rows.
     std::vector<ListedRegion> namedAsFound(const std::vector<iconfinder::RegionBox>& boxes) const;

@@ -53,10 +53,10 @@ Slices TForm1::listedSlices() const
     return slices;
 }
 
-void TForm1::writeListed(const SliceOutputs& outputs, const QString& shownPath)
+std::size_t TForm1::writeListed(const SliceOutputs& outputs, const QString& shownPath)
 {
     try {
-        writeSlices(sourcePicture(), listedSlices(), outputs,
+        return writeSlices(sourcePicture(), listedSlices(), outputs,
                     [this](OutputKind, const std::filesystem::path& path) { refuseThePicture(pictureFile_, path); });
     } catch (const IoError& e) {
         throw errorAt(e.path().empty() ? shownPath : QFile::decodeName(QByteArray::fromStdString(e.path())), e);
@@ -100,13 +100,16 @@ void TForm1::saveIconFiles()
         existing += into.exists(QString::fromStdString(region.name + extension));
     if (existing > 0 && !ConfirmDialog(QString("%1개 파일이 이미 있습니다. 바꿀까요?").arg(existing)))
         return;
+    std::size_t kept = 0;
     {
         // The picture's own pixels, without the frames, which are set aside for the while.
         const FramesSetAside aside(frames_, picture_);
-        writeListed(outputs, folder);
+        kept = writeListed(outputs, folder);
     }
     lastFolder_ = QDir(folder).absolutePath();
     savedText_ = QString("아이콘 %1개 저장함: %2").arg(regions_.size()).arg(QDir::toNativeSeparators(folder));
+    if (kept > 0)
+        savedText_ += QString(" (전부터 있던 파일 %1개는 그대로)").arg(kept);
     showStatus();
 }
 

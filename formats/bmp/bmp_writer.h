@@ -8,8 +8,8 @@
 
 namespace iconfinder::bmp {
 
-// A 24-bit uncompressed bottom-up bitmap with a 40-byte header and rows padded to 4 bytes;
-// alpha is dropped.
+// An uncompressed bottom-up bitmap: 24-bit with a 40-byte header and rows padded to 4 bytes,
+// or, for a picture with alpha, 32-bit with a 108-byte header whose masks give the alpha.
 void write(const PixelImage& image, ByteWriter& out);
 std::vector<std::byte> encode(const PixelImage& image);
 
