@@ -25,7 +25,7 @@ void checkCrops(const Options& options, const Given& given)
         throw UsageError("--framed: '" + *options.framed + "' must end in .bmp or .png");
     if (options.framed && options.several())
         throw UsageError("--framed takes one picture, not " + std::to_string(options.files.size()));
-    needs(given, {"--crop-format", "--crop-transparent", "--isolate"}, options.cropDir.has_value(), "--crop");
+    needs(given, {"--crop-format", "--crop-transparent", "--isolate", "--replace-folder"}, options.cropDir.has_value(), "--crop");
     // The crops' shape also describes the atlas's frames.
     needs(given, {"--padding", "--same-size"}, options.cropDir || options.atlased(), "--crop, --atlas or --atlas-dir");
     needs(given, {"--align"}, outputs.crop.sameSize != SameSize::None, "--same-size");

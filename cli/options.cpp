@@ -84,6 +84,9 @@ void addOutputOptions(CLI::App& app, Typed& typed)
     addWord(app, "--crop-format", typed.cropFormat, {"png", "bmp"},
             "Crop files (default: PNG from a PNG picture or for transparent crops, BMP otherwise)")
         ->group("Crops");
+    app.add_flag("--replace-folder", options.request.outputs.replaceCropFolder,
+                 wrapped("Leave the crop folder holding this run's crops alone: the whole folder is swapped for a new one at once"))
+        ->group("Crops");
     app.add_flag("--crop-transparent", crop.transparent, wrapped("Make the background pixels of each crop transparent"))->group("Crops");
     text(app, "--name", options.namePattern, "PATTERN",
          "Names of crops and atlas frames from {n} {x} {y} {w} {h} {stem}, and {row} {col} with --order rows or columns; "

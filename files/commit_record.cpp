@@ -26,7 +26,8 @@ std::string encode(bool undo, const std::vector<CommitRecord::Move>& moves)
     std::string text = undo ? "undo" : "forward";
     text += '\0';
     for (const CommitRecord::Move& move : moves)
-        for (const std::string& field : {std::string(move.folder ? "d" : "f"), move.from.string(), move.to.string(), move.backup.string()})
+        for (const std::string& field : {std::string(move.swap ? "x" : move.folder ? "d" : "f"), move.from.string(), move.to.string(),
+                                         move.backup.string()})
             text += field + '\0';
     return text;
 }
@@ -45,7 +46,7 @@ bool decode(const std::string& text, bool& undo, std::vector<CommitRecord::Move>
         return false;
     undo = fields[0] == "undo";
     for (std::size_t i = 1; i < fields.size(); i += 4)
-        moves.push_back({fields[i + 1], fields[i + 2], fields[i + 3], fields[i] == "d"});
+        moves.push_back({fields[i + 1], fields[i + 2], fields[i + 3], fields[i] != "f", fields[i] == "x"});
     return true;
 }
 
@@ -57,8 +58,32 @@ bool standsAt(const fs::path& path)
     return fs::symlink_status(path, error).type() != fs::file_type::not_found && !error;
 }
 
+// The swap made unless it was (the new folder carries the work mark until it is done with), then
+// the old content removed and the mark taken away, in that order.
+void completeSwap(const CommitRecord::Move& move)
+{
+    if (!scratch::hasWorkMark(move.to) && scratch::hasWorkMark(move.from))
+        scratch::exchangePaths(move.from, move.to);
+    if (scratch::hasWorkMark(move.to)) {
+        std::error_code ignored;
+        fs::remove_all(move.from, ignored);
+        scratch::readyToPlace(move.to);
+    }
+}
+
+void undoSwap(const CommitRecord::Move& move)
+{
+    if (scratch::hasWorkMark(move.to))
+        scratch::exchangePaths(move.from, move.to);
+    std::error_code ignored;
+    if (scratch::hasWorkMark(move.from))
+        fs::remove_all(move.from, ignored);
+}
+
 void complete(const CommitRecord::Move& move)
 {
+    if (move.swap)
+        return completeSwap(move);
     if (standsAt(move.from))
         ::rename(move.from.c_str(), move.to.c_str());
     if (!move.backup.empty())
@@ -67,6 +92,8 @@ void complete(const CommitRecord::Move& move)
 
 void undo(const CommitRecord::Move& move)
 {
+    if (move.swap)
+        return undoSwap(move);
     std::error_code ignored;
     if (move.folder) {
         // A folder that did not exist: placed or not, it goes.

@@ -17,6 +17,7 @@ public:
         std::filesystem::path to;     // its target
         std::filesystem::path backup; // where the file it replaces was kept; empty when none
         bool folder = false;
+        bool swap = false; // a work folder swapped with the folder it replaces, marked as work until done
     };
 
     CommitRecord() = default;

@@ -101,12 +101,14 @@ void syncFolder(const fs::path& folder)
 }
 
 // A folder that did not exist, filled as a hidden work folder beside it, to be renamed into
-// place whole, so that no file ever stands under a crop's final name unless all do.
+// place whole, so that no file ever stands under a crop's final name unless all do; or one
+// that did, to be swapped whole for the work folder.
 struct NewFolder {
     fs::path folder;
     std::unique_ptr<CreatedParents> parents;
     std::unique_ptr<scratch::Remembered> work;
     std::vector<std::unique_ptr<TemporaryFile>> files;
+    bool swap = false;
     bool placed = false;
 
     ~NewFolder()
@@ -159,6 +161,28 @@ std::size_t checkNamesIn(const fs::path& folder, const std::vector<std::string>&
     }));
 }
 
+// A hidden work folder beside `folder`, made and remembered, its parents created.
+std::unique_ptr<NewFolder> workFolderFor(const fs::path& folder)
+{
+    auto fresh = std::make_unique<NewFolder>();
+    fresh->folder = folder;
+    fresh->parents = std::make_unique<CreatedParents>(folder);
+    const fs::path parent = folder.has_parent_path() ? folder.parent_path() : fs::path(".");
+    std::error_code unlisted;
+    tidiedListing(parent, unlisted);
+    int error = 0;
+    fresh->work = std::make_unique<scratch::Remembered>((parent / scratch::partName(folder.filename().string())).string(),
+                                                        [&](const std::string& path) {
+                                                            error = scratch::makeWorkFolder(path);
+                                                            return error == 0;
+                                                        });
+    if (!fresh->work->made()) {
+        fresh->work.reset();
+        throw IoError("cannot create directory: " + systemReason(error), folder.string());
+    }
+    return fresh;
+}
+
 } // namespace
 
 struct OutputBatch::Staged {
@@ -198,7 +222,7 @@ void OutputBatch::addFile(const fs::path& path, const std::function<void(ByteWri
 }
 
 std::size_t OutputBatch::addFiles(const fs::path& folder, const std::vector<std::string>& names,
-                           const std::function<void(std::size_t, ByteWriter&)>& encode)
+                                  const std::function<void(std::size_t, ByteWriter&)>& encode, bool replaceFolder)
 {
     const fs::path target = withoutTrailingSlash(folder);
     const auto writeAll = [&](const fs::path& into, bool inWorkFolder, std::vector<std::unique_ptr<TemporaryFile>>& files) {
@@ -208,28 +232,16 @@ std::size_t OutputBatch::addFiles(const fs::path& folder, const std::vector<std:
         }
         staged_->foldersToSync.push_back(into);
     };
-    if (existingAt(target) == Existing::None) {
-        auto fresh = std::make_unique<NewFolder>();
-        fresh->folder = target;
-        fresh->parents = std::make_unique<CreatedParents>(target);
-        const fs::path parent = target.has_parent_path() ? target.parent_path() : fs::path(".");
-        std::error_code unlisted;
-        tidiedListing(parent, unlisted);
-        int error = 0;
-        fresh->work = std::make_unique<scratch::Remembered>((parent / scratch::partName(target.filename().string())).string(),
-                                                            [&](const std::string& path) {
-                                                                error = scratch::makeWorkFolder(path);
-                                                                return error == 0;
-                                                            });
-        if (!fresh->work->made()) {
-            fresh->work.reset();
-            throw IoError("cannot create directory: " + systemReason(error), target.string());
-        }
+    const Existing existing = existingAt(target);
+    if (existing == Existing::None || (replaceFolder && existing == Existing::Directory)) {
+        // A folder replaced is the one its links name, swapped beside it.
+        std::unique_ptr<NewFolder> fresh = workFolderFor(existing == Existing::None ? target : throughLinks(target));
+        fresh->swap = existing == Existing::Directory;
         writeAll(fresh->work->path(), true, fresh->files);
         staged_->folders.push_back(std::move(fresh));
         return 0;
     }
-    if (existingAt(target) != Existing::Directory)
+    if (existing != Existing::Directory)
         throw IoError("cannot create directory: a file of that name exists", target.string());
     const std::size_t others = checkNamesIn(target, names);
     writeAll(target, false, staged_->files);
@@ -241,7 +253,7 @@ void OutputBatch::recordMoves(CommitRecord& record)
     // A folder that came into being meanwhile (another picture's atlas, say) takes the files
     // one by one, as any folder that exists.
     for (auto& fresh : staged_->folders) {
-        if (existingAt(fresh->folder) == Existing::None)
+        if (fresh->swap || existingAt(fresh->folder) == Existing::None)
             continue;
         for (auto& file : fresh->files) {
             file->retarget(fresh->folder / fs::path(file->name()).filename());
@@ -251,7 +263,7 @@ void OutputBatch::recordMoves(CommitRecord& record)
     }
     std::erase_if(staged_->folders, [](const auto& fresh) { return fresh->files.empty(); });
     for (auto& fresh : staged_->folders)
-        record.add({fresh->work->path(), fresh->folder, {}, true});
+        record.add({fresh->work->path(), fresh->folder, {}, true, fresh->swap});
     for (auto& file : staged_->files) {
         file->keepReplaced();
         record.add(file->move());
@@ -268,12 +280,7 @@ void OutputBatch::renameIntoPlace()
     record.writeForward();
     std::vector<TemporaryFile*> renamed;
     try {
-        for (auto& fresh : staged_->folders) {
-            scratch::readyToPlace(fresh->work->path());
-            if (::rename(fresh->work->path().c_str(), fresh->folder.c_str()) != 0)
-                throw IoError("cannot create directory: " + systemReason(errno), fresh->folder.string());
-            fresh->placed = true;
-        }
+        placeFolders();
         for (auto& file : staged_->files) {
             file->renameIntoPlace();
             renamed.push_back(file.get());
@@ -284,17 +291,49 @@ void OutputBatch::renameIntoPlace()
         record.writeUndo();
         for (auto it = renamed.rbegin(); it != renamed.rend(); ++it)
             (*it)->takeBack();
-        for (auto& fresh : staged_->folders) {
-            if (fresh->placed && ::rename(fresh->folder.c_str(), fresh->work->path().c_str()) != 0) {
-                std::error_code ignored;
-                fs::remove_all(fresh->folder, ignored);
-            }
-            fresh->placed = false;
-        }
+        takeFoldersBack();
         throw;
     }
-    for (auto& fresh : staged_->folders)
+    for (auto& fresh : staged_->folders) {
         fresh->parents->keep();
+        if (fresh->swap) {
+            // The old folder, now where the work was, goes before the mark that says so.
+            std::error_code ignored;
+            fs::remove_all(fresh->work->path(), ignored);
+            scratch::readyToPlace(fresh->folder);
+        }
+    }
+}
+
+void OutputBatch::placeFolders()
+{
+    for (auto& fresh : staged_->folders) {
+        if (fresh->swap) {
+            // Marked as work still, until the old folder is gone.
+            if (const int error = scratch::exchangePaths(fresh->work->path(), fresh->folder))
+                throw IoError("cannot replace the folder in one step: " + systemReason(error), fresh->folder.string());
+        } else {
+            scratch::readyToPlace(fresh->work->path());
+            if (::rename(fresh->work->path().c_str(), fresh->folder.c_str()) != 0)
+                throw IoError("cannot create directory: " + systemReason(errno), fresh->folder.string());
+        }
+        fresh->placed = true;
+    }
+}
+
+void OutputBatch::takeFoldersBack()
+{
+    for (auto& fresh : staged_->folders) {
+        if (!fresh->placed)
+            continue;
+        fresh->placed = false;
+        if (fresh->swap) {
+            scratch::exchangePaths(fresh->work->path(), fresh->folder);
+        } else if (::rename(fresh->folder.c_str(), fresh->work->path().c_str()) != 0) {
+            std::error_code ignored;
+            fs::remove_all(fresh->folder, ignored);
+        }
+    }
 }
 
 void OutputBatch::commit()

@@ -23,15 +23,18 @@ public:
     ~OutputBatch();
 
     // As writeWholeFile and writeFilesInFolder below, but staged. addFiles returns how many
-    // other files (not hidden ones) the folder holds, which stay.
+    // other files (not hidden ones) the folder holds, which stay; with `replaceFolder` the
+    // folder is left holding these files alone, swapped whole for the old one in one step.
     void addFile(const std::filesystem::path& path, const std::function<void(ByteWriter&)>& encode);
     std::size_t addFiles(const std::filesystem::path& folder, const std::vector<std::string>& names,
-                  const std::function<void(std::size_t, ByteWriter&)>& encode);
+                         const std::function<void(std::size_t, ByteWriter&)>& encode, bool replaceFolder = false);
     void commit();
 
 private:
     void recordMoves(class CommitRecord& record);
     void renameIntoPlace();
+    void placeFolders();
+    void takeFoldersBack();
 
     struct Staged;
     std::unique_ptr<Staged> staged_;

@@ -140,6 +140,13 @@ int makeWorkFolder(const std::filesystem::path& folder)
 
 void readyToPlace(const std::filesystem::path& folder) { ::unlink((folder / kWorkMark).c_str()); }
 
+bool hasWorkMark(const std::filesystem::path& folder) { return ::access((folder / kWorkMark).c_str(), F_OK) == 0; }
+
+int exchangePaths(const std::filesystem::path& first, const std::filesystem::path& second)
+{
+    return ::renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) == 0 ? 0 : errno;
+}
+
 bool leftBehind(const std::filesystem::path& entry)
 {
     const long pid = partOwner(entry.filename().string());

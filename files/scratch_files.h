@@ -55,6 +55,10 @@ void removeOnInterrupt();
 // 0, or the errno that failed. readyToPlace takes the mark away before it is renamed into place.
 int makeWorkFolder(const std::filesystem::path& folder);
 void readyToPlace(const std::filesystem::path& folder);
+bool hasWorkMark(const std::filesystem::path& folder);
+
+// Swaps what two paths name in one step (both stay); 0, or the errno that failed.
+int exchangePaths(const std::filesystem::path& first, const std::filesystem::path& second);
 
 // Whether `entry` is named as a part of a run no longer alive.
 bool leftBehind(const std::filesystem::path& entry);

@@ -73,7 +73,8 @@ PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const Backgro
 }
 
 std::size_t writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
-                       const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style, const RegionOwners* owners)
+                       const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style, const RegionOwners* owners,
+                       bool replaceFolder)
 {
     const std::vector<RegionBox> boxes = boxesOf(regions);
     const std::vector<std::pair<int, int>> sizes = cropSizes(boxes, regions, style.sameSize);
@@ -84,7 +85,7 @@ std::size_t writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<
     return batch.addFiles(folder, files, [&](std::size_t i, ByteWriter& out) {
         encodePicture(cropOf(picture, boxes[i], rule, style, sizes[i].first, sizes[i].second, owners, static_cast<std::uint32_t>(i + 1)),
                       style.format, out);
-    });
+    }, replaceFolder);
 }
 
 } // namespace iconfinder

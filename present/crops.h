@@ -61,9 +61,10 @@ PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const Backgro
 
 // Adds crops to `batch`, into `folder` as NAME.bmp or NAME.png; the regions and the names
 // (without extension) go in pairs. With `owners`, crop i keeps of its box only the pixels
-// labelled i + 1. Returns how many other files the folder holds.
+// labelled i + 1. Returns how many other files the folder holds, which stay, unless
+// `replaceFolder` leaves it holding these crops alone.
 std::size_t writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
-                const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style,
-                const RegionOwners* owners = nullptr);
+                       const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style,
+                       const RegionOwners* owners = nullptr, bool replaceFolder = false);
 
 } // namespace iconfinder

@@ -43,6 +43,7 @@ struct AtlasOutput {
 struct SliceOutputs {
     std::optional<std::filesystem::path> framed; // the picture with a red frame a region
     std::optional<std::filesystem::path> cropFolder;
+    bool replaceCropFolder = false;       // the folder left holding this run's crops alone
     std::optional<FileFormat> cropFormat; // none: as cropFormatFor decides
     CropStyle crop;                       // also how the atlas's frames are drawn
     std::optional<AtlasOutput> atlas;

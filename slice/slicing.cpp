@@ -28,7 +28,7 @@ std::size_t stageCrops(OutputBatch& batch, const SourcePicture& picture, const S
     for (const std::string& name : slices.names)
         check(OutputKind::Crop, *outputs.cropFolder / (name + extension));
     return writeCrops(batch, *picture.pixels, slices.placed, slices.names, *outputs.cropFolder, picture.rule, style,
-                      slices.owners ? &*slices.owners : nullptr);
+                      slices.owners ? &*slices.owners : nullptr, outputs.replaceCropFolder);
 }
 
 // The packed pages staged, and the atlas's pages and frames pointing at them.

@@ -174,6 +174,9 @@ TEST_F(FindIconsCli, MagentaSheetCutIntoTransparentSprites)
     std::ofstream(dir / "sprites" / ".hidden") << "not a crop";
     EXPECT_TRUE(endedWith(findIconsCli({sheet, "-b", "Fuchsia", "--crop", (dir / "sprites").string(), "--crop-transparent"}), 0,
                           "find-icons: " + (dir / "sprites").string() + ": 3 older files kept beside the 2 written\n"));
+    const auto replaced = findIconsCli({sheet, "-b", "Fuchsia", "--crop", (dir / "sprites").string(), "--replace-folder"});
+    EXPECT_EQ(replaced.err, "");
+    EXPECT_EQ(entriesIn(dir / "sprites"), 2u) << "this run's crops alone";
 
     // As bitmaps, transparent crops and crops of a picture with alpha are 32-bit with alpha.
     ASSERT_TRUE(succeeds({sheet, "-b", "Fuchsia", "--crop", (dir / "x").string(), "--crop-transparent", "--crop-format", "bmp"}));
@@ -518,6 +521,16 @@ TEST_F(FindIconsCli, AnInterruptedRunLeavesCropsWholeOrNotAtAll)
             EXPECT_EQ(kinds.size(), 1u) << stem << " all old or all new after " << micros << " us";
         }
         fs::remove_all(earlier);
+        // A folder replaced whole: its three earlier files, or this run's alone.
+        const fs::path swapped = dir / "swapped";
+        fs::create_directories(swapped);
+        for (int i = 1; i <= 3; ++i)
+            std::ofstream(swapped / ("old-" + std::to_string(i))) << "earlier";
+        interrupted({sheet.string(), "--crop", swapped.string(), "--replace-folder"}, run % 4 == 3 ? SIGKILL : signal, micros);
+        ASSERT_TRUE(succeeds({sheet.string(), "--crop", (dir / "beside").string()})) << "finishing what a kill left";
+        fs::remove_all(dir / "beside");
+        EXPECT_EQ(entriesIn(swapped), fs::exists(swapped / "old-1") ? 3 : count) << "after " << micros << " us";
+        fs::remove_all(swapped);
         EXPECT_EQ(partFilesIn(dir), std::vector<std::string>{}) << "the run's part files are gone after " << micros << " us";
     }
     // A run killed outright cannot clean up; the next one into the same place does.

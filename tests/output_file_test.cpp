@@ -217,6 +217,38 @@ TEST_F(Files, WhatDeadRunsLeftIsFinishedOrRemovedAndNothingElse)
         EXPECT_EQ(contentsOf(folder), expected) << (undoing ? "undone" : "finished");
     }
 
+    // A run killed while it swapped a folder for its replacement: before the swap, after it, or
+    // after the old folder was removed; the next run beside it finishes or undoes the swap.
+    for (const bool undoing : {false, true}) {
+        for (int stage = 0; stage < 3; ++stage) {
+            fs::remove_all(folder);
+            fs::create_directories(folder);
+            std::ofstream(folder / "a") << "old";
+            const pid_t child = ::fork();
+            if (child == 0) {
+                const fs::path work = dir / scratch::partName("crops");
+                if (scratch::makeWorkFolder(work) != 0)
+                    ::_exit(1);
+                std::ofstream(work / "b") << "new";
+                auto* record = new CommitRecord;
+                record->add({work, folder, {}, true, true});
+                undoing ? record->writeUndo() : record->writeForward();
+                if (stage > 0 && scratch::exchangePaths(work, folder) != 0)
+                    ::_exit(1);
+                if (stage > 1 && !undoing)
+                    fs::remove_all(work);
+                ::_exit(0);
+            }
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            ASSERT_EQ(status, 0);
+            writeWholeFile(dir / "next", [](ByteWriter& out) { out.write(std::string("next run")); });
+            EXPECT_EQ(contentsOf(folder), (undoing ? std::map<std::string, std::string>{{"a", "old"}} : std::map<std::string, std::string>{{"b", "new"}}))
+                << (undoing ? "undone" : "finished") << " from stage " << stage;
+            EXPECT_EQ(contentsOf(dir).size(), 2u) << "the folder and the next run's file alone, stage " << stage;
+        }
+    }
+
     // Names only like ours: a number past any process id, and a user's folder without our mark.
     const std::string dead = std::to_string(deadPid());
     std::ofstream(folder / ".a.part-99999999999999999999999-1") << "user";
