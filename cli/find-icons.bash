@@ -2,7 +2,7 @@
 _find_icons()
 {
     local cur prev
-    local options="-b --background --tolerance --merge --speck --min-size --order --grid --grid-count --grid-offset --grid-spacing
+    local options="-b --background --tolerance --merge --speck --min-size --order --grid --grid-count --strays --grid-offset --grid-spacing
         --trim --keep-empty --regions-from --format -o --framed --crop --atlas --atlas-dir --atlas-format --anchor
         --animations --animation-name --frame-duration --pack --pack-padding --extrude --pack-max --pack-pot --crop-format --crop-transparent --replace-folder --isolate --name --padding
         --same-size --align -j --jobs -h --help --version"

@@ -68,13 +68,15 @@ void checkRegions(const Options& options, const Given& given)
 {
     const SpriteSettings& sprites = options.request.sprites;
     needs(given, {"--trim", "--keep-empty", "--grid-offset", "--grid-spacing"}, sprites.gridded(), "--grid");
+    if (given("--strays") && !sprites.grid)
+        throw UsageError("--strays needs --grid WxH or --grid-count: the cells the strays lie outside");
     for (const char* fixedOnly : {"--grid-offset", "--grid-spacing"})
         if (given(fixedOnly) && sprites.guessGrid)
             throw UsageError(std::string(fixedOnly) + " does not go with --grid auto, which finds it");
     for (const char* searchOnly : {"--merge", "--speck"})
         if (given(searchOnly) && sprites.grid)
             throw UsageError(std::string(searchOnly) + " has nothing to do with --grid WxH: the cells are the regions");
-    for (const char* searchOnly : {"--grid", "--grid-count", "--merge", "--speck", "--order", "--isolate"})
+    for (const char* searchOnly : {"--grid", "--grid-count", "--strays", "--merge", "--speck", "--order", "--isolate"})
         if (given(searchOnly) && options.regionsFrom)
             throw UsageError(std::string(searchOnly) + " has nothing to do with --regions-from: the atlas's frames are the regions");
     if (given("--order") && sprites.gridded())

@@ -65,6 +65,10 @@ void addRegionOptions(CLI::App& app, Typed& typed)
          "Cut the picture into cells of W x H pixels instead of searching it, or guess the grid the regions repeat with", "Grid");
     text(app, "--grid-count", typed.gridCount, "CxR",
          "Cut the picture into C columns x R rows of cells as large as it holds, for sheets whose cell size is not known", "Grid");
+    app.add_flag("--strays", typed.options.request.sprites.strays,
+                 wrapped("With --grid WxH or --grid-count: a region of the search lying in no single cell is cut as a sprite of its "
+                         "own after the cells, and counts for no cell"))
+        ->group("Grid");
     text(app, "--grid-offset", typed.gridOffset, "X,Y", "Where the first cell's top-left corner is (default 0,0)", "Grid");
     text(app, "--grid-spacing", typed.gridSpacing, "X[,Y]", "Pixels between cells across and down (default 0)", "Grid");
     app.add_flag("--trim", sprites.trim, wrapped("A cell's box is the bounding box of its foreground, not the whole cell"))->group("Grid");

@@ -22,6 +22,7 @@ struct SpriteSettings {
     bool trim = false;      // a cell's box is the bounding box of its foreground
     bool keepEmpty = false; // cells without foreground are sprites too
     bool isolate = false;   // record which sprite took each pixel (a search, not a grid)
+    bool strays = false;    // with a given grid: search regions in no single cell are sprites of their own
 
     bool gridded() const { return grid || guessGrid; }
 };
@@ -44,7 +45,9 @@ public:
     using Error::Error;
 };
 
-// Cuts the sprites of `mask`, which a search empties. Throws GridMisfit or NoGridFound.
+// Cuts the sprites of `mask`, which a search empties. With a grid and `strays`, the search's
+// regions that lie in no single cell follow the cells as sprites of their own (row 0, numbered
+// across as columns), and their pixels count for no cell. Throws GridMisfit or NoGridFound.
 Sprites findSprites(ForegroundMask& mask, const SpriteSettings& settings);
 
 } // namespace iconfinder

@@ -334,6 +334,10 @@ TEST_F(FindIconsCli, GridCellsTheGuessedGridAndCropsOfASpritesOwnPixels)
     const auto with = [&](const std::vector<std::string>& extra) { return findIconsCli(joined(grid, extra)); };
     EXPECT_EQ(with({}).out, "1 , 3 , 16 , 14 \n19 , 3 , 34 , 14 \n37 , 3 , 52 , 14 \n55 , 3 , 70 , 14 \n"
                             "1 , 17 , 16 , 28 \n19 , 17 , 34 , 28 \n37 , 17 , 52 , 28 \n");
+    // With --strays, the sprite whose arm reaches into the next cell follows the cells, and its
+    // own cell, holding nothing else, is no region.
+    EXPECT_EQ(with({"--strays"}).out, "19 , 3 , 34 , 14 \n37 , 3 , 52 , 14 \n55 , 3 , 70 , 14 \n"
+                                      "1 , 17 , 16 , 28 \n19 , 17 , 34 , 28 \n37 , 17 , 52 , 28 \n5 , 8 , 23 , 14 \n");
     EXPECT_EQ(with({"--trim", "--min-size", "12x1"}).out, "5 , 8 , 16 , 14 \n19 , 8 , 32 , 14 \n") << "trimmed, the arm widens two cells";
     const auto json = nlohmann::json::parse(with({"--keep-empty", "--format", "json"}).out);
     EXPECT_EQ(json["grid"], (nlohmann::json{{"width", 16}, {"height", 12}, {"x", 1}, {"y", 3}, {"spacingX", 2}, {"spacingY", 2}, {"columns", 4}, {"rows", 2}}));
@@ -673,7 +677,7 @@ TEST_F(FindIconsCli, UsageErrorsExitTwo)
         {"a.png", "--atlas", "a.json", "--frame-duration", "50"}, {"a.png", "--atlas", "a.json", "--atlas-format", "aseprite", "--frame-duration", "0"},
         {"--anchor", "center"}, {"a.png", "--regions-from", "a.json", "--merge", "2"}, {"a.png", "--pack", "p.png"},
         {"a.png", "--atlas", "a.json", "--pack", "p.bmp"}, {"a.png", "--extrude", "2"}, {"--grid", "8", "--grid-count", "2x2"},
-        {"--grid-count", "0x2"},
+        {"--grid-count", "0x2"}, {"--strays"}, {"--grid", "auto", "--strays"},
     };
     for (const auto& args : wrong) {
         const auto result = findIconsCli(args);
