@@ -29,7 +29,10 @@ struct PlacedRegion {
 // row when its centre is not below the lowest bottom of the row so far, otherwise it starts a
 // new row; within a row, left to right (equal left edges: the higher first, then the order
 // found). So rows whose boxes overlap by a little stay apart, and a short frame stays in its
-// row. Columns: the same with x and y exchanged.
+// row. Boxes more than half as tall again as the median box (a glyph merged across lines, a
+// long bracket) take no part in forming rows, so that they cannot chain rows together: each
+// joins the row nearest its centre (the one it lies in between its first centre and lowest
+// bottom, else the closest, the upper of two). Columns: the same with x and y exchanged.
 std::vector<PlacedRegion> orderRegions(std::span<const RegionBox> boxes, RegionOrder order);
 
 // The regions' boxes, in their order.

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <numeric>
 #include <optional>
 #include <string>
@@ -238,7 +239,21 @@ TEST(RegionOrder, RowsAndColumnsFollowTheirRules)
             std::sort(sortedOut.begin(), sortedOut.end(), less);
             ASSERT_EQ(sortedIn, sortedOut) << "a permutation";
 
-            int lowestBefore = -1, highestCentreBefore = -1;
+            // The rows are formed by the boxes of usual height (at most half as tall again as the
+            // median); each taller one is in the row nearest its centre.
+            std::vector<int> heights;
+            for (const RegionBox& b : boxes)
+                heights.push_back(seen(b).height());
+            std::sort(heights.begin(), heights.end());
+            const int usual = heights.empty() ? 0 : heights[heights.size() / 2];
+            const auto centre2 = [](const RegionBox& b) { return b.minY + b.maxY; };
+            const auto tall = [&](const RegionBox& b) { return 2 * b.height() > 3 * usual; };
+            struct Span2 {
+                int first, lowest; // doubled: the row's first centre and lowest bottom
+            };
+            std::vector<Span2> spans;
+            std::vector<std::vector<RegionBox>> talls;
+            int lowestBefore = -1, highestCentreBefore = -1; // doubled, as the centres
             for (std::size_t k = 0; k < placed.size();) {
                 const int line = columns ? placed[k].column : placed[k].row;
                 std::size_t end = k;
@@ -246,31 +261,84 @@ TEST(RegionOrder, RowsAndColumnsFollowTheirRules)
                     ++end;
                 ASSERT_EQ(line, k == 0 ? 1 : (columns ? placed[k - 1].column : placed[k - 1].row) + 1) << "set " << i;
                 std::vector<RegionBox> members;
+                talls.emplace_back();
                 for (std::size_t m = k; m < end; ++m) {
                     ASSERT_EQ(columns ? placed[m].row : placed[m].column, static_cast<int>(m - k) + 1);
-                    members.push_back(seen(placed[m].box));
+                    (tall(seen(placed[m].box)) ? talls.back() : members).push_back(seen(placed[m].box));
                     if (m > k) {
                         const RegionBox a = seen(placed[m - 1].box), b = seen(placed[m].box);
                         ASSERT_TRUE(a.minX < b.minX || (a.minX == b.minX && a.minY <= b.minY)) << "left to right, set " << i;
                     }
                 }
-                // Taken by their centres, every member but the first has its centre no lower
-                // than the lowest bottom before it; the line's first centre is below the
+                // Taken by their centres, every usual member but the first has its centre no
+                // lower than the lowest bottom before it; the line's first centre is below the
                 // previous line's lowest bottom, and no centre of a later line is higher.
-                const auto centre2 = [](const RegionBox& b) { return b.minY + b.maxY; };
+                ASSERT_FALSE(members.empty()) << "set " << i;
                 std::stable_sort(members.begin(), members.end(), [&](const RegionBox& a, const RegionBox& b) { return centre2(a) < centre2(b); });
-                ASSERT_GT(centre2(members.front()), 2 * lowestBefore) << "set " << i;
+                ASSERT_GT(centre2(members.front()), lowestBefore) << "set " << i;
                 ASSERT_GE(centre2(members.front()), highestCentreBefore) << "set " << i;
-                int lowest = members.front().maxY;
+                int lowest = 2 * members.front().maxY;
                 for (std::size_t m = 1; m < members.size(); ++m) {
-                    ASSERT_LE(centre2(members[m]), 2 * lowest) << "set " << i;
-                    lowest = std::max(lowest, members[m].maxY);
+                    ASSERT_LE(centre2(members[m]), lowest) << "set " << i;
+                    lowest = std::max(lowest, 2 * members[m].maxY);
                 }
+                spans.push_back({centre2(members.front()), lowest});
                 lowestBefore = lowest;
                 highestCentreBefore = centre2(members.back());
                 k = end;
             }
+            const auto distance = [](const Span2& row, int c) { return c < row.first ? row.first - c : c > row.lowest ? c - row.lowest : 0; };
+            for (std::size_t r = 0; r < talls.size(); ++r)
+                for (const RegionBox& b : talls[r])
+                    for (std::size_t other = 0; other < spans.size(); ++other) {
+                        if (other < r) {
+                            ASSERT_LT(distance(spans[r], centre2(b)), distance(spans[other], centre2(b))) << "set " << i;
+                        } else {
+                            ASSERT_LE(distance(spans[r], centre2(b)), distance(spans[other], centre2(b))) << "set " << i;
+                        }
+                    }
         }
+    }
+}
+
+TEST(RegionOrder, LinesOfTextAreRowsHoweverTallSomeGlyphsAre)
+{
+    // Lines of glyphs on a baseline: small letters, capitals, descenders, brackets reaching
+    // above and below, and now and then a box merged across two lines; each glyph in its line.
+    pictures::Random random(17);
+    for (int sheet = 0; sheet < 300; ++sheet) {
+        const int capital = random.between(8, 30), pitch = capital + random.between(capital / 4 + 2, capital);
+        if (sheet == 13) std::cerr << "capital " << capital << " pitch " << pitch << "\n";
+        std::vector<RegionBox> boxes;
+        std::vector<int> lineOf;
+        const int lines = random.between(2, 6);
+        for (int line = 0; line < lines; ++line) {
+            const int base = 5 + line * pitch + capital;
+            for (int x = 0; x < 400; x += random.between(capital / 2 + 2, capital)) {
+                const int kind = random.below(10), small = capital * 2 / 3, descent = capital / 4 + 1;
+                const int top = base - (kind < 5 ? small : capital) + 1 - (kind == 9 ? 1 : 0);
+                const int bottom = kind == 7 || kind == 9 ? base + descent : base;
+                boxes.push_back({x, top, x + capital / 2, bottom});
+                lineOf.push_back(line + 1);
+                if (line + 1 < lines && random.chance(3)) {
+                    boxes.push_back({x + 1, top, x + capital / 3, base + pitch}); // merged across two lines
+                    lineOf.push_back(0);
+                }
+            }
+        }
+        // The glyphs of a line share a row, the lines' rows in order; a box across two lines
+        // may be a row of its own between them.
+        std::map<int, int> rowOfLine;
+        for (const PlacedRegion& p : orderRegions(boxes, RegionOrder::Rows)) {
+            const int line = lineOf[p.source];
+            if (line == 0)
+                continue;
+            const auto [at, added] = rowOfLine.try_emplace(line, p.row);
+            if (sheet == 13) std::cerr << "line " << line << " row " << p.row << " box " << p.box.minX << "," << p.box.minY << "," << p.box.maxX << "," << p.box.maxY << "\n";
+            ASSERT_EQ(at->second, p.row) << "sheet " << sheet << ", line " << line;
+        }
+        for (auto it = rowOfLine.begin(); std::next(it) != rowOfLine.end(); ++it)
+            ASSERT_LT(it->second, std::next(it)->second) << "sheet " << sheet;
     }
 }
 
