@@ -81,7 +81,7 @@ void checkRegions(const Options& options, const Given& given)
             throw UsageError(std::string(searchOnly) + " has nothing to do with --regions-from: the atlas's frames are the regions");
     if (given("--order") && sprites.gridded())
         throw UsageError("--order has nothing to do with --grid: cells are taken row by row");
-    needs(given, {"--speck"}, sprites.shaping.merge.merges(), "--merge: specks join the merged boxes");
+    needs(given, {"--speck"}, sprites.shaping.merge.merges() || sprites.shaping.mergeAuto, "--merge: specks join the merged boxes");
 }
 
 // Outputs for several pictures go into a folder a picture, named by its stem.

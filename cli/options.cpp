@@ -49,8 +49,9 @@ void addRegionOptions(CLI::App& app, Typed& typed)
               "Largest difference from the background colour per channel, or alpha for transparent, that still counts as "
               "background: 0-255, default 0")
         ->group("Background");
-    text(app, "--merge", typed.merge, "N[xM]",
-         "Merge boxes closer than N pixels across and M down (M = N when omitted) until none are; 1 joins touching boxes",
+    text(app, "--merge", typed.merge, "N[xM]|auto",
+         "Merge boxes closer than N pixels across and M down (M = N when omitted) until none are; 1 joins touching boxes; "
+         "auto takes the distance from the gaps between the regions",
          "Regions");
     addNumber(app, "--speck", sprites.shaping.speck, 1, 1 << 30,
               "Regions at most N x N pixels are specks: they join the nearest merged box within the merge distance, "
@@ -186,8 +187,10 @@ void applyGrid(const Typed& typed, SpriteSettings& sprites)
 void applyRegions(const Typed& typed, SpriteSettings& sprites)
 {
     Shaping& shaping = sprites.shaping;
-    if (!typed.merge.empty()) {
-        const auto [across, down] = parsePair("--merge", typed.merge, "xX", 0, "N or NxM (such as 3 or 4x8)");
+    if (typed.merge == "auto") {
+        shaping.mergeAuto = true;
+    } else if (!typed.merge.empty()) {
+        const auto [across, down] = parsePair("--merge", typed.merge, "xX", 0, "N, NxM (such as 3 or 4x8) or auto");
         shaping.merge = {across, down};
     }
     if (!typed.minSize.empty())

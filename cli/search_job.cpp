@@ -88,7 +88,7 @@ void slicePicture(const Options& options, const std::optional<std::string>& file
         picture = readForSlicing(*source, request);
     }
     const std::string prefix = options.several() ? printable(file.value_or("(sample picture)")) + ":" : "";
-    SearchSummary summary{file, picture.format, picture.mask.width(), picture.mask.height(), picture.rule, std::nullopt};
+    SearchSummary summary{file, picture.format, picture.mask.width(), picture.mask.height(), picture.rule, std::nullopt, std::nullopt};
     stage = "searching";
     if (request.boxesAsFound())
         return printAsFound(options, summary, prefix, picture.mask, print);
@@ -109,6 +109,7 @@ void slicePicture(const Options& options, const std::optional<std::string>& file
     std::string text;
     if (options.format == Format::Json) {
         summary.grid = slices.grid;
+        summary.autoMerge = slices.autoMerge;
         text = jsonReport(summary, slices.placed);
     } else {
         appendLines(text, slices.placed, prefix);

@@ -36,6 +36,8 @@ std::string jsonReportStart(const SearchSummary& summary)
     }
     report["tolerance"] = summary.rule.tolerance();
     report["format"] = formatName(summary.format);
+    if (summary.autoMerge)
+        report["merge"] = summary.autoMerge->x; // 0: none
     if (const std::optional<GridLayout>& grid = summary.grid) {
         const GridSpec& spec = grid->spec;
         report["grid"] = {{"width", spec.cellWidth}, {"height", spec.cellHeight}, {"x", spec.x},           {"y", spec.y},

@@ -3,6 +3,7 @@
 #include "formats/picture_file.h"
 #include "mask/background_rule.h"
 #include "grid/grid_cells.h"
+#include "shaping/region_merge.h"
 #include "shaping/region_order.h"
 
 #include <optional>
@@ -20,6 +21,7 @@ struct SearchSummary {
     int height = 0;
     BackgroundRule rule = BackgroundRule::colour({255, 255, 255});
     std::optional<GridLayout> grid; // the cells were the regions
+    std::optional<MergeDistance> autoMerge; // the merge distance chosen from the boxes' spacing
 };
 
 // One result line per region, "minX , minY , maxX , maxY ", each after `prefix`.

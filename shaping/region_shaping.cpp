@@ -1,10 +1,13 @@
 #include "shaping/region_shaping.h"
 
+#include "shaping/merge_auto.h"
+
 namespace iconfinder {
 
 ShapedRegions shapeRegions(std::span<const RegionBox> found, const Shaping& shaping)
 {
-    const MergedRegions merged = mergeRegions(found, shaping.merge, shaping.speck);
+    const MergeDistance distance = shaping.mergeAuto ? autoMergeDistance(found) : shaping.merge;
+    const MergedRegions merged = mergeRegions(found, distance, shaping.speck);
     // Regions too small are still found and erased: only their output goes.
     std::vector<RegionBox> kept;
     std::vector<std::uint32_t> keptAs(merged.boxes.size(), 0);
@@ -16,6 +19,7 @@ ShapedRegions shapeRegions(std::span<const RegionBox> found, const Shaping& shap
         }
     }
     ShapedRegions shaped;
+    shaped.merged = distance;
     shaped.regions = orderRegions(kept, shaping.order);
     std::vector<std::uint32_t> placedAs(kept.size());
     for (std::size_t place = 0; place < shaped.regions.size(); ++place)

@@ -17,12 +17,14 @@ struct Shaping {
     int minWidth = 0;
     int minHeight = 0;
     RegionOrder order = RegionOrder::Search;
+    bool mergeAuto = false; // the merge distance from the boxes' own spacing instead
 };
 
 struct ShapedRegions {
     std::vector<PlacedRegion> regions;
     // For each box found, its output region + 1, or 0 when it was left out.
     std::vector<std::uint32_t> labelOf;
+    MergeDistance merged; // the distance used
 };
 
 ShapedRegions shapeRegions(std::span<const RegionBox> found, const Shaping& shaping);

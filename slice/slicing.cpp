@@ -92,7 +92,7 @@ Slices slicesOfFrames(const std::vector<NamedBox>& frames, int width, int height
 bool SliceRequest::boxesAsFound() const
 {
     const Shaping& shaping = sprites.shaping;
-    return !sprites.gridded() && !atlasFrames && !shaping.merge.merges() && shaping.minWidth <= 1 && shaping.minHeight <= 1 &&
+    return !sprites.gridded() && !atlasFrames && !shaping.merge.merges() && !shaping.mergeAuto && shaping.minWidth <= 1 && shaping.minHeight <= 1 &&
            shaping.order == RegionOrder::Search && !outputs.framed && !outputs.named();
 }
 
@@ -137,7 +137,7 @@ Slices cutSlices(ForegroundMask& mask, const SliceRequest& request, std::string_
     }
     Sprites sprites = findSprites(mask, request.sprites);
     const bool trimmedCells = sprites.grid && request.sprites.trim;
-    Slices slices{std::move(sprites.placed), std::move(sprites.grid), trimmedCells, std::move(sprites.owners), {}};
+    Slices slices{std::move(sprites.placed), std::move(sprites.grid), trimmedCells, sprites.autoMerge, std::move(sprites.owners), {}};
     if (request.outputs.named() || request.names)
         slices.names = namesFor(request.names ? *request.names : NamePattern::parse(kDefaultNamePattern, false), slices.placed, stem);
     return slices;

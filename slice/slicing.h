@@ -33,6 +33,7 @@ struct Slices {
     std::vector<PlacedRegion> placed;
     std::optional<GridLayout> grid;
     bool trimmedCells = false; // the grid's cells trimmed to their foreground
+    std::optional<MergeDistance> autoMerge;
     std::optional<RegionOwners> owners;
     std::vector<std::string> names;
 };

@@ -71,6 +71,8 @@ Sprites findSprites(ForegroundMask& mask, const SpriteSettings& settings)
             sprites.owners.emplace(width, height);
         const std::vector<RegionBox> found = owned ? extractOwnedRegions(mask, *sprites.owners) : extractRegions(mask);
         ShapedRegions shaped = shapeRegions(found, settings.shaping);
+        if (settings.shaping.mergeAuto)
+            sprites.autoMerge = shaped.merged;
         if (!settings.guessGrid) {
             if (owned)
                 sprites.owners->relabel(shaped.labelOf);

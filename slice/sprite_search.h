@@ -29,6 +29,7 @@ struct SpriteSettings {
 
 struct Sprites {
     std::vector<PlacedRegion> placed;
+    std::optional<MergeDistance> autoMerge; // the distance --merge auto chose
     std::optional<GridLayout> grid;
     std::optional<RegionOwners> owners; // with isolate: sprite i owns the pixels labelled i + 1
 };

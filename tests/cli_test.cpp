@@ -200,6 +200,9 @@ TEST_F(FindIconsCli, MergeSizeFilterOrderAndAtlas)
     EXPECT_EQ(findIconsCli({file}).out, "2 , 2 , 2 , 7 \n4 , 2 , 4 , 7 \n20 , 3 , 29 , 8 \n35 , 15 , 35 , 15 \n");
     EXPECT_EQ(findIconsCli({file, "--merge", "2", "--min-size", "2"}).out, "2 , 2 , 4 , 7 \n20 , 3 , 29 , 8 \n");
     EXPECT_EQ(findIconsCli({file, "--merge", "1"}).out, findIconsCli({file}).out) << "a one-column gap is not a touch";
+    const auto automatic = nlohmann::json::parse(findIconsCli({file, "--merge", "auto", "--format", "json"}).out);
+    EXPECT_EQ(automatic["merge"], 2) << "the parts a column apart, the rest 6 and more";
+    EXPECT_EQ(automatic["regions"].size(), 3u);
 
     const fs::path atlas = dir / "out" / "parts.json";
     fs::create_directories(dir / "out");

@@ -114,7 +114,7 @@ TEST(Crops, PaddingSameSizeAlignmentAndTransparency)
 TEST(Reports, JsonSaysWhatWasUsedAndStaysValid)
 {
     const std::vector<PlacedRegion> regions = {{{1, 2, 3, 4}, 0, 0}};
-    const std::string text = jsonReport({std::string("bad\xff" "name.png"), FileFormat::Png, 10, 20, BackgroundRule::transparent(5), std::nullopt}, regions);
+    const std::string text = jsonReport({std::string("bad\xff" "name.png"), FileFormat::Png, 10, 20, BackgroundRule::transparent(5), std::nullopt, std::nullopt}, regions);
     ASSERT_EQ(text.back(), '\n');
     ASSERT_EQ(text.find('\n'), text.size() - 1) << "one line";
     const nlohmann::json report = nlohmann::json::parse(text);
@@ -123,7 +123,7 @@ TEST(Reports, JsonSaysWhatWasUsedAndStaysValid)
     EXPECT_EQ(report["format"], "png");
     EXPECT_EQ(report["regions"][0]["maxY"], 4);
     EXPECT_EQ(report["file"], "bad\xEF\xBF\xBDname.png") << "the bad byte is replaced";
-    EXPECT_EQ(nlohmann::json::parse(jsonReport({std::nullopt, FileFormat::Bmp, 1, 1, BackgroundRule::colour({0xAB, 0, 0x0C}), std::nullopt}, {}))["background"],
+    EXPECT_EQ(nlohmann::json::parse(jsonReport({std::nullopt, FileFormat::Bmp, 1, 1, BackgroundRule::colour({0xAB, 0, 0x0C}), std::nullopt, std::nullopt}, {}))["background"],
               "#ab000c");
     EXPECT_EQ(nlohmann::json::parse(jsonFailure("x.png", "truncated PNG data"))["error"], "truncated PNG data");
 

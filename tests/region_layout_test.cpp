@@ -1,4 +1,5 @@
 // Merging, the size filter and the orders, against plain models on thousands of random box sets.
+#include "shaping/merge_auto.h"
 #include "shaping/region_merge.h"
 #include "shaping/region_order.h"
 #include "shaping/region_shaping.h"
@@ -203,6 +204,37 @@ TEST(RegionMerge, CascadesAndHugeBoxesMatchThePlainDefinition)
         ASSERT_EQ(mergeRegions(boxes, distance).boxes, boxesOf(mergedPlainly(boxes, all(boxes.size()), distance)))
             << "set " << i << ", distance " << distance;
     }
+}
+
+TEST(RegionMerge, AutomaticDistanceJoinsThePiecesOfEachSprite)
+{
+    // Sprites on a grid, each in two or three slabs a pixel or two apart, the sprites 6 to 12
+    // apart: the distance chosen makes each sprite one box again.
+    pictures::Random random(71);
+    for (int sheet = 0; sheet < 200; ++sheet) {
+        std::vector<RegionBox> pieces, sprites;
+        const int apart = random.between(6, 12), columns = random.between(2, 9), rows = random.between(1, 6);
+        for (int row = 0; row < rows; ++row)
+            for (int column = 0; column < columns; ++column) {
+                const int x = column * (20 + apart), y = row * (30 + apart), w = random.between(10, 20);
+                int top = y;
+                for (int slab = random.between(2, 3); slab > 0; --slab) {
+                    const int h = random.between(2, 8);
+                    pieces.push_back({x + random.below(3), top, x + w - 1 - random.below(3), top + h - 1});
+                    top += h + random.between(1, 2);
+                }
+                sprites.push_back({x, y, x + w - 1, top - 1});
+            }
+        const MergeDistance chosen = autoMergeDistance(pieces);
+        const std::vector<RegionBox> merged = mergeRegions(pieces, chosen).boxes;
+        ASSERT_EQ(merged.size(), sprites.size()) << "sheet " << sheet << ", distance " << chosen.x;
+    }
+    // Nothing to tell apart: one box, or boxes all as far apart.
+    EXPECT_FALSE(autoMergeDistance(std::vector<RegionBox>{{0, 0, 5, 5}}).merges());
+    std::vector<RegionBox> even;
+    for (int i = 0; i < 30; ++i)
+        even.push_back({i % 6 * 20, i / 6 * 20, i % 6 * 20 + 9, i / 6 * 20 + 9});
+    EXPECT_FALSE(autoMergeDistance(even).merges());
 }
 
 TEST(RegionMerge, ManyBoxesStayFast)
