@@ -12,10 +12,9 @@ namespace iconfinder {
 std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
                                  const CropStyle& style, const GridLayout* trimmedCells)
 {
-    // The untrimmed extent of each frame: its cell when trimmed from one, else its box.
     std::vector<RegionBox> extents;
     for (const PlacedRegion& region : regions)
-        extents.push_back(trimmedCells ? trimmedCells->cell(region.column - 1, region.row - 1) : region.box);
+        extents.push_back(untrimmedExtent(region, trimmedCells));
     const std::vector<std::pair<int, int>> sizes = cropSizes(extents, regions, style.sameSize);
     std::vector<AtlasFrame> frames;
     for (std::size_t i = 0; i < regions.size(); ++i) {

@@ -69,6 +69,13 @@ struct Atlas {
 // The frames of regions on one page, in output order, drawn as their crops would be: the
 // source picture is the crop (its padding, same size and alignment), and with trimmed grid
 // cells, the cell the box was trimmed from.
+// The untrimmed extent of a frame: its cell when trimmed from one (a stray, row 0, has none),
+// else its box.
+inline RegionBox untrimmedExtent(const PlacedRegion& region, const GridLayout* trimmedCells)
+{
+    return trimmedCells && region.row > 0 ? trimmedCells->cell(region.column - 1, region.row - 1) : region.box;
+}
+
 std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
                                  const CropStyle& style, const GridLayout* trimmedCells);
 

@@ -136,11 +136,30 @@ void readRegionsFrom(Options& options, const Given& given)
 
 } // namespace
 
+// What the chosen layout has no place for is refused, naming the layouts that have, rather
+// than left out unsaid.
+void checkLayoutHolds(const Options& options, const Given& given)
+{
+    if (!options.atlased())
+        return;
+    const AtlasLayout layout = options.request.outputs.atlas->layout;
+    const std::string name = layout == AtlasLayout::Array ? "array" : layout == AtlasLayout::Starling ? "starling"
+                             : layout == AtlasLayout::Libgdx ? "libgdx" : "css";
+    if (given("--animations") && layout == AtlasLayout::Array)
+        throw UsageError("--animations: the array layout names its frames by their place in PixiJS, which then finds no animation's "
+                         "frames; use --atlas-format hash or aseprite");
+    if (given("--animations") && layout != AtlasLayout::Hash && layout != AtlasLayout::Aseprite)
+        throw UsageError("--animations: the " + name + " layout has no animations; use --atlas-format hash or aseprite");
+    if (given("--anchor") && (layout == AtlasLayout::Libgdx || layout == AtlasLayout::Css))
+        throw UsageError("--anchor: the " + name + " layout has no place for a pivot; use --atlas-format hash, array, aseprite or starling");
+}
+
 void checkTogether(Options& options, const CLI::App& app)
 {
     const Given given = [&](const char* name) { return app.count(name) > 0; };
     checkCrops(options, given);
     checkAtlas(options, given);
+    checkLayoutHolds(options, given);
     checkRegions(options, given);
     checkStems(options);
     checkOutputPaths(options);

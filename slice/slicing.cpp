@@ -36,7 +36,12 @@ void stagePacked(OutputBatch& batch, const SourcePicture& picture, const Slices&
                  const OutputCheck& check, Atlas& atlas)
 {
     const AtlasOutput& out = *outputs.atlas;
-    PackedAtlas packed = packFrames(*picture.pixels, slices.placed, slices.names, picture.rule, outputs.crop,
+    // Frames trimmed from their cells are packed as cut from the cells, so that each keeps its
+    // place in its cell.
+    std::vector<PlacedRegion> extents = slices.placed;
+    for (PlacedRegion& region : extents)
+        region.box = untrimmedExtent(region, slices.trimmedCells ? &*slices.grid : nullptr);
+    PackedAtlas packed = packFrames(*picture.pixels, extents, slices.names, picture.rule, outputs.crop,
                                     slices.owners ? &*slices.owners : nullptr, out.packing);
     const fs::path first = *out.pack;
     for (std::size_t page = 0; page < packed.pages.size(); ++page) {

@@ -341,6 +341,17 @@ TEST_F(FindIconsCli, GridCellsTheGuessedGridAndCropsOfASpritesOwnPixels)
     // own cell, holding nothing else, is no region.
     EXPECT_EQ(with({"--strays"}).out, "19 , 3 , 34 , 14 \n37 , 3 , 52 , 14 \n55 , 3 , 70 , 14 \n"
                                       "1 , 17 , 16 , 28 \n19 , 17 , 34 , 28 \n37 , 17 , 52 , 28 \n5 , 8 , 23 , 14 \n");
+    // Trimmed, a frame of the sheet's atlas and of the packed one is its cell with the sprite
+    // where it stands in it, so an animation of cells stands still.
+    ASSERT_TRUE(endedWith(with({"--trim", "--atlas", (dir / "s.json").string()}), 0, ""));
+    ASSERT_TRUE(endedWith(with({"--trim", "--atlas", (dir / "p.json").string(), "--pack", (dir / "p.png").string()}), 0, ""));
+    const nlohmann::json onSheet = nlohmann::json::parse(slurp(dir / "s.json"))["frames"], packed = nlohmann::json::parse(slurp(dir / "p.json"))["frames"];
+    ASSERT_EQ(onSheet.size(), 7u);
+    for (const auto& [name, frame] : onSheet.items()) {
+        EXPECT_EQ(frame["sourceSize"], (nlohmann::json{{"w", 16}, {"h", 12}})) << name;
+        EXPECT_EQ(packed[name]["sourceSize"], frame["sourceSize"]) << name;
+        EXPECT_EQ(packed[name]["spriteSourceSize"], frame["spriteSourceSize"]) << name;
+    }
     EXPECT_EQ(with({"--trim", "--min-size", "12x1"}).out, "5 , 8 , 16 , 14 \n19 , 8 , 32 , 14 \n") << "trimmed, the arm widens two cells";
     const auto json = nlohmann::json::parse(with({"--keep-empty", "--format", "json"}).out);
     EXPECT_EQ(json["grid"], (nlohmann::json{{"width", 16}, {"height", 12}, {"x", 1}, {"y", 3}, {"spacingX", 2}, {"spacingY", 2}, {"columns", 4}, {"rows", 2}}));
@@ -699,6 +710,12 @@ TEST_F(FindIconsCli, UsageErrorsExitTwo)
     };
     for (const auto& [args, message] : said)
         EXPECT_EQ(findIconsCli(args).err, "find-icons: " + message + "\nTry 'find-icons --help' for more information.\n");
+    // What a layout cannot hold is refused, naming the layouts that can.
+    const std::vector<std::string> rows = {"a.png", "--order", "rows", "--animations", "rows", "--atlas", "a.x", "--atlas-format"};
+    EXPECT_TRUE(endedWith(findIconsCli(joined(rows, {"array"})), 2, "PixiJS, which then finds no animation's frames; use --atlas-format hash or aseprite"));
+    EXPECT_TRUE(endedWith(findIconsCli(joined(rows, {"libgdx"})), 2, "--animations: the libgdx layout has no animations"));
+    EXPECT_TRUE(endedWith(findIconsCli({"a.png", "--anchor", "bottom", "--atlas", "a.css", "--atlas-format", "css"}), 2,
+                          "--anchor: the css layout has no place for a pivot; use --atlas-format hash, array, aseprite or starling"));
     EXPECT_NE(findIconsCli({"--help"}).out.find("Usage: find-icons"), std::string::npos);
     EXPECT_EQ(findIconsCli({"--version"}).out, std::string("find-icons ") + kVersion + "\n");
 }
