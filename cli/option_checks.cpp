@@ -25,9 +25,9 @@ void checkCrops(const Options& options, const Given& given)
         throw UsageError("--framed: '" + *options.framed + "' must end in .bmp or .png");
     if (options.framed && options.several())
         throw UsageError("--framed takes one picture, not " + std::to_string(options.files.size()));
-    needs(given, {"--crop-format", "--crop-transparent", "--isolate", "--replace-folder"}, options.cropDir.has_value(), "--crop");
+    needs(given, {"--crop-format", "--isolate", "--replace-folder"}, options.cropDir.has_value(), "--crop");
     // The crops' shape also describes the atlas's frames.
-    needs(given, {"--padding", "--same-size"}, options.cropDir || options.atlased(), "--crop, --atlas or --atlas-dir");
+    needs(given, {"--padding", "--same-size", "--crop-transparent"}, options.cropDir || options.atlased(), "--crop, --atlas or --atlas-dir");
     needs(given, {"--align"}, outputs.crop.sameSize != SameSize::None, "--same-size");
     const bool byLines = outputs.crop.sameSize == SameSize::Rows || outputs.crop.sameSize == SameSize::Columns;
     if (byLines && options.request.sprites.shaping.order == RegionOrder::Search && !options.request.sprites.gridded())

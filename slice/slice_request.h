@@ -49,7 +49,7 @@ struct SliceOutputs {
     std::optional<AtlasOutput> atlas;
 
     bool named() const { return cropFolder || atlas; }
-    bool needPixels() const { return framed || cropFolder || (atlas && atlas->pack); }
+    bool needPixels() const { return framed || cropFolder || (atlas && (atlas->pack || crop.transparent)); }
 };
 
 // One slicing, the same from the command line and from the window: how the background is

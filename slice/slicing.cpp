@@ -54,6 +54,21 @@ void stagePacked(OutputBatch& batch, const SourcePicture& picture, const Slices&
     atlas.frames = std::move(packed.frames);
 }
 
+// The picture with its background transparent, as a PNG named after the atlas beside it.
+fs::path stageTransparentSheet(OutputBatch& batch, const SourcePicture& picture, const fs::path& atlas, const OutputCheck& check)
+{
+    fs::path sheet = atlas;
+    sheet.replace_extension(".png");
+    check(OutputKind::Atlas, sheet);
+    batch.addFile(sheet, [&](ByteWriter& bytes) {
+        CropStyle clear;
+        clear.transparent = true;
+        const RegionBox whole{0, 0, picture.width - 1, picture.height - 1};
+        encodePicture(cropOf(*picture.pixels, whole, picture.rule, clear, picture.width, picture.height), FileFormat::Png, bytes);
+    });
+    return sheet;
+}
+
 void stageAtlas(OutputBatch& batch, const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs,
                 const OutputCheck& check)
 {
@@ -63,7 +78,11 @@ void stageAtlas(OutputBatch& batch, const SourcePicture& picture, const Slices& 
     if (out.pack) {
         stagePacked(batch, picture, slices, outputs, check, atlas);
     } else {
-        atlas.pages.push_back({atlasImagePath(out.path, picture.file), picture.width, picture.height});
+        // Frames cut transparent from a sheet without alpha: the atlas points at the sheet with
+        // its background transparent, written beside the atlas, so engines draw no background.
+        const bool clearSheet = outputs.crop.transparent && !picture.pixels->hasAlpha();
+        const fs::path sheet = clearSheet ? stageTransparentSheet(batch, picture, out.path, check) : picture.file;
+        atlas.pages.push_back({atlasImagePath(out.path, sheet), picture.width, picture.height});
         atlas.frames = framesOf(slices.placed, slices.names, outputs.crop, slices.trimmedCells ? &*slices.grid : nullptr);
     }
     atlas.anchor = out.anchor;

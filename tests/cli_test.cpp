@@ -178,6 +178,13 @@ TEST_F(FindIconsCli, MagentaSheetCutIntoTransparentSprites)
     EXPECT_EQ(replaced.err, "");
     EXPECT_EQ(entriesIn(dir / "sprites"), 2u) << "this run's crops alone";
 
+    // The atlas of frames cut transparent from a sheet without alpha points at the sheet made
+    // transparent, beside it.
+    ASSERT_TRUE(succeeds({sheet, "-b", "Fuchsia", "--crop-transparent", "--atlas", (dir / "clear.json").string()}));
+    EXPECT_EQ(nlohmann::json::parse(slurp(dir / "clear.json"))["meta"]["image"], "clear.png");
+    const PixelImage clear = readPicture(dir / "clear.png");
+    EXPECT_EQ(clear.at(0, 0), Pixel{0});
+    EXPECT_EQ(clear.at(5, 5), makePixel(200, 10, 10));
     // As bitmaps, transparent crops and crops of a picture with alpha are 32-bit with alpha.
     ASSERT_TRUE(succeeds({sheet, "-b", "Fuchsia", "--crop", (dir / "x").string(), "--crop-transparent", "--crop-format", "bmp"}));
     EXPECT_TRUE(readPicture(dir / "x" / "icon-0001.bmp").hasAlpha());
