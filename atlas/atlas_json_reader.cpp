@@ -18,6 +18,7 @@ class FrameEvents : public nlohmann::json_sax<Json> {
 public:
     std::vector<NamedBox> frames;
     bool sawFrames = false;
+    std::string metaImage; // the single page's image, "meta"."image"
 
     bool null() override { return value(); }
     bool boolean(bool flag) override
@@ -41,6 +42,10 @@ public:
     {
         if (inFrame() && depth() == framesDepth_ + 1 && keyAt(framesDepth_ + 1) == "filename")
             filename_ = std::move(text);
+        else if (inTexture() && depth() == 3 && keyAt(3) == "image")
+            textureImage_ = std::move(text);
+        else if (depth() == 2 && levels_[0].key == "meta" && !levels_[1].array && keyAt(2) == "image")
+            metaImage = std::move(text);
         return value();
     }
     bool binary(binary_t&) override { return value(); }
@@ -69,6 +74,8 @@ private:
     int depth() const { return static_cast<int>(levels_.size()); }
     const std::string& keyAt(int level) const { return levels_[static_cast<std::size_t>(level - 1)].key; }
     bool inFrame() const { return framesDepth_ > 0 && depth() > framesDepth_; }
+    // Within "textures"[p], an object: one page of several.
+    bool inTexture() const { return depth() >= 3 && levels_[0].key == "textures" && levels_[1].array && !levels_[2].array; }
     std::string frameName() const { return framesDepth_ > 0 && !levels_[framesDepth_ - 1].array ? keyAt(framesDepth_) : filename_; }
 
     // Which of x, y, w, h the value being read is, or -1.
@@ -127,11 +134,18 @@ private:
             sawFrames = true;
         }
         levels_.push_back({array, {}});
+        if (depth() == 3 && inTexture()) {
+            textureStart_ = frames.size();
+            textureImage_.clear();
+        }
         return true;
     }
 
     bool close()
     {
+        if (depth() == 3 && inTexture())
+            for (std::size_t k = textureStart_; k < frames.size(); ++k)
+                frames[k].page = textureImage_;
         levels_.pop_back();
         if (framesDepth_ > 0 && depth() == framesDepth_)
             finishFrame();
@@ -165,6 +179,8 @@ private:
     std::vector<Level> levels_;
     int framesDepth_ = 0; // the depth of the container's levels_ entry, 0 outside it
     std::string filename_;
+    std::string textureImage_;    // of the page being read
+    std::size_t textureStart_ = 0; // its first frame
     bool rotated_ = false;
     long long fields_[4] = {};
     bool given_[4] = {};
@@ -178,6 +194,9 @@ std::vector<NamedBox> jsonAtlas(std::string_view text)
     Json::sax_parse(text, &events);
     if (!events.sawFrames)
         throw InputError("no \"frames\" or \"textures\"");
+    for (NamedBox& frame : events.frames)
+        if (frame.page.empty())
+            frame.page = events.metaImage;
     return std::move(events.frames);
 }
 

@@ -20,7 +20,7 @@ void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box)
         throw InputError("more than " + std::to_string(kMostFrames) + " frames");
     if (name.size() > kLongestName)
         throw InputError("a frame's name is longer than " + std::to_string(kLongestName) + " bytes");
-    frames.push_back({std::move(name), box});
+    frames.push_back({std::move(name), box, {}});
 }
 
 void refuseRotated(const std::string& name)

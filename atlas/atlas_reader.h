@@ -12,6 +12,7 @@ namespace iconfinder {
 struct NamedBox {
     std::string name;
     RegionBox box;
+    std::string page; // the image of its page as the atlas names it; empty when it names none
 };
 
 inline constexpr std::size_t kLargestAtlas = std::size_t{256} << 20;
@@ -21,6 +22,8 @@ inline constexpr std::size_t kLargestAtlas = std::size_t{256} << 20;
 // XML, or libGDX's .atlas (its current layout and the older one). Linear in the text, which
 // may be up to kLargestAtlas bytes. Throws InputError saying what is wrong, also for a frame
 // stored rotated. The names are as written: whether they can name files is the caller's rule.
+// Each frame knows its page's image, so that the frames of one picture can be taken from an
+// atlas of several.
 std::vector<NamedBox> readAtlasFrames(std::string_view text);
 
 } // namespace iconfinder

@@ -87,6 +87,24 @@ long long wholeNumber(const std::string& name, const std::string& key, std::stri
     return number;
 }
 
+// The imagePath attribute of the <TextureAtlas> tag: the page's image, or "" when unnamed.
+std::string imagePath(std::string_view text)
+{
+    const std::size_t tag = text.find("<TextureAtlas");
+    if (tag == std::string_view::npos)
+        return {};
+    const std::string_view head = text.substr(tag, text.find('>', tag) - tag);
+    const std::size_t key = head.find("imagePath");
+    std::size_t at = key == std::string_view::npos ? key : head.find_first_not_of(" \t\r\n", key + 9);
+    if (at == std::string_view::npos || head[at] != '=')
+        return {};
+    at = head.find_first_not_of(" \t\r\n", at + 1);
+    if (at == std::string_view::npos || (head[at] != '"' && head[at] != '\''))
+        return {};
+    const std::size_t close = head.find(head[at], at + 1);
+    return close == std::string_view::npos ? std::string() : unescapedXml(head.substr(at + 1, close - at - 1));
+}
+
 // One <SubTexture ...> tag's attributes, from just after its name; `at` ends after the tag.
 NamedBox subTexture(std::string_view text, std::size_t& at)
 {
@@ -131,7 +149,7 @@ NamedBox subTexture(std::string_view text, std::size_t& at)
         (key == "x" ? x : key == "y" ? y : key == "width" ? w : h) = wholeNumber(name, key, value);
     if (rotated)
         refuseRotated(name);
-    return {name, boxOf(name, x, y, w, h)};
+    return {name, boxOf(name, x, y, w, h), {}};
 }
 
 // Numbers after a libGDX field's colon, separated by commas.
@@ -177,13 +195,14 @@ struct LibgdxRegion {
         }
     }
 
-    void finishInto(std::vector<NamedBox>& frames)
+    void finishInto(std::vector<NamedBox>& frames, const std::string& page)
     {
         if (!name.empty()) {
             if (!placed)
                 throw InputError("region '" + name + "' has no bounds");
             const RegionBox box = boxOf(name, x, y, w, h);
             addFrame(frames, std::move(name), box);
+            frames.back().page = page;
         }
         *this = {};
     }
@@ -193,6 +212,7 @@ struct LibgdxRegion {
 
 std::vector<NamedBox> starlingAtlas(std::string_view text)
 {
+    const std::string page = imagePath(text);
     static constexpr std::string_view kTag = "<SubTexture";
     std::vector<NamedBox> frames;
     for (std::size_t at = text.find(kTag); at != std::string_view::npos; at = text.find(kTag, at)) {
@@ -201,6 +221,7 @@ std::vector<NamedBox> starlingAtlas(std::string_view text)
             continue; // another tag whose name starts alike
         NamedBox frame = subTexture(text, at);
         addFrame(frames, std::move(frame.name), frame.box);
+        frames.back().page = page;
     }
     if (frames.empty())
         throw InputError("no SubTexture in the TextureAtlas");
@@ -212,29 +233,32 @@ std::vector<NamedBox> libgdxAtlas(std::string_view text)
     std::vector<NamedBox> frames;
     bool inPage = false;      // between a page's image line and its first region
     bool pageExpected = true; // after a blank line, the next line names a page's image
+    std::string page;
     LibgdxRegion region;
     for (std::size_t at = 0; at <= text.size();) {
         const std::size_t end = std::min(text.find('\n', at), text.size());
         const std::string_view line = trimmed(text.substr(at, end - at), " \t\r\n");
         at = end + 1;
         if (line.empty()) {
-            region.finishInto(frames);
+            region.finishInto(frames, page);
             pageExpected = true;
             continue;
         }
         const std::size_t colon = line.find(':');
         if (pageExpected) {
+            region.finishInto(frames, page);
             pageExpected = false;
             inPage = true;
+            page = line;
         } else if (colon == std::string_view::npos) {
-            region.finishInto(frames);
+            region.finishInto(frames, page);
             inPage = false;
             region.name = line;
         } else if (!inPage && !region.name.empty()) {
             region.field(line.substr(0, colon), line.substr(colon + 1));
         }
     }
-    region.finishInto(frames);
+    region.finishInto(frames, page);
     if (frames.empty())
         throw InputError("no region in the atlas");
     return frames;

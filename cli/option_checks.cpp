@@ -123,11 +123,15 @@ void readRegionsFrom(Options& options, const Given& given)
 {
     try {
         options.request.atlasFrames = std::make_shared<const std::vector<NamedBox>>(readAtlasFile(*options.regionsFrom));
-        if (!given("--name") && (options.cropDir || options.atlased())) {
-            std::vector<std::string> names;
-            for (const NamedBox& frame : *options.request.atlasFrames)
-                names.push_back(frame.name);
-            checkFileNames(names);
+        // Each picture takes its own page's frames, whose names must be able to name files.
+        for (const std::string& file : options.files.empty() ? std::vector<std::string>{""} : options.files) {
+            const std::vector<NamedBox> frames = framesOfPicture(*options.request.atlasFrames, file);
+            if (!given("--name") && (options.cropDir || options.atlased())) {
+                std::vector<std::string> names;
+                for (const NamedBox& frame : frames)
+                    names.push_back(frame.name);
+                checkFileNames(names);
+            }
         }
     } catch (const Error& e) {
         throw UsageError("--regions-from: " + *options.regionsFrom + ": " + e.what());

@@ -17,9 +17,11 @@ namespace {
 namespace fs = std::filesystem;
 
 // The request for one picture: its outputs' paths, a folder a picture when there are several.
-SliceRequest requestFor(const Options& options, const std::string& stem)
+SliceRequest requestFor(const Options& options, const std::optional<std::string>& file, const std::string& stem)
 {
     SliceRequest request = options.request;
+    if (request.atlasFrames && file)
+        request.atlasFrames = std::make_shared<const std::vector<NamedBox>>(framesOfPicture(*request.atlasFrames, *file));
     SliceOutputs& outputs = request.outputs;
     if (options.framed)
         outputs.framed = *options.framed;
@@ -76,7 +78,7 @@ void slicePicture(const Options& options, const std::optional<std::string>& file
                   const char*& stage, std::string& notes)
 {
     const std::string stem = stemOf(file);
-    const SliceRequest request = requestFor(options, stem);
+    const SliceRequest request = requestFor(options, file, stem);
     stage = "reading the picture";
     SlicePicture picture;
     {

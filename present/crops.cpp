@@ -1,11 +1,29 @@
 #include "present/crops.h"
 
+#include "common/errors.h"
 #include "files/output_file.h"
 
 #include <algorithm>
+#include <cctype>
+#include <unordered_map>
 #include <map>
 
 namespace iconfinder {
+
+std::string cropFileName(std::string_view name, FileFormat format)
+{
+    static constexpr std::string_view kImageExtensions[] = {".png", ".bmp", ".jpg", ".jpeg", ".gif", ".webp", ".tga", ".tif", ".tiff"};
+    for (const std::string_view extension : kImageExtensions) {
+        if (name.size() <= extension.size())
+            continue;
+        const std::string_view end = name.substr(name.size() - extension.size());
+        if (std::equal(end.begin(), end.end(), extension.begin(), [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; })) {
+            name.remove_suffix(extension.size());
+            break;
+        }
+    }
+    return std::string(name) + "." + std::string(formatName(format));
+}
 
 FileFormat cropFormatFor(std::optional<FileFormat> asked, bool transparent, FileFormat pictureFormat)
 {
@@ -80,8 +98,12 @@ std::size_t writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<
     const std::vector<std::pair<int, int>> sizes = cropSizes(boxes, regions, style.sameSize);
     std::vector<std::string> files;
     files.reserve(names.size());
-    for (const std::string& name : names)
-        files.push_back(name + "." + std::string(formatName(style.format)));
+    std::unordered_map<std::string, std::size_t> taken;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        files.push_back(cropFileName(names[i], style.format));
+        if (const auto [at, added] = taken.try_emplace(files.back(), i); !added)
+            throw Error("'" + names[at->second] + "' and '" + names[i] + "' would both be the crop " + files.back());
+    }
     return batch.addFiles(folder, files, [&](std::size_t i, ByteWriter& out) {
         encodePicture(cropOf(picture, boxes[i], rule, style, sizes[i].first, sizes[i].second, owners, static_cast<std::uint32_t>(i + 1)),
                       style.format, out);

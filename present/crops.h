@@ -47,6 +47,10 @@ CropPlacement placeCrop(const RegionBox& box, const CropStyle& style, int widest
 // those of its row or column (`placed` gives them, in the boxes' order); its own without.
 std::vector<std::pair<int, int>> cropSizes(std::span<const RegionBox> boxes, std::span<const PlacedRegion> placed, SameSize sameSize);
 
+// A crop's file name: the region's name, less an image file's extension it may end in (a frame
+// an atlas names "hero.png"), with the crop's own.
+std::string cropFileName(std::string_view name, FileFormat format);
+
 // The format of crops, for find-icons and the window alike: the one asked for, else PNG from
 // a PNG picture or for transparent crops, and BMP otherwise.
 FileFormat cropFormatFor(std::optional<FileFormat> asked, bool transparent, FileFormat pictureFormat);

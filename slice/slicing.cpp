@@ -4,7 +4,10 @@
 #include "mask/auto_background.h"
 #include "present/frames.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
+#include <unordered_set>
 
 namespace iconfinder {
 namespace {
@@ -23,10 +26,8 @@ std::size_t stageCrops(OutputBatch& batch, const SourcePicture& picture, const S
 {
     CropStyle style = outputs.crop;
     style.format = cropFormatFor(outputs.cropFormat, outputs.crop.transparent, picture.format);
-    std::string extension = ".";
-    extension += formatName(style.format);
     for (const std::string& name : slices.names)
-        check(OutputKind::Crop, *outputs.cropFolder / (name + extension));
+        check(OutputKind::Crop, *outputs.cropFolder / cropFileName(name, style.format));
     return writeCrops(batch, *picture.pixels, slices.placed, slices.names, *outputs.cropFolder, picture.rule, style,
                       slices.owners ? &*slices.owners : nullptr, outputs.replaceCropFolder);
 }
@@ -183,6 +184,31 @@ std::size_t writeSlices(const SourcePicture& picture, const Slices& slices, cons
         stageAtlas(batch, picture, slices, outputs, check);
     batch.commit();
     return kept;
+}
+
+std::vector<NamedBox> framesOfPicture(const std::vector<NamedBox>& frames, const fs::path& picture)
+{
+    std::vector<std::string> pages;
+    std::unordered_set<std::string> seen;
+    for (const NamedBox& frame : frames)
+        if (seen.insert(frame.page).second)
+            pages.push_back(frame.page);
+    if (pages.size() < 2 || picture.empty())
+        return frames;
+    const std::string wanted = picture.filename().string();
+    std::vector<NamedBox> mine;
+    std::copy_if(frames.begin(), frames.end(), std::back_inserter(mine), [&](const NamedBox& frame) {
+        return fs::path(frame.page).filename().string() == wanted;
+    });
+    if (mine.empty()) {
+        std::string list;
+        for (std::size_t p = 0; p < std::min<std::size_t>(pages.size(), 8); ++p)
+            list += (p == 0 ? "'" : ", '") + pages[p] + "'";
+        if (pages.size() > 8)
+            list += " and " + std::to_string(pages.size() - 8) + " more";
+        throw InputError("none of its pages (" + list + ") is " + wanted);
+    }
+    return mine;
 }
 
 std::vector<NamedBox> readAtlasFile(const fs::path& path)

@@ -80,4 +80,8 @@ std::size_t writeSlices(const SourcePicture& picture, const Slices& slices, cons
 // The frames of the atlas file at `path`: read whole after its size is checked.
 std::vector<NamedBox> readAtlasFile(const std::filesystem::path& path);
 
+// The frames of the page whose image is `picture` (by file name), or all of them when the
+// atlas has one page or the picture no file. Throws InputError naming the pages when it has several and none is it.
+std::vector<NamedBox> framesOfPicture(const std::vector<NamedBox>& frames, const std::filesystem::path& picture);
+
 } // namespace iconfinder

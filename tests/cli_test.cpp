@@ -255,6 +255,11 @@ TEST_F(FindIconsCli, AtlasesDrawFramesAsTheCropsAndReadBack)
     EXPECT_TRUE(fs::exists(dir / "again" / "s2.bmp")) << "the atlas's own names";
     ASSERT_TRUE(succeeds({sheet, "--regions-from", (dir / "b.starling").string(), "--crop", (dir / "named").string(), "--name", "icon-{n:04}"}));
     EXPECT_TRUE(fs::exists(dir / "named" / "icon-0002.bmp")) << "--name given, even as the default pattern, names them";
+    // Frames named as image files give crops with their own extension only.
+    ASSERT_TRUE(succeeds({sheet, "-b", "Fuchsia", "--atlas", (dir / "files.json").string(), "--name", "s{n}.png"}));
+    ASSERT_TRUE(succeeds({sheet, "--regions-from", (dir / "files.json").string(), "--crop", (dir / "files").string()}));
+    EXPECT_TRUE(fs::exists(dir / "files" / "s2.bmp"));
+    EXPECT_EQ(entriesIn(dir / "files"), 2u);
 
     std::ofstream(dir / "broken.json") << "{\"frames\": [";
     EXPECT_TRUE(endedWith(findIconsCli({sheet, "--regions-from", (dir / "broken.json").string()}), 2,
@@ -308,6 +313,14 @@ TEST_F(FindIconsCli, PackedAtlasesOnOneOrSeveralPages)
     EXPECT_TRUE(fs::exists(dir / hash["meta"]["related_multi_packs"][0].get<std::string>()));
     ASSERT_TRUE(endedWith(with({"--atlas", (dir / "g.atlas").string(), "--atlas-format", "libgdx"}), 0, ""));
     EXPECT_NE(slurp(dir / "g.atlas").find("\n\np-2.png\nsize:"), std::string::npos);
+    // Read back, a page's frames cut that page, and a picture no page names is refused.
+    for (const char* atlas : {"m.json", "g.atlas"}) {
+        const auto second = findIconsCli({(dir / "p-2.png").string(), "--regions-from", (dir / atlas).string(), "--format", "json"});
+        ASSERT_EQ(second.exitCode, 0) << second.err;
+        EXPECT_EQ(nlohmann::json::parse(second.out)["regions"].size(), multi["textures"][1]["frames"].size()) << atlas;
+        EXPECT_TRUE(endedWith(findIconsCli({sheet, "--regions-from", (dir / atlas).string()}), 2, "none of its pages ('p-1.png', 'p-2.png', "))
+            << atlas;
+    }
 
     EXPECT_TRUE(endedWith(with({"--atlas", (dir / "s.xml").string(), "--atlas-format", "starling"}), 1, "holds one page"));
     EXPECT_FALSE(fs::exists(dir / "s.xml"));

@@ -91,13 +91,12 @@ void TForm1::saveIconFiles()
     // As find-icons --crop writes them, in the picture's own format.
     SliceOutputs outputs;
     outputs.cropFolder = pathOf(folder);
-    std::string extension = ".";
-    extension += formatName(cropFormatFor(std::nullopt, false, pictureFormat_));
+    const FileFormat format = cropFormatFor(std::nullopt, false, pictureFormat_);
     // Files of these names already there are replaced only when the user says so, once.
     const QDir into(folder);
     int existing = 0;
     for (const ListedRegion& region : regions_.regions())
-        existing += into.exists(QString::fromStdString(region.name + extension));
+        existing += into.exists(QString::fromStdString(cropFileName(region.name, format)));
     if (existing > 0 && !ConfirmDialog(QString("%1개 파일이 이미 있습니다. 바꿀까요?").arg(existing)))
         return;
     std::size_t kept = 0;
@@ -141,7 +140,7 @@ void TForm1::openAtlas()
     FramesReplaced replaced(frames_, picture_);
     Slices slices;
     try {
-        slices = slicesOfFrames(readAtlasFile(pathOf(name)), picture_.width(), picture_.height());
+        slices = slicesOfFrames(framesOfPicture(readAtlasFile(pathOf(name)), pathOf(pictureFile_)), picture_.width(), picture_.height());
         checkFileNames(slices.names);
     } catch (const Error& e) {
         throw errorAt(name, e);
