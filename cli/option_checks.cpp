@@ -76,7 +76,7 @@ void checkRegions(const Options& options, const Given& given)
     for (const char* searchOnly : {"--merge", "--speck"})
         if (given(searchOnly) && sprites.grid)
             throw UsageError(std::string(searchOnly) + " has nothing to do with --grid WxH: the cells are the regions");
-    for (const char* searchOnly : {"--grid", "--grid-count", "--strays", "--merge", "--speck", "--order", "--isolate"})
+    for (const char* searchOnly : {"--grid", "--grid-count", "--strays", "--merge", "--speck", "--isolate"})
         if (given(searchOnly) && options.regionsFrom)
             throw UsageError(std::string(searchOnly) + " has nothing to do with --regions-from: the atlas's frames are the regions");
     if (given("--order") && sprites.gridded())

@@ -156,6 +156,15 @@ Slices cutSlices(ForegroundMask& mask, const SliceRequest& request, std::string_
 {
     if (request.atlasFrames) {
         Slices slices = slicesOfFrames(*request.atlasFrames, mask.width(), mask.height());
+        // Put in rows or columns, an atlas's frames can make animations.
+        if (request.sprites.shaping.order != RegionOrder::Search) {
+            std::vector<PlacedRegion> placed = orderRegions(boxesOf(slices.placed), request.sprites.shaping.order);
+            std::vector<std::string> names;
+            for (const PlacedRegion& region : placed)
+                names.push_back(std::move(slices.names[region.source]));
+            slices.placed = std::move(placed);
+            slices.names = std::move(names);
+        }
         if (request.names)
             slices.names = namesFor(*request.names, slices.placed, stem);
         return slices;

@@ -243,6 +243,9 @@ TEST_F(FindIconsCli, AtlasesDrawFramesAsTheCropsAndReadBack)
     EXPECT_EQ(first["anchor"], (nlohmann::json{{"x", 0.5}, {"y", 1.0}}));
     EXPECT_EQ(parsed["animations"]["magenta-1"], (nlohmann::json{"icon-0001"}));
     EXPECT_EQ(parsed["animations"]["magenta-2"], (nlohmann::json{"icon-0002"}));
+    // Read back and put in rows, the atlas's frames make the same animations.
+    ASSERT_TRUE(succeeds({sheet, "--regions-from", atlas.string(), "--order", "rows", "--animations", "rows", "--atlas", (dir / "again.json").string()}));
+    EXPECT_EQ(nlohmann::json::parse(slurp(dir / "again.json"))["animations"], parsed["animations"]);
 
     // Every layout read back as the regions gives the same lines; the atlas's names come along.
     const std::string lines = findIconsCli({sheet, "-b", "Fuchsia"}).out;
