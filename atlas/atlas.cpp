@@ -10,7 +10,7 @@
 namespace iconfinder {
 
 std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
-                                 const CropStyle& style, const GridLayout* trimmedCells)
+                                 const CropStyle& style, const GridLayout* trimmedCells, std::span<const std::optional<FrameTrim>> trims)
 {
     std::vector<RegionBox> extents;
     for (const PlacedRegion& region : regions)
@@ -19,6 +19,11 @@ std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const st
     std::vector<AtlasFrame> frames;
     for (std::size_t i = 0; i < regions.size(); ++i) {
         const RegionBox& box = regions[i].box;
+        if (i < trims.size() && trims[i]) {
+            const FrameTrim& trim = *trims[i];
+            frames.push_back({names[i], box, 0, trim.sourceWidth, trim.sourceHeight, trim.offsetX, trim.offsetY});
+            continue;
+        }
         const CropPlacement place = placeCrop(extents[i], style, sizes[i].first, sizes[i].second);
         frames.push_back({names[i], box, 0, place.width, place.height, place.left + box.minX - extents[i].minX,
                           place.top + box.minY - extents[i].minY});

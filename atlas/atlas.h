@@ -2,6 +2,7 @@
 
 #include "common/errors.h"
 #include "grid/grid_cells.h"
+#include "atlas/atlas_reader.h"
 #include "present/crops.h"
 #include "shaping/region_order.h"
 
@@ -66,9 +67,6 @@ struct Atlas {
     int frameDuration = 100; // milliseconds, for layouts that play frames
 };
 
-// The frames of regions on one page, in output order, drawn as their crops would be: the
-// source picture is the crop (its padding, same size and alignment), and with trimmed grid
-// cells, the cell the box was trimmed from.
 // The untrimmed extent of a frame: its cell when trimmed from one (a stray, row 0, has none),
 // else its box.
 inline RegionBox untrimmedExtent(const PlacedRegion& region, const GridLayout* trimmedCells)
@@ -76,8 +74,12 @@ inline RegionBox untrimmedExtent(const PlacedRegion& region, const GridLayout* t
     return trimmedCells && region.row > 0 ? trimmedCells->cell(region.column - 1, region.row - 1) : region.box;
 }
 
-std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
-                                 const CropStyle& style, const GridLayout* trimmedCells);
+// The frames of regions on one page, in output order, drawn as their crops would be: the
+// source picture is the crop (its padding, same size and alignment), and with trimmed grid
+// cells, the cell the box was trimmed from. A region with a trim of its own (a frame of an
+// atlas read back, `trims` in the regions' order) keeps it, so it is drawn as before.
+std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const std::vector<std::string>& names, const CropStyle& style,
+                                 const GridLayout* trimmedCells, std::span<const std::optional<FrameTrim>> trims = {});
 
 // One animation a row or column of the regions (their `row` or `column`), named by `name`
 // formatted with the stem and the row or column; frames in output order.

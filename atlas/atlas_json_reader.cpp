@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <climits>
 #include <optional>
 
 namespace iconfinder::atlas_reading {
@@ -103,8 +105,25 @@ private:
         if (const int field = fieldIndex(); field >= 0) {
             fields_[field] = number;
             given_[field] = true;
+        } else if (const int trimField = trimFieldIndex(); trimField >= 0) {
+            trim_[trimField] = number;
+            trimGiven_[trimField] = true;
         }
         return value();
+    }
+
+    // Which of sourceSize w and h, spriteSourceSize x and y the value being read is, or -1.
+    int trimFieldIndex() const
+    {
+        if (!inFrame() || depth() != framesDepth_ + 2)
+            return -1;
+        const std::string& object = keyAt(framesDepth_ + 1);
+        const std::string& field = keyAt(depth());
+        if (object == "sourceSize")
+            return field == "w" ? 0 : field == "h" ? 1 : -1;
+        if (object == "spriteSourceSize")
+            return field == "x" ? 2 : field == "y" ? 3 : -1;
+        return -1;
     }
 
     bool value()
@@ -160,6 +179,8 @@ private:
         rotated_ = false;
         for (bool& given : given_)
             given = false;
+        for (bool& given : trimGiven_)
+            given = false;
     }
 
     void finishFrame()
@@ -173,7 +194,11 @@ private:
                 throw InputError("frame '" + name + "' has no whole \"frame\" rectangle");
         if (rotated_)
             refuseRotated(name);
-        addFrame(frames, name, boxOf(name, fields_[0], fields_[1], fields_[2], fields_[3]));
+        std::optional<FrameTrim> trim;
+        if (std::all_of(std::begin(trimGiven_), std::end(trimGiven_), [](bool given) { return given; }) &&
+            std::all_of(std::begin(trim_), std::end(trim_), [](long long n) { return n >= INT_MIN && n <= INT_MAX; }))
+            trim = FrameTrim{static_cast<int>(trim_[0]), static_cast<int>(trim_[1]), static_cast<int>(trim_[2]), static_cast<int>(trim_[3])};
+        addFrame(frames, name, boxOf(name, fields_[0], fields_[1], fields_[2], fields_[3]), trim);
     }
 
     std::vector<Level> levels_;
@@ -184,6 +209,8 @@ private:
     bool rotated_ = false;
     long long fields_[4] = {};
     bool given_[4] = {};
+    long long trim_[4] = {}; // sourceSize w, h; spriteSourceSize x, y
+    bool trimGiven_[4] = {};
 };
 
 } // namespace

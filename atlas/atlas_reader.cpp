@@ -14,13 +14,17 @@ RegionBox boxOf(const std::string& name, long long x, long long y, long long w, 
     return {static_cast<int>(x), static_cast<int>(y), static_cast<int>(x + w - 1), static_cast<int>(y + h - 1)};
 }
 
-void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box)
+void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box, std::optional<FrameTrim> trim)
 {
     if (frames.size() >= kMostFrames)
         throw InputError("more than " + std::to_string(kMostFrames) + " frames");
     if (name.size() > kLongestName)
         throw InputError("a frame's name is longer than " + std::to_string(kLongestName) + " bytes");
-    frames.push_back({std::move(name), box, {}});
+    // A trim that does not hold the box says nothing an engine could draw by: the box alone.
+    if (trim && (trim->offsetX < 0 || trim->offsetY < 0 || static_cast<long long>(trim->offsetX) + box.width() > trim->sourceWidth ||
+                 static_cast<long long>(trim->offsetY) + box.height() > trim->sourceHeight || *trim == FrameTrim{box.width(), box.height(), 0, 0}))
+        trim.reset();
+    frames.push_back({std::move(name), box, {}, trim});
 }
 
 void refuseRotated(const std::string& name)

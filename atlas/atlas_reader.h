@@ -3,16 +3,28 @@
 #include "regions/region_box.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace iconfinder {
 
+// A frame drawn larger than its box, as texture packers record a trimmed sprite: the size of
+// the picture it was cut from and where the box stands in it.
+struct FrameTrim {
+    int sourceWidth = 0;
+    int sourceHeight = 0;
+    int offsetX = 0;
+    int offsetY = 0;
+    friend bool operator==(const FrameTrim&, const FrameTrim&) = default;
+};
+
 struct NamedBox {
     std::string name;
     RegionBox box;
     std::string page; // the image of its page as the atlas names it; empty when it names none
+    std::optional<FrameTrim> trim;
 };
 
 inline constexpr std::size_t kLargestAtlas = std::size_t{256} << 20;
@@ -23,7 +35,7 @@ inline constexpr std::size_t kLargestAtlas = std::size_t{256} << 20;
 // may be up to kLargestAtlas bytes. Throws InputError saying what is wrong, also for a frame
 // stored rotated. The names are as written: whether they can name files is the caller's rule.
 // Each frame knows its page's image, so that the frames of one picture can be taken from an
-// atlas of several.
+// atlas of several, and its trim, when it has one that holds its box.
 std::vector<NamedBox> readAtlasFrames(std::string_view text);
 
 } // namespace iconfinder

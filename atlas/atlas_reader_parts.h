@@ -17,8 +17,9 @@ inline constexpr int kDeepestNesting = 64;
 // Throws InputError unless the numbers make a box inside the largest picture.
 RegionBox boxOf(const std::string& name, long long x, long long y, long long w, long long h);
 
-// Appends a frame, refusing more than kMostFrames and names longer than kLongestName.
-void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box);
+// Appends a frame, refusing more than kMostFrames and names longer than kLongestName. A trim
+// is kept when it holds the box and differs from the box alone.
+void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box, std::optional<FrameTrim> trim = std::nullopt);
 
 // Refuses a frame stored turned on its side: cutting its box would give the wrong pixels.
 [[noreturn]] void refuseRotated(const std::string& name);

@@ -105,6 +105,28 @@ std::string imagePath(std::string_view text)
     return close == std::string_view::npos ? std::string() : unescapedXml(head.substr(at + 1, close - at - 1));
 }
 
+// A SubTexture's box from its x, y, width and height, and its trim from frameX, frameY (the
+// box's place in its source, negative), frameWidth and frameHeight.
+NamedBox frameOf(const std::string& name, const std::vector<std::pair<std::string, std::string>>& numbers)
+{
+    static constexpr std::string_view kKeys[] = {"x", "y", "width", "height", "frameX", "frameY", "frameWidth", "frameHeight"};
+    long long values[8] = {-1, -1, 0, 0, 0, 0, 0, 0};
+    bool given[8] = {};
+    // The box must be whole numbers; a trim that is not is left out, as readers that ignore it do.
+    for (const auto& [key, value] : numbers)
+        for (std::size_t k = 0; k < 8; ++k)
+            if (key == kKeys[k]) {
+                if (k < 4)
+                    values[k] = wholeNumber(name, key, value);
+                given[k] = k < 4 || wholeNumberIn(value, values[k]);
+            }
+    std::optional<FrameTrim> trim;
+    const auto fits = [](long long n) { return n >= -(1LL << 30) && n <= (1LL << 30); };
+    if (given[6] && given[7] && std::all_of(values + 4, values + 8, fits))
+        trim = FrameTrim{static_cast<int>(values[6]), static_cast<int>(values[7]), static_cast<int>(-values[4]), static_cast<int>(-values[5])};
+    return {name, boxOf(name, values[0], values[1], values[2], values[3]), {}, trim};
+}
+
 // One <SubTexture ...> tag's attributes, from just after its name; `at` ends after the tag.
 NamedBox subTexture(std::string_view text, std::size_t& at)
 {
@@ -141,15 +163,12 @@ NamedBox subTexture(std::string_view text, std::size_t& at)
             name = std::move(value);
         else if (key == "rotated")
             rotated = value == "true";
-        else if (key == "x" || key == "y" || key == "width" || key == "height")
+        else if (key == "x" || key == "y" || key == "width" || key == "height" || key.rfind("frame", 0) == 0)
             numbers.emplace_back(key, std::move(value));
     }
-    long long x = -1, y = -1, w = 0, h = 0;
-    for (const auto& [key, value] : numbers)
-        (key == "x" ? x : key == "y" ? y : key == "width" ? w : h) = wholeNumber(name, key, value);
     if (rotated)
         refuseRotated(name);
-    return {name, boxOf(name, x, y, w, h), {}};
+    return frameOf(name, numbers);
 }
 
 // Numbers after a libGDX field's colon, separated by commas.
@@ -173,12 +192,18 @@ struct LibgdxRegion {
     std::string name;
     long long x = -1, y = -1, w = 0, h = 0;
     bool placed = false;
+    long long offsetX = 0, offsetY = 0, sourceWidth = 0, sourceHeight = 0; // offsetY from the source's bottom
+    bool hasTrim = false;
 
     void field(std::string_view key, std::string_view value)
     {
         value = trimmed(value, " ");
         if (key == "rotate" && value != "false" && value != "0")
             refuseRotated(name);
+        if (key == "offsets" || key == "orig" || key == "offset") {
+            trimField(key, value);
+            return;
+        }
         if (key != "bounds" && key != "xy" && key != "size")
             return;
         const std::vector<long long> numbers = numbersOf(name, value);
@@ -195,13 +220,37 @@ struct LibgdxRegion {
         }
     }
 
+    // offsets: x, y, width, height of the source; or, in the older layout, orig and offset.
+    void trimField(std::string_view key, std::string_view value)
+    {
+        std::vector<long long> numbers;
+        for (std::size_t at = 0; at <= value.size();) {
+            const std::size_t comma = std::min(value.find(',', at), value.size());
+            long long number = 0;
+            if (!wholeNumberIn(trimmed(value.substr(at, comma - at), " "), number) || number < -(1LL << 30) || number > (1LL << 30))
+                return; // a trim that is not whole numbers is left out
+            numbers.push_back(number);
+            at = comma + 1;
+        }
+        if (key == "offsets" && numbers.size() == 4)
+            offsetX = numbers[0], offsetY = numbers[1], sourceWidth = numbers[2], sourceHeight = numbers[3], hasTrim = true;
+        else if (key == "orig" && numbers.size() == 2)
+            sourceWidth = numbers[0], sourceHeight = numbers[1], hasTrim = true;
+        else if (key == "offset" && numbers.size() == 2)
+            offsetX = numbers[0], offsetY = numbers[1];
+    }
+
     void finishInto(std::vector<NamedBox>& frames, const std::string& page)
     {
         if (!name.empty()) {
             if (!placed)
                 throw InputError("region '" + name + "' has no bounds");
             const RegionBox box = boxOf(name, x, y, w, h);
-            addFrame(frames, std::move(name), box);
+            std::optional<FrameTrim> trim;
+            if (hasTrim)
+                trim = FrameTrim{static_cast<int>(sourceWidth), static_cast<int>(sourceHeight), static_cast<int>(offsetX),
+                                 static_cast<int>(sourceHeight - box.height() - offsetY)};
+            addFrame(frames, std::move(name), box, trim);
             frames.back().page = page;
         }
         *this = {};
@@ -220,7 +269,7 @@ std::vector<NamedBox> starlingAtlas(std::string_view text)
         if (at < text.size() && !isSpace(text[at]) && text[at] != '/' && text[at] != '>')
             continue; // another tag whose name starts alike
         NamedBox frame = subTexture(text, at);
-        addFrame(frames, std::move(frame.name), frame.box);
+        addFrame(frames, std::move(frame.name), frame.box, frame.trim);
         frames.back().page = page;
     }
     if (frames.empty())

@@ -84,7 +84,7 @@ void stageAtlas(OutputBatch& batch, const SourcePicture& picture, const Slices& 
         const bool clearSheet = outputs.crop.transparent && !picture.pixels->hasAlpha();
         const fs::path sheet = clearSheet ? stageTransparentSheet(batch, picture, out.path, check) : picture.file;
         atlas.pages.push_back({atlasImagePath(out.path, sheet), picture.width, picture.height});
-        atlas.frames = framesOf(slices.placed, slices.names, outputs.crop, slices.trimmedCells ? &*slices.grid : nullptr);
+        atlas.frames = framesOf(slices.placed, slices.names, outputs.crop, slices.trimmedCells ? &*slices.grid : nullptr, slices.trims);
     }
     atlas.anchor = out.anchor;
     if (out.animationsByColumns)
@@ -110,6 +110,7 @@ Slices slicesOfFrames(const std::vector<NamedBox>& frames, int width, int height
                               ")");
         slices.placed.push_back({frame.box, 0, 0, slices.placed.size()});
         slices.names.push_back(frame.name);
+        slices.trims.push_back(frame.trim);
     }
     return slices;
 }
@@ -160,10 +161,14 @@ Slices cutSlices(ForegroundMask& mask, const SliceRequest& request, std::string_
         if (request.sprites.shaping.order != RegionOrder::Search) {
             std::vector<PlacedRegion> placed = orderRegions(boxesOf(slices.placed), request.sprites.shaping.order);
             std::vector<std::string> names;
-            for (const PlacedRegion& region : placed)
+            std::vector<std::optional<FrameTrim>> trims;
+            for (const PlacedRegion& region : placed) {
                 names.push_back(std::move(slices.names[region.source]));
+                trims.push_back(slices.trims[region.source]);
+            }
             slices.placed = std::move(placed);
             slices.names = std::move(names);
+            slices.trims = std::move(trims);
         }
         if (request.names)
             slices.names = namesFor(*request.names, slices.placed, stem);
@@ -171,7 +176,7 @@ Slices cutSlices(ForegroundMask& mask, const SliceRequest& request, std::string_
     }
     Sprites sprites = findSprites(mask, request.sprites);
     const bool trimmedCells = sprites.grid && request.sprites.trim;
-    Slices slices{std::move(sprites.placed), std::move(sprites.grid), trimmedCells, sprites.autoMerge, std::move(sprites.owners), {}};
+    Slices slices{std::move(sprites.placed), std::move(sprites.grid), trimmedCells, sprites.autoMerge, {}, std::move(sprites.owners), {}};
     if (request.outputs.named() || request.names)
         slices.names = namesFor(request.names ? *request.names : NamePattern::parse(kDefaultNamePattern, false), slices.placed, stem);
     return slices;

@@ -34,6 +34,7 @@ struct Slices {
     std::optional<GridLayout> grid;
     bool trimmedCells = false; // the grid's cells trimmed to their foreground
     std::optional<MergeDistance> autoMerge;
+    std::vector<std::optional<FrameTrim>> trims; // of an atlas's frames read back, in the regions' order
     std::optional<RegionOwners> owners;
     std::vector<std::string> names;
 };

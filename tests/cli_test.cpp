@@ -243,6 +243,16 @@ TEST_F(FindIconsCli, AtlasesDrawFramesAsTheCropsAndReadBack)
     EXPECT_EQ(first["anchor"], (nlohmann::json{{"x", 0.5}, {"y", 1.0}}));
     EXPECT_EQ(parsed["animations"]["magenta-1"], (nlohmann::json{"icon-0001"}));
     EXPECT_EQ(parsed["animations"]["magenta-2"], (nlohmann::json{"icon-0002"}));
+    // Converted to each layout and back, every frame is drawn as before: its trim kept.
+    for (const std::string layout : {"array", "aseprite", "starling", "libgdx"}) {
+        const fs::path converted = dir / ("converted." + layout), back = dir / ("back-" + layout + ".json");
+        ASSERT_TRUE(succeeds({sheet, "--regions-from", atlas.string(), "--atlas", converted.string(), "--atlas-format", layout}));
+        ASSERT_TRUE(succeeds({sheet, "--regions-from", converted.string(), "--atlas", back.string(), "--name", "icon-{n:04}"}));
+        const nlohmann::json frames = nlohmann::json::parse(slurp(back))["frames"];
+        for (const auto& [name, frame] : parsed["frames"].items())
+            for (const char* field : {"frame", "sourceSize", "spriteSourceSize"})
+                EXPECT_EQ(frames[name][field], frame[field]) << layout << " " << name << " " << field;
+    }
     // Read back and put in rows, the atlas's frames make the same animations.
     ASSERT_TRUE(succeeds({sheet, "--regions-from", atlas.string(), "--order", "rows", "--animations", "rows", "--atlas", (dir / "again.json").string()}));
     EXPECT_EQ(nlohmann::json::parse(slurp(dir / "again.json"))["animations"], parsed["animations"]);

@@ -183,6 +183,9 @@ TEST(Atlas, EveryLayoutHoldsTheFramesAsCropped)
             ASSERT_EQ(read.size(), regions.size());
             for (std::size_t i = 0; i < regions.size(); ++i) {
                 EXPECT_EQ(read[i].box, regions[i].box);
+                const AtlasFrame& f = atlas.frames[i];
+                EXPECT_EQ(read[i].trim, f.trimmed() ? std::optional(FrameTrim{f.sourceWidth, f.sourceHeight, f.offsetX, f.offsetY}) : std::nullopt)
+                    << "the trim read back, layout " << static_cast<int>(layout);
                 if (layout != AtlasLayout::Aseprite) {
                     EXPECT_EQ(read[i].name, names[i]);
                 }
