@@ -103,27 +103,28 @@ private:
     std::vector<std::uint32_t> large_;
 };
 
-} // namespace
-
-MergeDistance autoMergeDistance(std::span<const RegionBox> boxes)
+// Cells about as large as the usual box, and not many more than there are boxes.
+int cellSide(std::span<const RegionBox> boxes)
 {
-    if (boxes.size() < 2)
-        return {};
     std::vector<int> sides;
     sides.reserve(boxes.size());
-    for (const RegionBox& b : boxes)
-        sides.push_back(std::max(b.width(), b.height()));
-    std::nth_element(sides.begin(), sides.begin() + static_cast<std::ptrdiff_t>(sides.size() / 2), sides.end());
-    // Cells about as large as the usual box, and not many more than there are boxes.
     std::int64_t right = 0, bottom = 0;
-    for (const RegionBox& b : boxes)
+    for (const RegionBox& b : boxes) {
+        sides.push_back(std::max(b.width(), b.height()));
         right = std::max<std::int64_t>(right, b.maxX + 1), bottom = std::max<std::int64_t>(bottom, b.maxY + 1);
+    }
+    std::nth_element(sides.begin(), sides.begin() + static_cast<std::ptrdiff_t>(sides.size() / 2), sides.end());
     int side = std::max(4, sides[sides.size() / 2]);
     while ((right / side + 1) * (bottom / side + 1) > 4 * static_cast<std::int64_t>(boxes.size()) + 64)
         side *= 2;
-    const Buckets buckets(boxes, side);
-    // The gaps that join the boxes into groups, the nearest first (the spanning tree of the
-    // nearest-neighbour graph): within sprites they are small, between sprites large.
+    return side;
+}
+
+// The gaps that join the boxes into groups, the nearest first (the spanning tree of the
+// nearest-neighbour graph): within sprites they are small, between sprites large.
+std::vector<int> joiningGaps(std::span<const RegionBox> boxes)
+{
+    const Buckets buckets(boxes, cellSide(boxes));
     struct Edge {
         int gap;
         std::uint32_t a, b;
@@ -153,6 +154,16 @@ MergeDistance autoMergeDistance(std::span<const RegionBox> boxes)
             gaps.push_back(edge.gap);
         }
     }
+    return gaps;
+}
+
+} // namespace
+
+MergeDistance autoMergeDistance(std::span<const RegionBox> boxes)
+{
+    if (boxes.size() < 2)
+        return {};
+    const std::vector<int> gaps = joiningGaps(boxes);
     // The largest jump, at least a doubling (counted from one more than each gap).
     std::size_t at = 0;
     std::int64_t jumpAbove = 1, jumpBelow = 1;
