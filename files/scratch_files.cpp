@@ -162,9 +162,13 @@ bool removeIfLeftover(const std::filesystem::path& entry)
         return false;
     if (S_ISREG(status.st_mode))
         return ::unlink(entry.c_str()) == 0;
-    // A folder only when our mark says we made it: a user's folder may be named alike.
-    if (!S_ISDIR(status.st_mode) || ::access((entry / kWorkMark).c_str(), F_OK) != 0)
+    if (!S_ISDIR(status.st_mode))
         return false;
+    // A folder only when our mark says we made it: a user's folder may be named alike. An
+    // empty one goes all the same: a run killed between making a folder and marking it leaves
+    // it so, and an empty folder holds nothing to lose.
+    if (::access((entry / kWorkMark).c_str(), F_OK) != 0)
+        return ::rmdir(entry.c_str()) == 0;
     std::error_code ignored;
     std::filesystem::remove_all(entry, ignored);
     return true;

@@ -63,8 +63,9 @@ int exchangePaths(const std::filesystem::path& first, const std::filesystem::pat
 // Whether `entry` is named as a part of a run no longer alive.
 bool leftBehind(const std::filesystem::path& entry);
 
-// Removes `entry` when it is a part file or work folder left by a run no longer alive; true
-// when it was one. Callers pass what they list of a folder anyway. Never throws.
+// Removes `entry` when it is a part file or work folder left by a run no longer alive (a folder
+// named so but without our mark only when empty); true when it was one. Callers pass what they
+// list of a folder anyway. Never throws.
 bool removeIfLeftover(const std::filesystem::path& entry);
 
 } // namespace iconfinder::scratch

@@ -155,20 +155,18 @@ std::optional<Side> guessSide(std::vector<Span> spans, int extent)
         if (j + 1 < bands.size())
             finest = std::max(finest, (bands[j + 1].first - bands[j].last) / 2 + 1);
     }
-    for (; finest <= extent; ++finest) {
-        const std::optional<std::int64_t> edge = firstFreeEdge(bands, finest);
-        if (!edge)
-            continue;
-        const std::int64_t lines = linesSpanned(bands, finest, *edge);
-        if (const std::optional<Side> filled = filling(bands, extent, finest, lines))
-            return filled;
-        const auto [p, free] = bestAligned(bands, extent, finest, *edge, lines);
-        if (free == 0 && bands.back().last < extent / p * p)
-            return Side{0, static_cast<int>(p), 0};
-        if (const std::optional<Side> side = tightest(bands, extent, p, free))
-            return side;
+    std::optional<std::int64_t> edge;
+    for (; finest <= extent && !(edge = firstFreeEdge(bands, finest)); ++finest) {
     }
-    return std::nullopt;
+    if (!edge)
+        return std::nullopt;
+    const std::int64_t lines = linesSpanned(bands, finest, *edge);
+    if (const std::optional<Side> filled = filling(bands, extent, finest, lines))
+        return filled;
+    const auto [p, free] = bestAligned(bands, extent, finest, *edge, lines);
+    if (free == 0 && bands.back().last < extent / p * p)
+        return Side{0, static_cast<int>(p), 0};
+    return tightest(bands, extent, p, free);
 }
 
 // Whether a grid explains the regions: between the first and the last line of cells holding a

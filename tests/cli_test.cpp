@@ -725,6 +725,7 @@ TEST_F(FindIconsCli, UsageErrorsExitTwo)
         {"--anchor", "center"}, {"a.png", "--regions-from", "a.json", "--merge", "2"}, {"a.png", "--pack", "p.png"},
         {"a.png", "--atlas", "a.json", "--pack", "p.bmp"}, {"a.png", "--extrude", "2"}, {"--grid", "8", "--grid-count", "2x2"},
         {"--grid-count", "0x2"}, {"--strays"}, {"--grid", "auto", "--strays"},
+        {"a.png", "--crop", "d", "--same-size=rows"}, {"a.png", "--crop", "d", "--same-size=diagonal"},
     };
     for (const auto& args : wrong) {
         const auto result = findIconsCli(args);

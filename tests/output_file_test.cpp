@@ -255,11 +255,13 @@ TEST_F(Files, WhatDeadRunsLeftIsFinishedOrRemovedAndNothingElse)
     fs::create_directories(folder / (".mine.part-" + dead + "-0"));
     std::ofstream(folder / (".mine.part-" + dead + "-0") / "keep") << "user";
     std::ofstream(folder / (".left.part-" + dead + "-7")) << "ours";
+    fs::create_directories(folder / (".unmarked.part-" + dead + "-3")); // made, then killed before its mark
     EXPECT_NO_THROW(writeFilesInFolder(folder, {"e"}, [](std::size_t, ByteWriter& out) { out.write(std::string("e")); }));
     const auto after = contentsOf(folder);
     EXPECT_TRUE(after.count(".a.part-99999999999999999999999-1"));
     EXPECT_TRUE(after.count(".mine.part-" + dead + "-0"));
     EXPECT_FALSE(after.count(".left.part-" + dead + "-7")) << "a dead run's part file goes";
+    EXPECT_FALSE(after.count(".unmarked.part-" + dead + "-3")) << "and an empty folder it made";
 }
 
 TEST_F(Files, AFileThatShrinksWhileMappedIsReportedNotFatal)
