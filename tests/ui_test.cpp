@@ -353,7 +353,7 @@ TEST_F(Window, SavingAsksBeforeReplacingAndSaysWhatItWrote)
     form->SaveIconsAction->trigger();
     EXPECT_NE(slurp(dir / "icons" / "icon-0001.bmp"), "mine");
 
-    EXPECT_EQ(form->suggestedPictureName(), "sample-frames.png");
+    EXPECT_EQ(form->suggestedPictureName(), "sample-frames.bmp") << "the picture's own format";
     const QString framed = QString::fromStdString((dir / "out" / "framed.png").string());
     fs::create_directories(dir / "out");
     form->SavePictureDialog = [&] { return framed; };
@@ -397,7 +397,7 @@ TEST_F(Window, TransparentPicturesAndTheRulesThatAreNoColour)
     choose("White");
     openFile(dir / "sheet.png");
     EXPECT_TRUE(form->picture() == sheet);
-    EXPECT_EQ(form->ColorBox->currentText(), "자동") << "a sheet on transparency opens on the automatic rule";
+    EXPECT_EQ(form->ColorBox->currentText(), "투명") << "a sheet on transparency opens on transparency";
     for (const char* rule : {"투명", "자동"}) {
         choose(rule);
         press(form->Btn_FindIcons);

@@ -244,7 +244,11 @@ void TForm1::showPicture()
     showStatus();
 }
 
-QString TForm1::suggestedPictureName() const { return pictureStem_ + "-frames.png"; }
+QString TForm1::suggestedPictureName() const
+{
+    const std::string_view extension = formatName(pictureFormat_);
+    return pictureStem_ + "-frames." + QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()));
+}
 
 void TForm1::showStatus()
 {
@@ -355,10 +359,13 @@ void TForm1::loadFile(const QString& path)
         frames_.forget();
         forgetList();
         pictureText_ = QFileInfo(path).fileName() + " " + sizeText(picture_);
-        // A sheet on transparency is searched on transparency (자동 finds how transparent), not
-        // on the colour chosen before.
-        if (picture_.hasAlpha() && ruleFor({BackgroundChoice::Kind::Auto, kWhite, 0}, picture_).isTransparent())
-            ColorBox->setCurrentIndex(ColorBox->findText(kAutomatic));
+        // A sheet on transparency is searched on transparency, not on the colour chosen before;
+        // a background left faintly visible (alpha 1, say) raises the tolerance to take it in.
+        if (const BackgroundRule found = ruleFor({BackgroundChoice::Kind::Auto, kWhite, 0}, picture_);
+            picture_.hasAlpha() && found.isTransparent()) {
+            ColorBox->setCurrentIndex(firstRuleEntry());
+            Settings->ToleranceBox->setValue(std::max(Settings->tolerance(), static_cast<int>(found.tolerance())));
+        }
         showPicture();
     });
 }

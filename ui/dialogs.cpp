@@ -23,9 +23,10 @@ QString choosePictureToSave()
 {
     QFileDialog dialog(Form1, QString(), QDir(Form1->lastFolder()).filePath(Form1->suggestedPictureName()));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // As the suggested name: PNG, which keeps a picture's alpha.
-    dialog.setNameFilters({"PNG(*.png)", "Bitmap(*.bmp)"});
-    dialog.setDefaultSuffix("png");
+    // In the picture's own format, as the suggested name.
+    const bool png = Form1->suggestedPictureName().endsWith(".png");
+    dialog.setNameFilters(png ? QStringList{"PNG(*.png)", "Bitmap(*.bmp)"} : QStringList{"Bitmap(*.bmp)", "PNG(*.png)"});
+    dialog.setDefaultSuffix(png ? "png" : "bmp");
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first() : QString();
 }
 
