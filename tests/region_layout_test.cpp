@@ -340,7 +340,6 @@ TEST(RegionOrder, LinesOfTextAreRowsHoweverTallSomeGlyphsAre)
     pictures::Random random(17);
     for (int sheet = 0; sheet < 300; ++sheet) {
         const int capital = random.between(8, 30), pitch = capital + random.between(capital / 4 + 2, capital);
-        if (sheet == 13) std::cerr << "capital " << capital << " pitch " << pitch << "\n";
         std::vector<RegionBox> boxes;
         std::vector<int> lineOf;
         const int lines = random.between(2, 6);
@@ -366,7 +365,6 @@ TEST(RegionOrder, LinesOfTextAreRowsHoweverTallSomeGlyphsAre)
             if (line == 0)
                 continue;
             const auto [at, added] = rowOfLine.try_emplace(line, p.row);
-            if (sheet == 13) std::cerr << "line " << line << " row " << p.row << " box " << p.box.minX << "," << p.box.minY << "," << p.box.maxX << "," << p.box.maxY << "\n";
             ASSERT_EQ(at->second, p.row) << "sheet " << sheet << ", line " << line;
         }
         for (auto it = rowOfLine.begin(); std::next(it) != rowOfLine.end(); ++it)
