@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 
 // The two layouts read as text: Starling XML and libGDX's .atlas. Both are scanned once, left
 // to right, with no regular expressions and nothing kept but the frames.
@@ -172,7 +173,8 @@ NamedBox subTexture(std::string_view text, std::size_t& at)
 }
 
 // Numbers after a libGDX field's colon, separated by commas.
-std::vector<long long> numbersOf(const std::string& name, std::string_view values)
+// Numbers separated by commas (at most eight read), or none when one is not a whole number.
+std::optional<std::vector<long long>> wholeNumbersIn(std::string_view values)
 {
     std::vector<long long> numbers;
     std::size_t at = 0;
@@ -180,11 +182,19 @@ std::vector<long long> numbersOf(const std::string& name, std::string_view value
         const std::size_t comma = std::min(values.find(',', at), values.size());
         long long number = 0;
         if (!wholeNumberIn(trimmed(values.substr(at, comma - at), " "), number))
-            throw InputError("region '" + name + "': '" + std::string(values) + "' is not a list of whole numbers");
+            return std::nullopt;
         numbers.push_back(number);
         at = comma + 1;
     }
     return numbers;
+}
+
+std::vector<long long> numbersOf(const std::string& name, std::string_view values)
+{
+    std::optional<std::vector<long long>> numbers = wholeNumbersIn(values);
+    if (!numbers)
+        throw InputError("region '" + name + "': '" + std::string(values) + "' is not a list of whole numbers");
+    return std::move(*numbers);
 }
 
 // A libGDX region being read: its name and the fields seen so far.
@@ -223,15 +233,10 @@ struct LibgdxRegion {
     // offsets: x, y, width, height of the source; or, in the older layout, orig and offset.
     void trimField(std::string_view key, std::string_view value)
     {
-        std::vector<long long> numbers;
-        for (std::size_t at = 0; at <= value.size();) {
-            const std::size_t comma = std::min(value.find(',', at), value.size());
-            long long number = 0;
-            if (!wholeNumberIn(trimmed(value.substr(at, comma - at), " "), number) || number < -(1LL << 30) || number > (1LL << 30))
-                return; // a trim that is not whole numbers is left out
-            numbers.push_back(number);
-            at = comma + 1;
-        }
+        const std::optional<std::vector<long long>> read = wholeNumbersIn(value);
+        if (!read || std::any_of(read->begin(), read->end(), [](long long n) { return n < -(1LL << 30) || n > (1LL << 30); }))
+            return; // a trim that is not whole numbers is left out
+        const std::vector<long long>& numbers = *read;
         if (key == "offsets" && numbers.size() == 4)
             offsetX = numbers[0], offsetY = numbers[1], sourceWidth = numbers[2], sourceHeight = numbers[3], hasTrim = true;
         else if (key == "orig" && numbers.size() == 2)

@@ -17,9 +17,11 @@ class Buckets {
 public:
     Buckets(std::span<const RegionBox> boxes, int side) : boxes_(boxes), side_(side)
     {
-        for (const RegionBox& b : boxes) {
-            across_ = std::max(across_, b.maxX / side + 1);
-            down_ = std::max(down_, b.maxY / side + 1);
+        for (std::uint32_t i = 0; i < boxes.size(); ++i) {
+            across_ = std::max(across_, boxes[i].maxX / side + 1);
+            down_ = std::max(down_, boxes[i].maxY / side + 1);
+            if (large(i))
+                large_.push_back(i);
         }
         std::vector<std::uint32_t> count(static_cast<std::size_t>(across_) * down_ + 1, 0);
         forEachCell([&](std::size_t cell, std::uint32_t) { ++count[cell + 1]; });
@@ -89,10 +91,6 @@ private:
                 for (int cx = b.minX / side_; cx <= b.maxX / side_; ++cx)
                     visit(static_cast<std::size_t>(cy) * across_ + cx, i);
         }
-        if (large_.empty())
-            for (std::uint32_t i = 0; i < boxes_.size(); ++i)
-                if (large(i))
-                    large_.push_back(i);
     }
 
     std::span<const RegionBox> boxes_;
