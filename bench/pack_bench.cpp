@@ -1,13 +1,17 @@
-// How well the packer fills its pages: for sheets of at least 50 frames, the frames with their
-// padding (and extrusion) over the area of the single page they go on, and the time it takes.
-//   pack_bench
+// How well the packer fills its pages and how long it takes: for each sheet, the frames with
+// their padding over the area of the pages they go on, the time of the placing alone and of
+// the whole packing (cutting, trimming, placing, copying). With a folder, each sheet's padded
+// frame sizes are written there as JSON too, for the peers in pack_peers.mjs.
+//   pack_bench [SIZES-FOLDER]
 #include "pack/pack.h"
+#include "pack/packer.h"
 #include "resources/sample_picture.h"
 #include "regions/icon_search.h"
 #include "tests/support/pictures.h"
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,15 +20,15 @@ using namespace iconfinder;
 
 namespace {
 
-// Sprites of very different sizes, 8 to 120 pixels a side, in rows on white.
-PixelImage mixedSheet(int width, int height, std::uint64_t seed)
+// Sprites from `smallest` to `largest` pixels a side, in rows on white.
+PixelImage mixedSheet(int width, int height, std::uint64_t seed, int smallest, int largest)
 {
     pictures::Random random(seed);
     PixelImage sheet(width, height, pictures::kWhite);
-    for (int y = 2; y + 8 < height;) {
+    for (int y = 2; y + smallest < height;) {
         int rowHeight = 0;
-        for (int x = 2; x + 8 < width;) {
-            const int w = random.between(8, 120), h = random.between(8, 120);
+        for (int x = 2; x + smallest < width;) {
+            const int w = random.between(smallest, largest), h = random.between(smallest, largest);
             if (x + w >= width || y + h >= height)
                 break;
             for (int yy = y; yy < y + h; ++yy)
@@ -38,20 +42,25 @@ PixelImage mixedSheet(int width, int height, std::uint64_t seed)
     return sheet;
 }
 
+double msSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     const std::vector<std::pair<std::string, std::function<PixelImage()>>> sheets = {
-        {"sample 395x308", [] { return samplePicture(); }},
-        {"icons 1024, cells 31", [] { return pictures::iconSheet(1024, 1024, 1); }},
-        {"icons 2048x1024, cells 47", [] { return pictures::iconSheet(2048, 1024, 2, 47); }},
-        {"mixed 1024", [] { return mixedSheet(1024, 1024, 3); }},
-        {"mixed 2048", [] { return mixedSheet(2048, 2048, 4); }},
+        {"sample-395x308", [] { return samplePicture(); }},
+        {"icons-1024-cells-31", [] { return pictures::iconSheet(1024, 1024, 1); }},
+        {"icons-2048x1024-cells-47", [] { return pictures::iconSheet(2048, 1024, 2, 47); }},
+        {"mixed-1024", [] { return mixedSheet(1024, 1024, 3, 8, 120); }},
+        {"mixed-2048", [] { return mixedSheet(2048, 2048, 4, 8, 120); }},
+        {"small-4096", [] { return mixedSheet(4096, 4096, 5, 4, 40); }},
     };
-    std::printf("%-28s %7s %7s %11s %9s %8s\n", "sheet", "frames", "pages", "page", "occupancy", "ms");
-    double sum = 0;
-    int counted = 0;
+    const PackStyle pack;
+    std::printf("%-26s %7s %6s %11s %9s %9s %9s\n", "sheet", "frames", "pages", "first page", "occupancy", "place ms", "pack ms");
     for (const auto& [name, make] : sheets) {
         const PixelImage sheet = make();
         const BackgroundRule rule = BackgroundRule::colour({255, 255, 255});
@@ -61,22 +70,29 @@ int main()
             regions.push_back({box, 0, 0, regions.size()});
             names.push_back(std::to_string(regions.size()));
         }
-        const PackStyle pack;
-        const auto start = std::chrono::steady_clock::now();
+        auto start = std::chrono::steady_clock::now();
         const PackedAtlas packed = packFrames(sheet, regions, names, rule, CropStyle{}, nullptr, pack);
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        double used = 0;
-        for (const AtlasFrame& frame : packed.frames)
-            used += static_cast<double>(frame.box.width() + 2 * pack.extrude + pack.padding) * (frame.box.height() + 2 * pack.extrude + pack.padding);
-        const PixelImage& page = packed.pages.front();
-        const double occupancy = used / (static_cast<double>(page.width()) * page.height());
-        if (packed.pages.size() == 1) {
-            sum += occupancy;
-            ++counted;
+        const double packMs = msSince(start);
+        std::vector<std::pair<int, int>> sizes;
+        double used = 0, pages = 0;
+        for (const AtlasFrame& frame : packed.frames) {
+            sizes.emplace_back(frame.box.width() + 2 * pack.extrude, frame.box.height() + 2 * pack.extrude);
+            used += static_cast<double>(sizes.back().first + pack.padding) * (sizes.back().second + pack.padding);
         }
-        std::printf("%-28s %7zu %7zu %5dx%-5d %9.3f %8.1f\n", name.c_str(), regions.size(), packed.pages.size(), page.width(),
-                    page.height(), occupancy, ms);
+        for (const PixelImage& page : packed.pages)
+            pages += static_cast<double>(page.width() + pack.padding) * (page.height() + pack.padding);
+        start = std::chrono::steady_clock::now();
+        packRectangles(sizes, pack.padding, pack.largest, pack.powerOfTwo);
+        const double placeMs = msSince(start);
+        std::printf("%-26s %7zu %6zu %5dx%-5d %9.3f %9.1f %9.1f\n", name.c_str(), regions.size(), packed.pages.size(),
+                    packed.pages.front().width(), packed.pages.front().height(), used / pages, placeMs, packMs);
+        if (argc > 1) {
+            std::ofstream out(std::string(argv[1]) + "/" + name + ".json");
+            out << "{\"padding\":" << pack.padding << ",\"largest\":" << pack.largest << ",\"sizes\":[";
+            for (std::size_t i = 0; i < sizes.size(); ++i)
+                out << (i ? "," : "") << "[" << sizes[i].first << "," << sizes[i].second << "]";
+            out << "]}\n";
+        }
     }
-    std::printf("\nmean occupancy of single-page results: %.3f\n", counted ? sum / counted : 0.0);
     return 0;
 }

@@ -1,73 +1,32 @@
 #include "pack/packer.h"
 
+#include "pack/page_fill.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <numeric>
 
 namespace iconfinder {
 namespace {
 
-struct Free {
-    int x, y, w, h;
-    bool contains(const Free& o) const { return o.x >= x && o.y >= y && o.x + o.w <= x + w && o.y + o.h <= y + h; }
-};
+using Order = std::vector<std::size_t>;
 
-// One page: the maximal free rectangles left on it.
-class MaxRects {
-public:
-    MaxRects(int width, int height) : free_{{0, 0, width, height}} {}
+// MaxRects tries every width, rule and order up to this many rectangles; beyond, the free
+// rectangles it keeps make it too slow to be worth its gain.
+constexpr std::size_t kMaxRectsAtMost = 600;
+constexpr std::size_t kMaxRectsWidthStep = 4;
 
-    // Where a w x h rectangle would leave the shortest side over, with that side and the long
-    // one; none when it fits nowhere.
-    std::optional<std::pair<Free, std::pair<int, int>>> bestFor(int w, int h) const
-    {
-        std::optional<std::pair<Free, std::pair<int, int>>> best;
-        for (const Free& f : free_) {
-            if (w > f.w || h > f.h)
-                continue;
-            const int shortSide = std::min(f.w - w, f.h - h), longSide = std::max(f.w - w, f.h - h);
-            const std::pair<int, int> score{shortSide, longSide};
-            if (!best || score < best->second)
-                best = {{f.x, f.y, w, h}, score};
-        }
-        return best;
-    }
+// `items` largest first by `key`, equal ones in their order.
+template <typename Key> Order sortedBy(const std::vector<Size>& sizes, Order items, Key key)
+{
+    std::stable_sort(items.begin(), items.end(), [&](std::size_t a, std::size_t b) { return key(sizes[a]) > key(sizes[b]); });
+    return items;
+}
 
-    void place(const Free& used)
-    {
-        std::vector<Free> added;
-        for (std::size_t i = 0; i < free_.size();) {
-            const Free f = free_[i];
-            if (used.x >= f.x + f.w || used.x + used.w <= f.x || used.y >= f.y + f.h || used.y + used.h <= f.y) {
-                ++i;
-                continue;
-            }
-            // The parts of f on each side of the used rectangle, each as large as it can be.
-            if (used.x > f.x)
-                added.push_back({f.x, f.y, used.x - f.x, f.h});
-            if (used.x + used.w < f.x + f.w)
-                added.push_back({used.x + used.w, f.y, f.x + f.w - used.x - used.w, f.h});
-            if (used.y > f.y)
-                added.push_back({f.x, f.y, f.w, used.y - f.y});
-            if (used.y + used.h < f.y + f.h)
-                added.push_back({f.x, used.y + used.h, f.w, f.y + f.h - used.y - used.h});
-            free_[i] = free_.back();
-            free_.pop_back();
-        }
-        // Only the new rectangles can be contained in another: the old ones were maximal.
-        for (std::size_t i = 0; i < added.size(); ++i) {
-            bool inside = std::any_of(free_.begin(), free_.end(), [&](const Free& f) { return f.contains(added[i]); });
-            for (std::size_t k = 0; k < added.size() && !inside; ++k)
-                inside = k != i && added[k].contains(added[i]) && !(added[i].contains(added[k]) && k > i);
-            if (!inside)
-                free_.push_back(added[i]);
-        }
-    }
-
-private:
-    std::vector<Free> free_;
-};
+Order tallestFirst(const std::vector<Size>& sizes, const Order& items)
+{
+    return sortedBy(sizes, items, [](Size s) { return std::pair{s.h, s.w}; });
+}
 
 int powerOfTwoAtLeast(int n)
 {
@@ -77,50 +36,82 @@ int powerOfTwoAtLeast(int n)
     return p;
 }
 
+struct Page {
+    int gap = 0;
+    int limit = 0; // the largest side, with the gap the last rectangle brings
+    bool powerOfTwo = false;
 
-// Largest side first, then largest area; equal ones keep their order.
-std::vector<std::size_t> largestFirst(const std::vector<std::pair<int, int>>& sizes)
+    std::pair<int, int> sizeOf(const PageFill& fill) const
+    {
+        const int w = std::max(1, fill.width - gap), h = std::max(1, fill.height - gap);
+        if (!powerOfTwo)
+            return {w, h};
+        return {std::min(limit - gap, powerOfTwoAtLeast(w)), std::min(limit - gap, powerOfTwoAtLeast(h))};
+    }
+    long long areaOf(const PageFill& fill) const
+    {
+        const auto [w, h] = sizeOf(fill);
+        return static_cast<long long>(w) * h;
+    }
+};
+
+// Page widths worth trying for rectangles of `area` in all, the widest `widest`: a spread
+// around the square, and with powers of two those too.
+std::vector<int> widthsToTry(long long area, int widest, const Page& page, std::size_t count)
 {
-    std::vector<std::size_t> order(sizes.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const auto [aw, ah] = sizes[a];
-        const auto [bw, bh] = sizes[b];
-        return std::max(aw, ah) != std::max(bw, bh) ? std::max(aw, ah) > std::max(bw, bh)
-                                                    : std::int64_t{aw} * ah > std::int64_t{bw} * bh;
-    });
-    return order;
+    std::vector<int> widths;
+    const double square = std::sqrt(static_cast<double>(area));
+    const int steps = count <= 2000 ? 64 : 12;
+    for (int k = 0; k < steps; ++k)
+        widths.push_back(static_cast<int>(square * (0.8 + 1.4 * k / steps)));
+    if (page.powerOfTwo)
+        for (int p = 1; p < 2 * page.limit; p *= 2)
+            widths.push_back(p + page.gap);
+    for (int& w : widths)
+        w = std::clamp(w, widest, page.limit);
+    std::sort(widths.begin(), widths.end());
+    widths.erase(std::unique(widths.begin(), widths.end()), widths.end());
+    return widths;
 }
 
-// The rectangles on a first page of `side` and pages of `largest` after it; none when the
-// first page overflows while it may still grow.
-std::optional<PackedPages> packOnPages(const std::vector<std::pair<int, int>>& sizes, const std::vector<std::size_t>& order, int side,
-                                       int largest, int gap)
+// The page of least area holding every one of `items`, tried with each width, method, rule
+// and order worth it; none when they cannot share one page.
+std::optional<PageFill> onePage(const std::vector<Size>& sizes, const Order& items, const Page& page)
 {
-    PackedPages packed;
-    packed.placements.resize(sizes.size());
-    std::vector<MaxRects> pages;
-    for (const std::size_t i : order) {
-        const auto [w, h] = sizes[i];
-        std::optional<std::pair<Free, std::pair<int, int>>> best;
-        std::size_t page = 0;
-        for (; page < pages.size() && !(best = pages[page].bestFor(w, h)); ++page) {
+    long long area = 0;
+    int widest = 0;
+    for (const std::size_t i : items)
+        area += static_cast<long long>(sizes[i].w) * sizes[i].h, widest = std::max(widest, sizes[i].w);
+    if (area > static_cast<long long>(page.limit) * page.limit)
+        return std::nullopt;
+    const Order byHeight = tallestFirst(sizes, items);
+    std::optional<PageFill> best;
+    const auto consider = [&](PageFill fill) {
+        if (fill.placed == items.size() && (!best || page.areaOf(fill) < page.areaOf(*best)))
+            best = std::move(fill);
+    };
+    const std::vector<int> widths = widthsToTry(area, widest, page, items.size());
+    for (const int width : widths)
+        consider(fillBySpaces(sizes, byHeight, width, page.limit));
+    if (items.size() <= kMaxRectsAtMost)
+        for (std::size_t k = 0; k < widths.size(); k += kMaxRectsWidthStep)
+            for (const FitRule rule : {FitRule::ShortSide, FitRule::BottomLeft})
+                consider(fillByMaxRects(sizes, byHeight, widths[k], page.limit, rule));
+    return best;
+}
+
+// A whole page filled with as much of `items` as it takes.
+PageFill fullPage(const std::vector<Size>& sizes, const Order& items, const Page& page)
+{
+    const Order byHeight = tallestFirst(sizes, items);
+    PageFill best = fillBySpaces(sizes, byHeight, page.limit, page.limit);
+    if (items.size() <= kMaxRectsAtMost * 4)
+        for (const FitRule rule : {FitRule::ShortSide, FitRule::BottomLeft}) {
+            PageFill fill = fillByMaxRects(sizes, byHeight, page.limit, page.limit, rule);
+            if (fill.placedArea > best.placedArea)
+                best = std::move(fill);
         }
-        if (!best) {
-            if (!pages.empty() && side < largest)
-                return std::nullopt;
-            pages.emplace_back(pages.empty() ? side : largest, pages.empty() ? side : largest);
-            packed.pageSizes.emplace_back(0, 0);
-            best = pages.back().bestFor(w, h);
-            page = pages.size() - 1;
-        }
-        pages[page].place(best->first);
-        packed.placements[i] = {page, best->first.x, best->first.y};
-        auto& [pw, ph] = packed.pageSizes[page];
-        pw = std::max(pw, best->first.x + w - gap);
-        ph = std::max(ph, best->first.y + h - gap);
-    }
-    return packed;
+    return best;
 }
 
 } // namespace
@@ -129,29 +120,31 @@ std::optional<PackedPages> packRectangles(const std::vector<std::pair<int, int>>
 {
     // Each rectangle with the gap after it, on a page as much wider and higher, so that the
     // last ones need no gap inside the page.
-    std::vector<std::pair<int, int>> sizes;
+    std::vector<Size> sizes;
     for (const auto& [w, h] : given) {
         if (w > largest || h > largest)
             return std::nullopt;
-        sizes.emplace_back(w + gap, h + gap);
+        sizes.push_back({w + gap, h + gap});
     }
-    const int limit = largest;
-    largest += gap;
-    const std::vector<std::size_t> order = largestFirst(sizes);
-    // A first page about as large as the rectangles need, grown until they fit or it is as
-    // large as allowed; the pages after it are as large as allowed.
-    std::int64_t area = 0;
-    for (const auto& [w, h] : sizes)
-        area += std::int64_t{w} * h;
-    int side = std::min<int>(largest, static_cast<int>(std::ceil(std::sqrt(static_cast<double>(area) / 0.9))));
-    for (const auto& [w, h] : sizes)
-        side = std::max({side, w, h});
-    std::optional<PackedPages> packed;
-    while (!(packed = packOnPages(sizes, order, side, largest, gap)))
-        side = std::min(largest, side + std::max(1, side / 10));
-    if (powerOfTwo)
-        for (auto& [pw, ph] : packed->pageSizes)
-            pw = std::min(limit, powerOfTwoAtLeast(pw)), ph = std::min(limit, powerOfTwoAtLeast(ph));
+    const Page page{gap, largest + gap, powerOfTwo};
+    PackedPages packed;
+    packed.placements.resize(sizes.size());
+    Order left(sizes.size());
+    std::iota(left.begin(), left.end(), std::size_t{0});
+    // Whole pages until the rest fits on one of its own size.
+    while (!left.empty()) {
+        const std::optional<PageFill> last = onePage(sizes, left, page);
+        const PageFill fill = last ? *last : fullPage(sizes, left, page);
+        Order rest;
+        for (const std::size_t i : left) {
+            if (fill.at[i].x < 0)
+                rest.push_back(i);
+            else
+                packed.placements[i] = {packed.pageSizes.size(), fill.at[i].x, fill.at[i].y};
+        }
+        packed.pageSizes.push_back(page.sizeOf(fill));
+        left = std::move(rest);
+    }
     return packed;
 }
 

@@ -19,10 +19,10 @@ struct PackedPages {
 };
 
 // Places rectangles of the sizes given on as few pages of at most `largest` x `largest` as it
-// can, `gap` pixels apart, none overlapping, by the MaxRects method (each goes where it leaves
-// the shortest side over in a free rectangle; the largest first). Pages are cut to what they
-// hold, and with `powerOfTwo` grown to powers of two. None when a rectangle is larger than a
-// page.
+// can, `gap` pixels apart, none overlapping: whole pages while the rest cannot share one, then
+// the last page of least area found over many widths, methods and orders. Pages are cut to
+// what they hold, and with `powerOfTwo` grown to powers of two. None when a rectangle is
+// larger than a page.
 std::optional<PackedPages> packRectangles(const std::vector<std::pair<int, int>>& sizes, int gap, int largest, bool powerOfTwo);
 
 } // namespace iconfinder
