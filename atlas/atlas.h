@@ -65,6 +65,7 @@ struct Atlas {
     std::optional<Anchor> anchor;
     std::vector<Animation> animations;
     int frameDuration = 100; // milliseconds, for layouts that play frames
+    bool premultipliedAlpha = false; // said where the layout can: JSON meta, libGDX pages
 };
 
 // The untrimmed extent of a frame: its cell when trimmed from one (a stray, row 0, has none),

@@ -26,10 +26,14 @@ Json frameOf(const Atlas& atlas, const AtlasFrame& frame)
     return json;
 }
 
-Json metaOf(const AtlasPage& page)
+Json metaOf(const Atlas& atlas, std::size_t page)
 {
-    return {{"app", "find-icons"}, {"version", kVersion}, {"image", page.image}, {"format", "RGBA8888"},
-            {"size", {{"w", page.width}, {"h", page.height}}}, {"scale", "1"}};
+    const AtlasPage& image = atlas.pages[page];
+    Json meta{{"app", "find-icons"}, {"version", kVersion}, {"image", image.image}, {"format", "RGBA8888"},
+              {"size", {{"w", image.width}, {"h", image.height}}}, {"scale", "1"}};
+    if (atlas.premultipliedAlpha)
+        meta["premultipliedAlpha"] = true;
+    return meta;
 }
 
 // Aseprite's layout, as Phaser's load.aseprite and anims.createFromAseprite read it: frames
@@ -46,7 +50,7 @@ std::string asepriteAtlas(const Atlas& atlas)
     for (const Animation& animation : atlas.animations)
         if (!animation.frames.empty())
             tags.push_back({{"name", animation.name}, {"from", animation.frames.front()}, {"to", animation.frames.back()}, {"direction", "forward"}});
-    Json meta = metaOf(atlas.pages.front());
+    Json meta = metaOf(atlas, 0);
     meta["frameTags"] = std::move(tags);
     meta["layers"] = Json::array();
     meta["slices"] = Json::array();
@@ -93,7 +97,7 @@ Json texturesJson(const Atlas& atlas)
             named.update(frameOf(atlas, frame));
             pageFrames.push_back(std::move(named));
         }
-        Json texture = metaOf(atlas.pages[page]);
+        Json texture = metaOf(atlas, page);
         texture.erase("app");
         texture.erase("version");
         texture["frames"] = std::move(pageFrames);
@@ -123,9 +127,11 @@ std::string jsonAtlas(const Atlas& atlas, AtlasLayout layout)
         }
         root["animations"] = std::move(animations);
     }
-    Json meta = metaOf(atlas.pages.front());
+    Json meta = metaOf(atlas, 0);
     if (atlas.pages.size() > 1)
         meta = {{"app", "find-icons"}, {"version", kVersion}};
+    if (atlas.pages.size() > 1 && atlas.premultipliedAlpha)
+        meta["premultipliedAlpha"] = true;
     if (!atlas.relatedFiles.empty())
         meta["related_multi_packs"] = atlas.relatedFiles;
     root["meta"] = std::move(meta);

@@ -12,7 +12,8 @@ std::string libgdxAtlas(const Atlas& atlas)
         if (page > 0)
             text += "\n";
         text += atlas.pages[page].image + "\nsize:" + std::to_string(atlas.pages[page].width) + "," +
-                std::to_string(atlas.pages[page].height) + "\nformat:RGBA8888\nfilter:Nearest,Nearest\nrepeat:none\n";
+                std::to_string(atlas.pages[page].height) + "\nformat:RGBA8888\nfilter:Nearest,Nearest\nrepeat:none\n" +
+                (atlas.premultipliedAlpha ? "pma:true\n" : "");
         for (const AtlasFrame& frame : atlas.frames) {
             if (frame.page != page)
                 continue;

@@ -55,6 +55,7 @@ int main(int argc, char** argv)
         {"sample-395x308", [] { return samplePicture(); }},
         {"icons-1024-cells-31", [] { return pictures::iconSheet(1024, 1024, 1); }},
         {"icons-2048x1024-cells-47", [] { return pictures::iconSheet(2048, 1024, 2, 47); }},
+        {"same-size-32", [] { return mixedSheet(530, 290, 6, 32, 32); }},
         {"mixed-1024", [] { return mixedSheet(1024, 1024, 3, 8, 120); }},
         {"mixed-2048", [] { return mixedSheet(2048, 2048, 4, 8, 120); }},
         {"small-4096", [] { return mixedSheet(4096, 4096, 5, 4, 40); }},

@@ -27,7 +27,7 @@ void checkCrops(const Options& options, const Given& given)
         throw UsageError("--framed takes one picture, not " + std::to_string(options.files.size()));
     needs(given, {"--crop-format", "--isolate", "--replace-folder"}, options.cropDir.has_value(), "--crop");
     // The crops' shape also describes the atlas's frames.
-    needs(given, {"--padding", "--same-size", "--crop-transparent"}, options.cropDir || options.atlased(), "--crop, --atlas or --atlas-dir");
+    needs(given, {"--padding", "--same-size", "--crop-transparent", "--bleed", "--premultiply"}, options.cropDir || options.atlased(), "--crop, --atlas or --atlas-dir");
     needs(given, {"--align"}, outputs.crop.sameSize != SameSize::None, "--same-size");
     const bool byLines = outputs.crop.sameSize == SameSize::Rows || outputs.crop.sameSize == SameSize::Columns;
     if (byLines && options.request.sprites.shaping.order == RegionOrder::Search && !options.request.sprites.gridded())
@@ -48,7 +48,7 @@ void checkAtlas(Options& options, const Given& given)
         throw UsageError("--pack takes one picture, not " + std::to_string(options.files.size()));
     if (options.pack && formatOfName(*options.pack) != FileFormat::Png)
         throw UsageError("--pack: '" + *options.pack + "' must end in .png");
-    needs(given, {"--pack-padding", "--extrude", "--pack-max", "--pack-pot"}, options.pack.has_value(), "--pack");
+    needs(given, {"--pack-padding", "--extrude", "--pack-max", "--pack-pot", "--pack-keep-duplicates"}, options.pack.has_value(), "--pack");
     if (options.atlased() && options.request.outputs.atlas->layout != AtlasLayout::Aseprite && given("--frame-duration"))
         throw UsageError("--frame-duration needs --atlas-format aseprite, the layout that plays frames");
     if (options.atlas && options.atlasDir)

@@ -93,6 +93,14 @@ void addOutputOptions(CLI::App& app, Typed& typed)
                  wrapped("Leave the crop folder holding this run's crops alone: the whole folder is swapped for a new one at once"))
         ->group("Crops");
     app.add_flag("--crop-transparent", crop.transparent, wrapped("Make the background pixels of each crop transparent"))->group("Crops");
+    app.add_flag("--bleed,!--no-bleed", crop.bleed,
+                 wrapped("Give the fully transparent pixels of crops and packed pages the colour of the nearest visible one, so "
+                         "that filtered sprites get no dark fringe (default; --no-bleed keeps the colours stored there)"))
+        ->group("Crops");
+    app.add_flag("--premultiply", crop.premultiply,
+                 wrapped("Write crops and packed pages with alpha with their colours multiplied by it, and say so in the atlas "
+                         "(JSON, libGDX)"))
+        ->group("Crops");
     text(app, "--name", options.namePattern, "PATTERN",
          "Names of crops and atlas frames from {n} {x} {y} {w} {h} {stem}, and {row} {col} with --order rows or columns; "
          "widths as {n:04}; default icon-{n:04}",
@@ -132,6 +140,10 @@ void addAtlasOptions(CLI::App& app, Typed& typed)
         ->group("Atlas");
     addNumber(app, "--pack-max", atlas.packing.largest, 16, 16384, "A packed page's largest side (default 4096)")->group("Atlas");
     app.add_flag("--pack-pot", atlas.packing.powerOfTwo, wrapped("Packed pages with sides that are powers of two"))->group("Atlas");
+    app.add_flag("--pack-keep-duplicates", atlas.packing.keepDuplicates,
+                 wrapped("Store each frame on the page, also frames of the same pixels as another (by default stored once, "
+                         "each keeping its own name and offsets)"))
+        ->group("Atlas");
     text(app, "--anchor", typed.anchor, "center|bottom|X,Y", "Every frame's anchor (pivot) across its picture, 0 to 1 each way", "Atlas");
     addWord(app, "--animations", typed.animations, {"rows", "columns"},
             "An animation of the frames of each row or column (with --order rows or columns, or a grid)")

@@ -4,6 +4,10 @@
 #include "pack/packer.h"
 
 #include <algorithm>
+#include <functional>
+#include <numeric>
+#include <string_view>
+#include <unordered_map>
 
 namespace iconfinder {
 namespace {
@@ -25,48 +29,93 @@ Rect opaquePart(const PixelImage& picture)
     return right < 0 ? Rect{0, 0, 1, 1} : Rect{left, top, right + 1, bottom + 1};
 }
 
+// For each piece, the first piece of the same pixels (itself when there is none before it).
+std::vector<std::size_t> firstOfSame(const std::vector<PixelImage>& pieces)
+{
+    std::vector<std::size_t> first(pieces.size());
+    std::unordered_multimap<std::uint64_t, std::size_t> seen;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const PixelImage& piece = pieces[i];
+        const std::span<const Pixel> pixels(piece.row(0), piece.pixelCount());
+        std::uint64_t hash = std::hash<std::string_view>{}({reinterpret_cast<const char*>(pixels.data()), pixels.size_bytes()});
+        hash ^= static_cast<std::uint64_t>(piece.width()) << 32 ^ static_cast<std::uint64_t>(piece.height());
+        first[i] = i;
+        const auto [from, to] = seen.equal_range(hash);
+        for (auto it = from; it != to && first[i] == i; ++it) {
+            const PixelImage& other = pieces[it->second];
+            if (other.width() == piece.width() && other.height() == piece.height() && std::ranges::equal(pixels, std::span(other.row(0), other.pixelCount())))
+                first[i] = it->second;
+        }
+        if (first[i] == i)
+            seen.emplace(hash, i);
+    }
+    return first;
+}
+
+void placePiece(PixelImage& page, const PixelImage& piece, int x0, int y0, int extrude)
+{
+    // The piece, then its edges repeated outwards, rows first so that the corners fill too.
+    const int e = extrude;
+    for (int y = -e; y < piece.height() + e; ++y) {
+        const Pixel* from = piece.row(std::clamp(y, 0, piece.height() - 1));
+        Pixel* to = page.row(y0 + y);
+        for (int x = -e; x < piece.width() + e; ++x)
+            to[x0 + x] = from[std::clamp(x, 0, piece.width() - 1)];
+    }
+}
+
 } // namespace
 
 PackedAtlas packFrames(const PixelImage& picture, std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
                        const BackgroundRule& rule, CropStyle style, const RegionOwners* owners, const PackStyle& pack)
 {
-    style.transparent = true;
+    CropStyle pieceStyle = style;
+    pieceStyle.transparent = true;
+    pieceStyle.bleed = pieceStyle.premultiply = false; // the whole pages are, padding too
     const std::vector<RegionBox> boxes = boxesOf(regions);
     const std::vector<std::pair<int, int>> cropSize = cropSizes(boxes, regions, style.sameSize);
     PackedAtlas atlas;
     std::vector<PixelImage> pieces;
-    std::vector<std::pair<int, int>> sizes;
     for (std::size_t i = 0; i < regions.size(); ++i) {
         const PixelImage crop =
-            cropOf(picture, boxes[i], rule, style, cropSize[i].first, cropSize[i].second, owners, static_cast<std::uint32_t>(i + 1));
+            cropOf(picture, boxes[i], rule, pieceStyle, cropSize[i].first, cropSize[i].second, owners, static_cast<std::uint32_t>(i + 1));
         const Rect kept = opaquePart(crop);
         pieces.push_back(cropped(crop, kept));
         const int w = kept.right - kept.left, h = kept.bottom - kept.top;
         if (w + 2 * pack.extrude > pack.largest || h + 2 * pack.extrude > pack.largest)
             throw Error("frame " + names[i] + " (" + std::to_string(w + 2 * pack.extrude) + " × " + std::to_string(h + 2 * pack.extrude) +
                         ") does not fit a page of " + std::to_string(pack.largest));
-        sizes.emplace_back(w + 2 * pack.extrude, h + 2 * pack.extrude);
         atlas.frames.push_back({names[i], {0, 0, w - 1, h - 1}, 0, crop.width(), crop.height(), kept.left, kept.top});
     }
+    std::vector<std::size_t> stored(pieces.size());
+    std::iota(stored.begin(), stored.end(), std::size_t{0});
+    if (!pack.keepDuplicates)
+        stored = firstOfSame(pieces);
+    std::vector<std::size_t> placed; // the pieces that go on a page, each once
+    std::vector<std::pair<int, int>> sizes;
+    for (std::size_t i = 0; i < pieces.size(); ++i)
+        if (stored[i] == i) {
+            placed.push_back(i);
+            sizes.emplace_back(pieces[i].width() + 2 * pack.extrude, pieces[i].height() + 2 * pack.extrude);
+        }
     const std::optional<PackedPages> packed = packRectangles(sizes, pack.padding, pack.largest, pack.powerOfTwo);
     for (const auto& [width, height] : packed->pageSizes)
         atlas.pages.emplace_back(std::max(width, 1), std::max(height, 1), Pixel{0}, true);
+    std::vector<Placement> where(pieces.size());
+    for (std::size_t k = 0; k < placed.size(); ++k) {
+        const Placement& at = packed->placements[k];
+        where[placed[k]] = at;
+        placePiece(atlas.pages[at.page], pieces[placed[k]], at.x + pack.extrude, at.y + pack.extrude, pack.extrude);
+    }
     for (std::size_t i = 0; i < pieces.size(); ++i) {
-        const Placement& at = packed->placements[i];
-        PixelImage& page = atlas.pages[at.page];
-        const PixelImage& piece = pieces[i];
-        const int e = pack.extrude, x0 = at.x + e, y0 = at.y + e;
-        // The piece, then its edges repeated outwards, rows first so that the corners fill too.
-        for (int y = -e; y < piece.height() + e; ++y) {
-            const Pixel* from = piece.row(std::clamp(y, 0, piece.height() - 1));
-            Pixel* to = page.row(y0 + y);
-            for (int x = -e; x < piece.width() + e; ++x)
-                to[x0 + x] = from[std::clamp(x, 0, piece.width() - 1)];
-        }
+        const Placement& at = where[stored[i]];
+        const int x0 = at.x + pack.extrude, y0 = at.y + pack.extrude;
         AtlasFrame& frame = atlas.frames[i];
         frame.page = at.page;
-        frame.box = {x0, y0, x0 + piece.width() - 1, y0 + piece.height() - 1};
+        frame.box = {x0, y0, x0 + pieces[i].width() - 1, y0 + pieces[i].height() - 1};
     }
+    for (PixelImage& page : atlas.pages)
+        finishAlpha(page, style);
     return atlas;
 }
 

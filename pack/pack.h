@@ -17,6 +17,7 @@ struct PackStyle {
     int extrude = 0;   // a frame's edge pixels repeated around it, against bleeding when filtered
     int largest = 4096; // a page's largest side
     bool powerOfTwo = false;
+    bool keepDuplicates = false; // else frames of the same pixels share one place on the page
 };
 
 struct PackedAtlas {
@@ -26,7 +27,8 @@ struct PackedAtlas {
 
 // A new atlas picture: each region cut as its crop would be (the crop style, its own pixels
 // with `owners`), the background transparent, its transparent margins trimmed and recorded as
-// the frame's offset in its source picture, then packed onto as few pages as it takes. Throws
+// the frame's offset in its source picture, then packed onto as few pages as it takes; the
+// pages finished as the crop style asks (bleeding, premultiplying). Throws
 // Error "frame NAME (W × H) does not fit a page of N".
 PackedAtlas packFrames(const PixelImage& picture, std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
                        const BackgroundRule& rule, CropStyle style, const RegionOwners* owners, const PackStyle& pack);

@@ -2,6 +2,7 @@
 
 #include "common/errors.h"
 #include "files/output_file.h"
+#include "image/alpha_edges.h"
 
 #include <algorithm>
 #include <cctype>
@@ -87,7 +88,18 @@ PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const Backgro
         else
             std::copy(from, from + box.width(), to);
     }
+    finishAlpha(crop, style);
     return crop;
+}
+
+void finishAlpha(PixelImage& picture, const CropStyle& style)
+{
+    if (!picture.hasAlpha())
+        return;
+    if (style.bleed)
+        bleedIntoTransparent(picture);
+    if (style.premultiply)
+        premultiplyAlpha(picture);
 }
 
 std::size_t writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<const PlacedRegion> regions, const std::vector<std::string>& names,

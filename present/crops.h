@@ -30,7 +30,12 @@ struct CropStyle {
     SameSize sameSize = SameSize::None;
     Align align = Align::Center;
     bool transparent = false; // background pixels (by the rule) made transparent
+    bool bleed = true;        // transparent pixels take the nearest visible colour, against dark fringes when filtered
+    bool premultiply = false; // colours multiplied by alpha
 };
+
+// A crop or page with alpha finished as the style asks: bled, then premultiplied.
+void finishAlpha(PixelImage& picture, const CropStyle& style);
 
 // Where a box stands in its crop: the crop's size and the box's top-left corner in it. Centred
 // crops give an odd pixel left over to the right and the bottom; bottom-aligned ones stand on

@@ -56,7 +56,8 @@ void stagePacked(OutputBatch& batch, const SourcePicture& picture, const Slices&
 }
 
 // The picture with its background transparent, as a PNG named after the atlas beside it.
-fs::path stageTransparentSheet(OutputBatch& batch, const SourcePicture& picture, const fs::path& atlas, const OutputCheck& check)
+fs::path stageTransparentSheet(OutputBatch& batch, const SourcePicture& picture, const fs::path& atlas, const CropStyle& style,
+                               const OutputCheck& check)
 {
     fs::path sheet = atlas;
     sheet.replace_extension(".png");
@@ -64,6 +65,8 @@ fs::path stageTransparentSheet(OutputBatch& batch, const SourcePicture& picture,
     batch.addFile(sheet, [&](ByteWriter& bytes) {
         CropStyle clear;
         clear.transparent = true;
+        clear.bleed = style.bleed;
+        clear.premultiply = style.premultiply;
         const RegionBox whole{0, 0, picture.width - 1, picture.height - 1};
         encodePicture(cropOf(*picture.pixels, whole, picture.rule, clear, picture.width, picture.height), FileFormat::Png, bytes);
     });
@@ -78,11 +81,13 @@ void stageAtlas(OutputBatch& batch, const SourcePicture& picture, const Slices& 
     Atlas atlas;
     if (out.pack) {
         stagePacked(batch, picture, slices, outputs, check, atlas);
+        atlas.premultipliedAlpha = outputs.crop.premultiply;
     } else {
         // Frames cut transparent from a sheet without alpha: the atlas points at the sheet with
         // its background transparent, written beside the atlas, so engines draw no background.
         const bool clearSheet = outputs.crop.transparent && !picture.pixels->hasAlpha();
-        const fs::path sheet = clearSheet ? stageTransparentSheet(batch, picture, out.path, check) : picture.file;
+        const fs::path sheet = clearSheet ? stageTransparentSheet(batch, picture, out.path, outputs.crop, check) : picture.file;
+        atlas.premultipliedAlpha = outputs.crop.premultiply && clearSheet; // the sheet itself is as it was
         atlas.pages.push_back({atlasImagePath(out.path, sheet), picture.width, picture.height});
         atlas.frames = framesOf(slices.placed, slices.names, outputs.crop, slices.trimmedCells ? &*slices.grid : nullptr, slices.trims);
     }

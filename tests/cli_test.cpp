@@ -166,7 +166,7 @@ TEST_F(FindIconsCli, MagentaSheetCutIntoTransparentSprites)
     EXPECT_EQ(first.width(), 22);
     EXPECT_EQ(first.height(), 14);
     EXPECT_TRUE(first.hasAlpha());
-    EXPECT_EQ(first.at(0, 0), Pixel{0});
+    EXPECT_EQ(first.at(0, 0), makePixel(200, 10, 10, 0)) << "transparent, the sprite's colour bled into it";
     EXPECT_EQ(first.at(7, 3), makePixel(200, 10, 10)) << "centred across, on the bottom edge above the padding";
     EXPECT_EQ(second.at(1, 1), makePixel(10, 10, 200));
     // Cut again into the same folder, an earlier file of another name stays, and is told of.
@@ -183,7 +183,7 @@ TEST_F(FindIconsCli, MagentaSheetCutIntoTransparentSprites)
     ASSERT_TRUE(succeeds({sheet, "-b", "Fuchsia", "--crop-transparent", "--atlas", (dir / "clear.json").string()}));
     EXPECT_EQ(nlohmann::json::parse(slurp(dir / "clear.json"))["meta"]["image"], "clear.png");
     const PixelImage clear = readPicture(dir / "clear.png");
-    EXPECT_EQ(clear.at(0, 0), Pixel{0});
+    EXPECT_EQ(alphaOf(clear.at(0, 0)), 0);
     EXPECT_EQ(clear.at(5, 5), makePixel(200, 10, 10));
     // As bitmaps, transparent crops and crops of a picture with alpha are 32-bit with alpha.
     ASSERT_TRUE(succeeds({sheet, "-b", "Fuchsia", "--crop", (dir / "x").string(), "--crop-transparent", "--crop-format", "bmp"}));
@@ -333,6 +333,34 @@ TEST_F(FindIconsCli, PackedAtlasesOnOneOrSeveralPages)
         EXPECT_EQ(nlohmann::json::parse(second.out)["regions"].size(), multi["textures"][1]["frames"].size()) << atlas;
         EXPECT_TRUE(endedWith(findIconsCli({sheet, "--regions-from", (dir / atlas).string()}), 2, "none of its pages ('p-1.png', 'p-2.png', "))
             << atlas;
+    }
+
+    // Frames of the same pixels share one place on the page, each keeping its name and offsets,
+    // unless asked not to; a premultiplied page is said to be so.
+    PixelImage twins(40, 20, pictures::kWhite);
+    for (const auto& [x0, y0, size, colour] : {std::tuple{2, 2, 8, makePixel(200, 0, 0)}, {22, 2, 8, makePixel(200, 0, 0)}, {12, 12, 4, makePixel(0, 0, 200)}})
+        for (int y = y0; y < y0 + size; ++y)
+            for (int x = x0; x < x0 + size; ++x)
+                twins.at(x, y) = colour;
+    writePictureFile(twins, FileFormat::Bmp, dir / "twins.bmp");
+    for (const bool keep : {false, true}) {
+        std::vector<std::string> args = {(dir / "twins.bmp").string(), "--atlas", (dir / "d.json").string(), "--pack", (dir / "d.png").string(), "--premultiply"};
+        if (keep)
+            args.push_back("--pack-keep-duplicates");
+        ASSERT_TRUE(succeeds(args));
+        const nlohmann::json atlas = nlohmann::json::parse(slurp(dir / "d.json"));
+        const PixelImage packed = readPicture(dir / "d.png");
+        std::set<std::pair<int, int>> places;
+        for (const auto& [name, frame] : atlas["frames"].items()) {
+            const nlohmann::json& at = frame["frame"];
+            places.emplace(at["x"], at["y"]);
+            const Pixel colour = at["w"] == 8 ? makePixel(200, 0, 0) : makePixel(0, 0, 200);
+            for (int y = 0; y < at["h"]; ++y)
+                for (int x = 0; x < at["w"]; ++x)
+                    ASSERT_EQ(packed.at(at["x"].get<int>() + x, at["y"].get<int>() + y), colour) << name;
+        }
+        EXPECT_EQ(places.size(), keep ? 3u : 2u);
+        EXPECT_EQ(atlas["meta"]["premultipliedAlpha"], true);
     }
 
     EXPECT_TRUE(endedWith(with({"--atlas", (dir / "s.xml").string(), "--atlas-format", "starling"}), 1, "holds one page"));

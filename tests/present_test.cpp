@@ -3,6 +3,7 @@
 #include "atlas/atlas_reader.h"
 #include "present/crops.h"
 #include "present/name_pattern.h"
+#include "image/alpha_edges.h"
 #include "pack/pack.h"
 #include "pack/packer.h"
 #include "regions/icon_search.h"
@@ -106,9 +107,11 @@ TEST(Crops, PaddingSameSizeAlignmentAndTransparency)
     clear.padding = 1;
     const PixelImage transparent = cropOf(sheet, box, rule, clear, 0, 0);
     EXPECT_TRUE(transparent.hasAlpha());
-    EXPECT_EQ(transparent.at(0, 0), Pixel{0}) << "padding is transparent";
-    EXPECT_EQ(transparent.at(2, 2), Pixel{0}) << "so is the background inside the box";
+    EXPECT_EQ(transparent.at(0, 0), ink & kColourBits) << "padding is transparent, with the nearest colour bled into it";
+    EXPECT_EQ(alphaOf(transparent.at(2, 2)), 0) << "so is the background inside the box";
     EXPECT_EQ(transparent.at(1, 1), ink);
+    clear.bleed = false;
+    EXPECT_EQ(cropOf(sheet, box, rule, clear, 0, 0).at(0, 0), Pixel{0});
 }
 
 TEST(Reports, JsonSaysWhatWasUsedAndStaysValid)
@@ -307,19 +310,30 @@ TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
         }
         CropStyle style;
         style.padding = random.below(3);
-        const PackStyle pack{random.below(3), random.below(3), 256, false};
+        const PackStyle pack{random.below(3), random.below(3), 256, false, random.chance(20)};
         const PackedAtlas packed = packFrames(picture, regions, names, rule, style, nullptr, pack);
         CropStyle transparent = style;
         transparent.transparent = true;
+        std::vector<PixelImage> kept; // each frame's pixels as trimmed
         for (std::size_t i = 0; i < regions.size(); ++i) {
             const AtlasFrame& frame = packed.frames[i];
             const PixelImage crop = cropOf(picture, regions[i].box, rule, transparent, 0, 0);
+            kept.push_back(cropped(crop, {frame.offsetX, frame.offsetY, frame.offsetX + frame.box.width(), frame.offsetY + frame.box.height()}));
+            // Frames of the same pixels share one place, unless asked not to; others never do.
+            for (std::size_t k = 0; k < i; ++k) {
+                const bool same = kept[k].width() == kept[i].width() && kept[k].height() == kept[i].height() &&
+                                  std::equal(kept[i].row(0), kept[i].row(0) + kept[i].pixelCount(), kept[k].row(0));
+                ASSERT_EQ(packed.frames[k].box == frame.box && packed.frames[k].page == frame.page, same && !pack.keepDuplicates)
+                    << "round " << round << ", frames " << k << " and " << i;
+            }
             ASSERT_EQ(std::pair(frame.sourceWidth, frame.sourceHeight), std::pair(crop.width(), crop.height()));
             const PixelImage& page = packed.pages[frame.page];
             for (int y = -pack.extrude; y < frame.box.height() + pack.extrude; ++y)
                 for (int x = -pack.extrude; x < frame.box.width() + pack.extrude; ++x) {
                     const int cx = std::clamp(x, 0, frame.box.width() - 1), cy = std::clamp(y, 0, frame.box.height() - 1);
-                    ASSERT_EQ(page.at(frame.box.minX + x, frame.box.minY + y), crop.at(frame.offsetX + cx, frame.offsetY + cy))
+                    // Transparent pixels carry bled colours.
+                    const Pixel want = crop.at(frame.offsetX + cx, frame.offsetY + cy), got = page.at(frame.box.minX + x, frame.box.minY + y);
+                    ASSERT_EQ(alphaOf(want) ? got : alphaOf(got), alphaOf(want) ? want : 0)
                         << "round " << round << ", frame " << i << " at " << x << "," << y;
                 }
             // Only transparency was trimmed away.
@@ -330,6 +344,45 @@ TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
                     }
         }
     }
+}
+
+TEST(Packing, BleedingColoursOnlyTransparentPixelsFromTheirNearestVisibleOnes)
+{
+    pictures::Random random(8);
+    for (int round = 0; round < 100; ++round) {
+        const PixelImage before = pictures::randomAlphaPicture(random);
+        PixelImage after = before;
+        bleedIntoTransparent(after);
+        const int w = before.width(), h = before.height();
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                if (alphaOf(before.at(x, y)) != 0) {
+                    ASSERT_EQ(after.at(x, y), before.at(x, y));
+                    continue;
+                }
+                // The colours of the visible pixels fewest steps away.
+                int nearest = w + h;
+                std::vector<Pixel> colours;
+                for (int v = 0; v < h; ++v)
+                    for (int u = 0; u < w; ++u) {
+                        const int steps = std::max(std::abs(u - x), std::abs(v - y));
+                        if (alphaOf(before.at(u, v)) == 0 || steps > nearest)
+                            continue;
+                        if (steps < nearest)
+                            nearest = steps, colours.clear();
+                        colours.push_back(before.at(u, v) & kColourBits);
+                    }
+                const Pixel got = after.at(x, y);
+                ASSERT_TRUE(colours.empty() ? got == before.at(x, y) : std::ranges::find(colours, got) != colours.end())
+                    << "round " << round << " at " << x << "," << y;
+            }
+    }
+    PixelImage soft(1, 3, Pixel{0}, true);
+    soft.at(0, 0) = makePixel(200, 100, 51, 128), soft.at(0, 1) = makePixel(9, 8, 7), soft.at(0, 2) = makePixel(9, 8, 7, 0);
+    premultiplyAlpha(soft);
+    EXPECT_EQ(soft.at(0, 0), makePixel(100, 50, 26, 128));
+    EXPECT_EQ(soft.at(0, 1), makePixel(9, 8, 7));
+    EXPECT_EQ(soft.at(0, 2), Pixel{0});
 }
 
 } // namespace
