@@ -72,7 +72,7 @@ int main(int argc, char** argv)
             names.push_back(std::to_string(regions.size()));
         }
         auto start = std::chrono::steady_clock::now();
-        const PackedAtlas packed = packFrames(sheet, regions, names, rule, CropStyle{}, nullptr, pack);
+        const PackedAtlas packed = packPieces(framePieces(sheet, regions, names, rule, CropStyle{}, nullptr), CropStyle{}, pack);
         const double packMs = msSince(start);
         std::vector<std::pair<int, int>> sizes;
         double used = 0, pages = 0;

@@ -30,19 +30,19 @@ Rect opaquePart(const PixelImage& picture)
 }
 
 // For each piece, the first piece of the same pixels (itself when there is none before it).
-std::vector<std::size_t> firstOfSame(const std::vector<PixelImage>& pieces)
+std::vector<std::size_t> firstOfSame(const std::vector<FramePiece>& pieces)
 {
     std::vector<std::size_t> first(pieces.size());
     std::unordered_multimap<std::uint64_t, std::size_t> seen;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
-        const PixelImage& piece = pieces[i];
+        const PixelImage& piece = pieces[i].pixels;
         const std::span<const Pixel> pixels(piece.row(0), piece.pixelCount());
         std::uint64_t hash = std::hash<std::string_view>{}({reinterpret_cast<const char*>(pixels.data()), pixels.size_bytes()});
         hash ^= static_cast<std::uint64_t>(piece.width()) << 32 ^ static_cast<std::uint64_t>(piece.height());
         first[i] = i;
         const auto [from, to] = seen.equal_range(hash);
         for (auto it = from; it != to && first[i] == i; ++it) {
-            const PixelImage& other = pieces[it->second];
+            const PixelImage& other = pieces[it->second].pixels;
             if (other.width() == piece.width() && other.height() == piece.height() && std::ranges::equal(pixels, std::span(other.row(0), other.pixelCount())))
                 first[i] = it->second;
         }
@@ -66,26 +66,40 @@ void placePiece(PixelImage& page, const PixelImage& piece, int x0, int y0, int e
 
 } // namespace
 
-PackedAtlas packFrames(const PixelImage& picture, std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
-                       const BackgroundRule& rule, CropStyle style, const RegionOwners* owners, const PackStyle& pack)
+std::vector<FramePiece> framePieces(const PixelImage& picture, std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
+                                    const BackgroundRule& rule, const CropStyle& style, const RegionOwners* owners,
+                                    std::span<const std::optional<FrameTrim>> trims)
 {
     CropStyle pieceStyle = style;
     pieceStyle.transparent = true;
     pieceStyle.bleed = pieceStyle.premultiply = false; // the whole pages are, padding too
+    CropStyle boxAlone;
+    boxAlone.transparent = true;
+    boxAlone.bleed = false;
     const std::vector<RegionBox> boxes = boxesOf(regions);
     const std::vector<std::pair<int, int>> cropSize = cropSizes(boxes, regions, style.sameSize);
-    PackedAtlas atlas;
-    std::vector<PixelImage> pieces;
+    std::vector<FramePiece> pieces;
     for (std::size_t i = 0; i < regions.size(); ++i) {
-        const PixelImage crop =
-            cropOf(picture, boxes[i], rule, pieceStyle, cropSize[i].first, cropSize[i].second, owners, static_cast<std::uint32_t>(i + 1));
+        const std::optional<FrameTrim> trim = i < trims.size() ? trims[i] : std::nullopt;
+        const PixelImage crop = cropOf(picture, boxes[i], rule, trim ? boxAlone : pieceStyle, trim ? 0 : cropSize[i].first,
+                                       trim ? 0 : cropSize[i].second, owners, static_cast<std::uint32_t>(i + 1));
         const Rect kept = opaquePart(crop);
-        pieces.push_back(cropped(crop, kept));
-        const int w = kept.right - kept.left, h = kept.bottom - kept.top;
-        if (w + 2 * pack.extrude > pack.largest || h + 2 * pack.extrude > pack.largest)
-            throw Error("frame " + names[i] + " (" + std::to_string(w + 2 * pack.extrude) + " × " + std::to_string(h + 2 * pack.extrude) +
-                        ") does not fit a page of " + std::to_string(pack.largest));
-        atlas.frames.push_back({names[i], {0, 0, w - 1, h - 1}, 0, crop.width(), crop.height(), kept.left, kept.top});
+        FramePiece piece{names[i], cropped(crop, kept), crop.width(), crop.height(), kept.left, kept.top};
+        if (trim)
+            piece.sourceWidth = trim->sourceWidth, piece.sourceHeight = trim->sourceHeight, piece.left += trim->offsetX, piece.top += trim->offsetY;
+        pieces.push_back(std::move(piece));
+    }
+    return pieces;
+}
+
+PackedAtlas packPieces(const std::vector<FramePiece>& pieces, const CropStyle& finish, const PackStyle& pack)
+{
+    PackedAtlas atlas;
+    for (const FramePiece& piece : pieces) {
+        const int w = piece.pixels.width() + 2 * pack.extrude, h = piece.pixels.height() + 2 * pack.extrude;
+        if (w > pack.largest || h > pack.largest)
+            throw Error("frame " + piece.name + " (" + std::to_string(w) + " × " + std::to_string(h) + ") does not fit a page of " +
+                        std::to_string(pack.largest));
     }
     std::vector<std::size_t> stored(pieces.size());
     std::iota(stored.begin(), stored.end(), std::size_t{0});
@@ -96,7 +110,7 @@ PackedAtlas packFrames(const PixelImage& picture, std::span<const PlacedRegion> 
     for (std::size_t i = 0; i < pieces.size(); ++i)
         if (stored[i] == i) {
             placed.push_back(i);
-            sizes.emplace_back(pieces[i].width() + 2 * pack.extrude, pieces[i].height() + 2 * pack.extrude);
+            sizes.emplace_back(pieces[i].pixels.width() + 2 * pack.extrude, pieces[i].pixels.height() + 2 * pack.extrude);
         }
     const std::optional<PackedPages> packed = packRectangles(sizes, pack.padding, pack.largest, pack.powerOfTwo);
     for (const auto& [width, height] : packed->pageSizes)
@@ -105,17 +119,17 @@ PackedAtlas packFrames(const PixelImage& picture, std::span<const PlacedRegion> 
     for (std::size_t k = 0; k < placed.size(); ++k) {
         const Placement& at = packed->placements[k];
         where[placed[k]] = at;
-        placePiece(atlas.pages[at.page], pieces[placed[k]], at.x + pack.extrude, at.y + pack.extrude, pack.extrude);
+        placePiece(atlas.pages[at.page], pieces[placed[k]].pixels, at.x + pack.extrude, at.y + pack.extrude, pack.extrude);
     }
     for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const FramePiece& piece = pieces[i];
         const Placement& at = where[stored[i]];
         const int x0 = at.x + pack.extrude, y0 = at.y + pack.extrude;
-        AtlasFrame& frame = atlas.frames[i];
-        frame.page = at.page;
-        frame.box = {x0, y0, x0 + pieces[i].width() - 1, y0 + pieces[i].height() - 1};
+        const RegionBox box{x0, y0, x0 + piece.pixels.width() - 1, y0 + piece.pixels.height() - 1};
+        atlas.frames.push_back({piece.name, box, at.page, piece.sourceWidth, piece.sourceHeight, piece.left, piece.top});
     }
     for (PixelImage& page : atlas.pages)
-        finishAlpha(page, style);
+        finishAlpha(page, finish);
     return atlas;
 }
 

@@ -42,8 +42,9 @@ void stagePacked(OutputBatch& batch, const SourcePicture& picture, const Slices&
     std::vector<PlacedRegion> extents = slices.placed;
     for (PlacedRegion& region : extents)
         region.box = untrimmedExtent(region, slices.trimmedCells ? &*slices.grid : nullptr);
-    PackedAtlas packed = packFrames(*picture.pixels, extents, slices.names, picture.rule, outputs.crop,
-                                    slices.owners ? &*slices.owners : nullptr, out.packing);
+    PackedAtlas packed = packPieces(framePieces(*picture.pixels, extents, slices.names, picture.rule, outputs.crop,
+                                                slices.owners ? &*slices.owners : nullptr, slices.trims),
+                                    outputs.crop, out.packing);
     const fs::path first = *out.pack;
     for (std::size_t page = 0; page < packed.pages.size(); ++page) {
         const fs::path image = packed.pages.size() == 1 ? first

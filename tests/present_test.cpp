@@ -311,7 +311,7 @@ TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
         CropStyle style;
         style.padding = random.below(3);
         const PackStyle pack{random.below(3), random.below(3), 256, false, random.chance(20)};
-        const PackedAtlas packed = packFrames(picture, regions, names, rule, style, nullptr, pack);
+        const PackedAtlas packed = packPieces(framePieces(picture, regions, names, rule, style, nullptr), style, pack);
         CropStyle transparent = style;
         transparent.transparent = true;
         std::vector<PixelImage> kept; // each frame's pixels as trimmed
