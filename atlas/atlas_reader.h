@@ -10,16 +10,6 @@
 
 namespace iconfinder {
 
-// A frame drawn larger than its box, as texture packers record a trimmed sprite: the size of
-// the picture it was cut from and where the box stands in it.
-struct FrameTrim {
-    int sourceWidth = 0;
-    int sourceHeight = 0;
-    int offsetX = 0;
-    int offsetY = 0;
-    friend bool operator==(const FrameTrim&, const FrameTrim&) = default;
-};
-
 struct NamedBox {
     std::string name;
     RegionBox box;

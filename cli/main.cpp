@@ -23,12 +23,15 @@ int searchAll(const cli::Options& options)
         inputs.emplace_back(); // the sample picture
 
     cli::OrderedOutput output(inputs.size(), std::cout, std::cerr);
+    std::optional<PackedTogether> together;
+    if (options.packedTogether())
+        together.emplace(inputs.size());
     std::atomic<int> status{0};
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i; (i = next++) < inputs.size();) {
             const cli::JobResult result =
-                cli::searchPicture(options, inputs[i], [&](std::string_view text) { output.print(i, text); });
+                cli::searchPicture(options, inputs[i], [&](std::string_view text) { output.print(i, text); }, {together ? &*together : nullptr, i});
             output.finish(i, result.err);
             for (int worst = status; worst < result.status && !status.compare_exchange_weak(worst, result.status);) {
             }
@@ -43,7 +46,15 @@ int searchAll(const cli::Options& options)
         for (std::size_t t = 0; t < count; ++t)
             workers.emplace_back(work);
     }
-    return status;
+    if (!together)
+        return status;
+    if (status != 0) {
+        std::cerr << "find-icons: " << printable(*options.atlas) << ": not written, as not every picture could be cut\n";
+        return status;
+    }
+    const cli::JobResult packed = cli::writePackedTogether(options, *together);
+    std::cerr << packed.err;
+    return packed.status;
 }
 
 } // namespace

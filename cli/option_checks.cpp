@@ -44,8 +44,10 @@ void checkAtlas(Options& options, const Given& given)
         throw UsageError("--animations needs --order rows or columns, or a grid, to know the rows and columns");
     if (options.pack && !options.atlased())
         throw UsageError("--pack needs --atlas: the atlas says where the frames went");
-    if (options.pack && options.several())
-        throw UsageError("--pack takes one picture, not " + std::to_string(options.files.size()));
+    if (options.packedTogether() && !options.atlas)
+        throw UsageError("--pack of several pictures needs --atlas: one atlas for all of them");
+    if (options.packedTogether() && options.cropDir)
+        throw UsageError("--crop does not go with --pack of several pictures: cut their crops in a run of their own");
     if (options.pack && formatOfName(*options.pack) != FileFormat::Png)
         throw UsageError("--pack: '" + *options.pack + "' must end in .png");
     needs(given, {"--pack-padding", "--extrude", "--pack-max", "--pack-pot", "--pack-keep-duplicates"}, options.pack.has_value(), "--pack");
@@ -53,7 +55,7 @@ void checkAtlas(Options& options, const Given& given)
         throw UsageError("--frame-duration needs --atlas-format aseprite, the layout that plays frames");
     if (options.atlas && options.atlasDir)
         throw UsageError("--atlas and --atlas-dir do not go together");
-    if (options.atlas && options.several())
+    if (options.atlas && options.several() && !options.pack)
         throw UsageError("--atlas takes one picture; with several, use --atlas-dir DIR");
     if (options.atlased() && options.files.empty())
         throw UsageError("an atlas needs a picture file to point at, not the built-in sample");
@@ -82,20 +84,24 @@ void checkRegions(const Options& options, const Given& given)
     if (given("--order") && sprites.gridded())
         throw UsageError("--order has nothing to do with --grid: cells are taken row by row");
     needs(given, {"--speck"}, sprites.shaping.merge.merges() || sprites.shaping.mergeAuto, "--merge: specks join the merged boxes");
+    for (const char* searchOnly : {"--grid", "--grid-count", "--merge", "--speck", "--min-size", "--order", "--isolate", "--regions-from"})
+        if (given(searchOnly) && sprites.whole)
+            throw UsageError(std::string(searchOnly) + " has nothing to do with --whole: each picture is one region");
 }
 
-// Outputs for several pictures go into a folder a picture, named by its stem.
+// Outputs for several pictures go into a folder a picture, named by its stem; frames packed
+// together are named by it.
 void checkStems(const Options& options)
 {
-    if (!options.several() || (!options.cropDir && !options.atlasDir))
+    if (!options.several() || (!options.cropDir && !options.atlasDir && !options.pack))
         return;
     std::set<std::string> stems;
     for (const std::string& file : options.files) {
         const std::string stem = stemOf(file);
         if (stem.empty() || stem == "." || stem == "..")
-            throw UsageError("'" + file + "' has no name to give its crops' folder or atlas (its stem is '" + stem + "')");
+            throw UsageError("'" + file + "' has no name to give its crops' folder, atlas or frames (its stem is '" + stem + "')");
         if (!stems.insert(stem).second)
-            throw UsageError("two pictures are named '" + stem + "', so their crops or atlases would be written to the same place");
+            throw UsageError("two pictures are named '" + stem + "', so their crops, atlases or frames would take the same names");
     }
 }
 

@@ -59,6 +59,11 @@ void addRegionOptions(CLI::App& app, Typed& typed)
         ->group("Regions");
     text(app, "--min-size", typed.minSize, "W[xH]", "Leave out regions narrower than W or lower than H (H = W when omitted)", "Regions");
     addWord(app, "--order", typed.order, {"search", "rows", "columns"}, "As found (default), in rows, or in columns")->group("Regions");
+    app.add_flag("--whole", sprites.whole,
+                 wrapped("Each picture is one region: the box of all its foreground, standing for the whole picture in an atlas "
+                         "(loose sprite files packed into one atlas: --whole --pack OUT.png --atlas OUT.json FILES); named {stem} "
+                         "unless --name, and on -b auto unless told"))
+        ->group("Regions");
     text(app, "--regions-from", typed.options.regionsFrom, "ATLAS",
          "The frames of an atlas (JSON, Starling XML or libGDX) as the regions instead of searching; its names unless --name",
          "Regions");
@@ -269,8 +274,13 @@ void applyNames(Typed& typed, const CLI::App& app)
                                                                        : typed.animationPattern;
             typed.atlas.animationName = NamePattern::parse(pattern, lines);
         }
+        // A picture that is one frame is named after its file; the regions of several pictures
+        // in one atlas by file and number (an atlas read back keeps its own names).
+        const bool byStem = app.count("--name") == 0 && (sprites.whole || (options.packedTogether() && !options.regionsFrom));
+        if (byStem)
+            options.namePattern = sprites.whole ? "{stem}" : "{stem}-{n}";
         const NamePattern pattern = NamePattern::parse(options.namePattern, lines);
-        if (app.count("--name") > 0)
+        if (app.count("--name") > 0 || byStem)
             options.request.names = pattern;
     } catch (const InputError& e) {
         const bool rowsAsked = !lines && std::string_view(e.what()).find("rows or columns") != std::string_view::npos;
@@ -282,6 +292,9 @@ void applyTyped(Typed& typed, const CLI::App& app)
 {
     Options& options = typed.options;
     SliceRequest& request = options.request;
+    // Loose sprite files are mostly drawn on transparency.
+    if (request.sprites.whole && app.count("--background") == 0)
+        typed.background = "auto";
     request.background = backgroundOf(typed.background, typed.tolerance);
     applyRegions(typed, request.sprites);
     options.format = typed.format == "json" ? Format::Json : Format::Lines;

@@ -32,6 +32,7 @@ struct Options {
     int jobs = 1;
 
     bool several() const { return files.size() > 1; }
+    bool packedTogether() const { return pack && several(); } // one atlas for all the pictures
     bool atlased() const { return atlas || atlasDir; }
 };
 

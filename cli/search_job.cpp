@@ -48,6 +48,14 @@ const char* optionOf(OutputKind kind)
     return "";
 }
 
+OutputCheck checkerFor(const Options& options)
+{
+    return [&options](OutputKind kind, const fs::path& path) {
+        if (!options.inputs.empty())
+            checkOutputPath(options, optionOf(kind), path);
+    };
+}
+
 // Prints the regions as they are found, a piece at a time.
 void printAsFound(const Options& options, const SearchSummary& summary, const std::string& prefix, ForegroundMask& mask,
                   const std::function<void(std::string_view)>& print)
@@ -75,7 +83,7 @@ void printAsFound(const Options& options, const SearchSummary& summary, const st
 // One picture's search, its failures told by exceptions that searchPicture turns into
 // messages and a status.
 void slicePicture(const Options& options, const std::optional<std::string>& file, const std::function<void(std::string_view)>& print,
-                  const char*& stage, std::string& notes)
+                  const char*& stage, std::string& notes, const PackSlot& slot)
 {
     const std::string stem = stemOf(file);
     const SliceRequest request = requestFor(options, file, stem);
@@ -97,13 +105,12 @@ void slicePicture(const Options& options, const std::optional<std::string>& file
     const Slices slices = cutSlices(picture.mask, request, stem);
     stage = "writing the outputs";
     std::size_t kept = 0;
-    if (request.outputs.framed || request.outputs.named())
-        kept = writeSlices({picture.pixels ? &*picture.pixels : nullptr, picture.mask.width(), picture.mask.height(), picture.format,
-                     picture.rule, file.value_or(""), stem},
-                    slices, request.outputs, [&](OutputKind kind, const fs::path& path) {
-                        if (!options.inputs.empty())
-                            checkOutputPath(options, optionOf(kind), path);
-                    });
+    const SourcePicture source{picture.pixels ? &*picture.pixels : nullptr, picture.mask.width(), picture.mask.height(), picture.format,
+                               picture.rule, file.value_or(""), stem};
+    if (slot.together)
+        slot.together->add(slot.index, source, slices, request.outputs);
+    else if (request.outputs.framed || request.outputs.named())
+        kept = writeSlices(source, slices, request.outputs, checkerFor(options));
     if (kept > 0)
         notes += "find-icons: " + printable(request.outputs.cropFolder->string()) + ": " + std::to_string(kept) + " older file" +
                  (kept == 1 ? "" : "s") + " kept beside the " + std::to_string(slices.placed.size()) + " written\n";
@@ -121,7 +128,8 @@ void slicePicture(const Options& options, const std::optional<std::string>& file
 
 } // namespace
 
-JobResult searchPicture(const Options& options, const std::optional<std::string>& file, const std::function<void(std::string_view)>& print)
+JobResult searchPicture(const Options& options, const std::optional<std::string>& file, const std::function<void(std::string_view)>& print,
+                        const PackSlot& slot)
 {
     JobResult result;
     const std::string shown = file.value_or("(sample picture)");
@@ -134,7 +142,7 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
     };
     const char* stage = "reading the picture";
     try {
-        slicePicture(options, file, print, stage, result.err);
+        slicePicture(options, file, print, stage, result.err, slot);
     } catch (const GridMisfit& e) {
         return fail(shown, std::string(options.request.sprites.gridCount ? "--grid-count: " : "--grid: ") + e.what(), 2);
     } catch (const NoGridFound& e) {
@@ -153,6 +161,22 @@ JobResult searchPicture(const Options& options, const std::optional<std::string>
         return fail(shown, e.what(), 1);
     } catch (const std::bad_alloc&) {
         return fail(shown, std::string("not enough memory (") + stage + ")", 1);
+    }
+    return result;
+}
+
+JobResult writePackedTogether(const Options& options, PackedTogether& together)
+{
+    JobResult result{"", 1};
+    try {
+        together.write(requestFor(options, std::nullopt, "").outputs, checkerFor(options));
+        result.status = 0;
+    } catch (const IoError& e) {
+        result.err = "find-icons: " + printable(e.path().empty() ? *options.atlas : e.path()) + ": " + printable(e.what()) + "\n";
+    } catch (const Error& e) {
+        result.err = "find-icons: " + printable(*options.atlas) + ": " + printable(e.what()) + "\n";
+    } catch (const std::bad_alloc&) {
+        result.err = "find-icons: " + printable(*options.atlas) + ": not enough memory (packing)\n";
     }
     return result;
 }

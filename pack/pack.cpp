@@ -73,21 +73,15 @@ std::vector<FramePiece> framePieces(const PixelImage& picture, std::span<const P
     CropStyle pieceStyle = style;
     pieceStyle.transparent = true;
     pieceStyle.bleed = pieceStyle.premultiply = false; // the whole pages are, padding too
-    CropStyle boxAlone;
-    boxAlone.transparent = true;
-    boxAlone.bleed = false;
     const std::vector<RegionBox> boxes = boxesOf(regions);
     const std::vector<std::pair<int, int>> cropSize = cropSizes(boxes, regions, style.sameSize);
     std::vector<FramePiece> pieces;
     for (std::size_t i = 0; i < regions.size(); ++i) {
         const std::optional<FrameTrim> trim = i < trims.size() ? trims[i] : std::nullopt;
-        const PixelImage crop = cropOf(picture, boxes[i], rule, trim ? boxAlone : pieceStyle, trim ? 0 : cropSize[i].first,
-                                       trim ? 0 : cropSize[i].second, owners, static_cast<std::uint32_t>(i + 1));
+        const CropPlacement place = trim ? placeTrimmed(*trim) : placeCrop(boxes[i], style, cropSize[i].first, cropSize[i].second);
+        const PixelImage crop = cropAt(picture, boxes[i], rule, pieceStyle, place, owners, static_cast<std::uint32_t>(i + 1));
         const Rect kept = opaquePart(crop);
-        FramePiece piece{names[i], cropped(crop, kept), crop.width(), crop.height(), kept.left, kept.top};
-        if (trim)
-            piece.sourceWidth = trim->sourceWidth, piece.sourceHeight = trim->sourceHeight, piece.left += trim->offsetX, piece.top += trim->offsetY;
-        pieces.push_back(std::move(piece));
+        pieces.push_back({names[i], cropped(crop, kept), crop.width(), crop.height(), kept.left, kept.top});
     }
     return pieces;
 }

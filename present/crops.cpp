@@ -70,11 +70,16 @@ std::vector<std::pair<int, int>> cropSizes(std::span<const RegionBox> boxes, std
 PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
                   int width, int height, const RegionOwners* owners, std::uint32_t label)
 {
+    return cropAt(picture, box, rule, style, placeCrop(box, style, width, height), owners, label);
+}
+
+PixelImage cropAt(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
+                  const CropPlacement& place, const RegionOwners* owners, std::uint32_t label)
+{
     const bool transparent = style.transparent || rule.isTransparent();
-    const CropPlacement place = placeCrop(box, style, width, height);
     const int left = place.left, top = place.top;
     const Pixel fill = transparent ? Pixel{0} : rule.fill();
-    PixelImage crop(place.width, place.height, fill, picture.hasAlpha() || style.transparent);
+    PixelImage crop(place.width, place.height, place.clearMargin ? Pixel{0} : fill, picture.hasAlpha() || style.transparent || place.clearMargin);
     for (int y = box.minY; y <= box.maxY; ++y) {
         const Pixel* from = picture.row(y) + box.minX;
         Pixel* to = crop.row(top + y - box.minY) + left;
@@ -104,7 +109,7 @@ void finishAlpha(PixelImage& picture, const CropStyle& style)
 
 std::size_t writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
                        const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style, const RegionOwners* owners,
-                       bool replaceFolder)
+                       bool replaceFolder, std::span<const std::optional<FrameTrim>> trims)
 {
     const std::vector<RegionBox> boxes = boxesOf(regions);
     const std::vector<std::pair<int, int>> sizes = cropSizes(boxes, regions, style.sameSize);
@@ -117,8 +122,9 @@ std::size_t writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<
             throw Error("'" + names[at->second] + "' and '" + names[i] + "' would both be the crop " + files.back());
     }
     return batch.addFiles(folder, files, [&](std::size_t i, ByteWriter& out) {
-        encodePicture(cropOf(picture, boxes[i], rule, style, sizes[i].first, sizes[i].second, owners, static_cast<std::uint32_t>(i + 1)),
-                      style.format, out);
+        const std::optional<FrameTrim> trim = i < trims.size() ? trims[i] : std::nullopt;
+        const CropPlacement place = trim ? placeTrimmed(*trim) : placeCrop(boxes[i], style, sizes[i].first, sizes[i].second);
+        encodePicture(cropAt(picture, boxes[i], rule, style, place, owners, static_cast<std::uint32_t>(i + 1)), style.format, out);
     }, replaceFolder);
 }
 

@@ -45,6 +45,7 @@ struct CropPlacement {
     int height = 0;
     int left = 0;
     int top = 0;
+    bool clearMargin = false; // around the box transparent, whatever the background
 };
 CropPlacement placeCrop(const RegionBox& box, const CropStyle& style, int widest, int highest);
 
@@ -68,12 +69,21 @@ FileFormat cropFormatFor(std::optional<FileFormat> asked, bool transparent, File
 PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
                   int width, int height, const RegionOwners* owners = nullptr, std::uint32_t label = 0);
 
+// The same, placed as given; a frame with a trim of its own is placed where the trim puts it in
+// the picture it stands for, which its crop then is
+PixelImage cropAt(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
+                  const CropPlacement& place, const RegionOwners* owners = nullptr, std::uint32_t label = 0);
+// (what was trimmed away around it was transparent).
+inline CropPlacement placeTrimmed(const FrameTrim& trim) { return {trim.sourceWidth, trim.sourceHeight, trim.offsetX, trim.offsetY, true}; }
+
 // Adds crops to `batch`, into `folder` as NAME.bmp or NAME.png; the regions and the names
 // (without extension) go in pairs. With `owners`, crop i keeps of its box only the pixels
-// labelled i + 1. Returns how many other files the folder holds, which stay, unless
+// labelled i + 1. A region with a trim (`trims` in the regions' order) is cropped whole, as the
+// trim says. Returns how many other files the folder holds, which stay, unless
 // `replaceFolder` leaves it holding these crops alone.
 std::size_t writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
                        const std::filesystem::path& folder, const BackgroundRule& rule, const CropStyle& style,
-                       const RegionOwners* owners = nullptr, bool replaceFolder = false);
+                       const RegionOwners* owners = nullptr, bool replaceFolder = false,
+                       std::span<const std::optional<FrameTrim>> trims = {});
 
 } // namespace iconfinder

@@ -22,6 +22,16 @@ struct RegionBox {
     friend bool operator==(const RegionBox&, const RegionBox&) = default;
 };
 
+// A frame drawn larger than its box, as texture packers record a trimmed sprite: the size of
+// the picture it was cut from and where the box stands in it.
+struct FrameTrim {
+    int sourceWidth = 0;
+    int sourceHeight = 0;
+    int offsetX = 0;
+    int offsetY = 0;
+    friend bool operator==(const FrameTrim&, const FrameTrim&) = default;
+};
+
 // The rectangle whose outline lies on the box's outermost pixels.
 constexpr Rect frameRect(const RegionBox& box) { return {box.minX, box.minY, box.maxX + 1, box.maxY + 1}; }
 

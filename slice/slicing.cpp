@@ -29,22 +29,26 @@ std::size_t stageCrops(OutputBatch& batch, const SourcePicture& picture, const S
     for (const std::string& name : slices.names)
         check(OutputKind::Crop, *outputs.cropFolder / cropFileName(name, style.format));
     return writeCrops(batch, *picture.pixels, slices.placed, slices.names, *outputs.cropFolder, picture.rule, style,
-                      slices.owners ? &*slices.owners : nullptr, outputs.replaceCropFolder);
+                      slices.owners ? &*slices.owners : nullptr, outputs.replaceCropFolder, slices.trims);
 }
 
-// The packed pages staged, and the atlas's pages and frames pointing at them.
-void stagePacked(OutputBatch& batch, const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs,
-                 const OutputCheck& check, Atlas& atlas)
+// A picture's frames as pieces to pack. Frames trimmed from their cells are cut from the
+// cells, so that each keeps its place in its cell.
+std::vector<FramePiece> piecesOf(const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs)
 {
-    const AtlasOutput& out = *outputs.atlas;
-    // Frames trimmed from their cells are packed as cut from the cells, so that each keeps its
-    // place in its cell.
     std::vector<PlacedRegion> extents = slices.placed;
     for (PlacedRegion& region : extents)
         region.box = untrimmedExtent(region, slices.trimmedCells ? &*slices.grid : nullptr);
-    PackedAtlas packed = packPieces(framePieces(*picture.pixels, extents, slices.names, picture.rule, outputs.crop,
-                                                slices.owners ? &*slices.owners : nullptr, slices.trims),
-                                    outputs.crop, out.packing);
+    return framePieces(*picture.pixels, extents, slices.names, picture.rule, outputs.crop, slices.owners ? &*slices.owners : nullptr,
+                       slices.trims);
+}
+
+// The pieces packed, their pages staged, and the atlas's pages and frames pointing at them.
+void stagePacked(OutputBatch& batch, const std::vector<FramePiece>& pieces, const SliceOutputs& outputs, const OutputCheck& check,
+                 Atlas& atlas)
+{
+    const AtlasOutput& out = *outputs.atlas;
+    PackedAtlas packed = packPieces(pieces, outputs.crop, out.packing);
     const fs::path first = *out.pack;
     for (std::size_t page = 0; page < packed.pages.size(); ++page) {
         const fs::path image = packed.pages.size() == 1 ? first
@@ -54,6 +58,21 @@ void stagePacked(OutputBatch& batch, const SourcePicture& picture, const Slices&
         batch.addFile(image, [&](ByteWriter& bytes) { encodePicture(packed.pages[page], FileFormat::Png, bytes); });
     }
     atlas.frames = std::move(packed.frames);
+    atlas.premultipliedAlpha = outputs.crop.premultiply;
+}
+
+// The atlas's files staged, with what the output adds to every frame.
+void stageAtlasFiles(OutputBatch& batch, Atlas& atlas, const AtlasOutput& out)
+{
+    atlas.anchor = out.anchor;
+    atlas.frameDuration = out.frameDuration;
+    for (const auto& [path, text] : atlasFiles(atlas, out.layout, out.path)) {
+        const auto write = [&text = text](ByteWriter& bytes) { bytes.write(text); };
+        if (out.makeFolder)
+            batch.addFiles(path.parent_path(), {path.filename().string()}, [&](std::size_t, ByteWriter& bytes) { write(bytes); });
+        else
+            batch.addFile(path, write);
+    }
 }
 
 // The picture with its background transparent, as a PNG named after the atlas beside it.
@@ -81,8 +100,7 @@ void stageAtlas(OutputBatch& batch, const SourcePicture& picture, const Slices& 
     check(OutputKind::Atlas, out.path);
     Atlas atlas;
     if (out.pack) {
-        stagePacked(batch, picture, slices, outputs, check, atlas);
-        atlas.premultipliedAlpha = outputs.crop.premultiply;
+        stagePacked(batch, piecesOf(picture, slices, outputs), outputs, check, atlas);
     } else {
         // Frames cut transparent from a sheet without alpha: the atlas points at the sheet with
         // its background transparent, written beside the atlas, so engines draw no background.
@@ -92,17 +110,9 @@ void stageAtlas(OutputBatch& batch, const SourcePicture& picture, const Slices& 
         atlas.pages.push_back({atlasImagePath(out.path, sheet), picture.width, picture.height});
         atlas.frames = framesOf(slices.placed, slices.names, outputs.crop, slices.trimmedCells ? &*slices.grid : nullptr, slices.trims);
     }
-    atlas.anchor = out.anchor;
     if (out.animationsByColumns)
         atlas.animations = animationsOf(slices.placed, *out.animationsByColumns, out.animationName, picture.stem);
-    atlas.frameDuration = out.frameDuration;
-    for (const auto& [path, text] : atlasFiles(atlas, out.layout, out.path)) {
-        const auto write = [&text = text](ByteWriter& bytes) { bytes.write(text); };
-        if (out.makeFolder)
-            batch.addFiles(path.parent_path(), {path.filename().string()}, [&](std::size_t, ByteWriter& bytes) { write(bytes); });
-        else
-            batch.addFile(path, write);
-    }
+    stageAtlasFiles(batch, atlas, out);
 }
 
 } // namespace
@@ -183,6 +193,10 @@ Slices cutSlices(ForegroundMask& mask, const SliceRequest& request, std::string_
     Sprites sprites = findSprites(mask, request.sprites);
     const bool trimmedCells = sprites.grid && request.sprites.trim;
     Slices slices{std::move(sprites.placed), std::move(sprites.grid), trimmedCells, sprites.autoMerge, {}, std::move(sprites.owners), {}};
+    // A whole picture's frame stands for all of it.
+    if (request.sprites.whole)
+        for (const PlacedRegion& region : slices.placed)
+            slices.trims.push_back(FrameTrim{mask.width(), mask.height(), region.box.minX, region.box.minY});
     if (request.outputs.named() || request.names)
         slices.names = namesFor(request.names ? *request.names : NamePattern::parse(kDefaultNamePattern, false), slices.placed, stem);
     return slices;
@@ -229,6 +243,30 @@ std::vector<NamedBox> framesOfPicture(const std::vector<NamedBox>& frames, const
         throw InputError("none of its pages (" + list + ") is " + wanted);
     }
     return mine;
+}
+
+void PackedTogether::add(std::size_t index, const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs)
+{
+    pieces_[index] = piecesOf(picture, slices, outputs);
+}
+
+void PackedTogether::write(const SliceOutputs& outputs, const OutputCheck& check)
+{
+    std::vector<FramePiece> all;
+    std::unordered_set<std::string> names;
+    for (std::vector<FramePiece>& pieces : pieces_)
+        for (FramePiece& piece : pieces) {
+            if (!names.insert(piece.name).second)
+                throw Error("two frames are named '" + piece.name + "'");
+            all.push_back(std::move(piece));
+        }
+    pieces_.clear();
+    OutputBatch batch;
+    check(OutputKind::Atlas, outputs.atlas->path);
+    Atlas atlas;
+    stagePacked(batch, all, outputs, check, atlas);
+    stageAtlasFiles(batch, atlas, *outputs.atlas);
+    batch.commit();
 }
 
 std::vector<NamedBox> readAtlasFile(const fs::path& path)

@@ -78,6 +78,25 @@ struct SourcePicture {
 // naming the path that failed, or Error.
 std::size_t writeSlices(const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs, const OutputCheck& check);
 
+// The frames of several pictures packed into one atlas: each picture's frames cut on their own
+// (from any thread, each picture into its own place), then packed and written together in the
+// order the pictures were given.
+class PackedTogether {
+public:
+    explicit PackedTogether(std::size_t pictures) : pieces_(pictures) {}
+
+    // The frames of picture `index` of `slices`, cut as its packed atlas would cut them.
+    void add(std::size_t index, const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs);
+
+    // Packs every picture's frames and writes the pages and the atlas of `outputs`, all or
+    // none, before any of them a frame name two frames share. Throws Error, or IoError naming
+    // the path that failed.
+    void write(const SliceOutputs& outputs, const OutputCheck& check);
+
+private:
+    std::vector<std::vector<FramePiece>> pieces_;
+};
+
 // The frames of the atlas file at `path`: read whole after its size is checked.
 std::vector<NamedBox> readAtlasFile(const std::filesystem::path& path);
 

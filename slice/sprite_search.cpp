@@ -3,6 +3,7 @@
 #include "grid/grid_guess.h"
 #include "regions/icon_search.h"
 
+#include <algorithm>
 #include <string>
 
 namespace iconfinder {
@@ -52,6 +53,17 @@ std::vector<RegionBox> takeOutStrays(ForegroundMask& mask, const GridLayout& gri
 Sprites findSprites(ForegroundMask& mask, const SpriteSettings& settings)
 {
     Sprites sprites;
+    if (settings.whole) {
+        std::optional<RegionBox> all;
+        extractRegions(mask, [&](const RegionBox& box) {
+            all = all ? RegionBox{std::min(all->minX, box.minX), std::min(all->minY, box.minY), std::max(all->maxX, box.maxX),
+                                  std::max(all->maxY, box.maxY)}
+                      : box;
+        });
+        if (all)
+            sprites.placed.push_back({*all, 0, 0, 0});
+        return sprites;
+    }
     const int width = mask.width(), height = mask.height();
     std::optional<GridSpec> grid = settings.grid;
     if (grid && settings.gridCount) {

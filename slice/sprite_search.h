@@ -23,6 +23,7 @@ struct SpriteSettings {
     bool keepEmpty = false; // cells without foreground are sprites too
     bool isolate = false;   // record which sprite took each pixel (a search, not a grid)
     bool strays = false;    // with a given grid: search regions in no single cell are sprites of their own
+    bool whole = false;     // one sprite a picture: the box of all its foreground
 
     bool gridded() const { return grid || guessGrid; }
 };

@@ -370,6 +370,44 @@ TEST_F(FindIconsCli, PackedAtlasesOnOneOrSeveralPages)
     EXPECT_FALSE(fs::exists(dir / "t.json"));
 }
 
+TEST_F(FindIconsCli, LooseSpritesPackedIntoOneAtlasAndReadBackWhole)
+{
+    // Sprite files on transparency, the last a copy of the first: one frame each, named by its
+    // file, standing for the whole file.
+    pictures::Random random(12);
+    std::vector<std::string> files;
+    std::vector<PixelImage> sprites;
+    for (int i = 0; i < 6; ++i) {
+        PixelImage sprite(random.between(3, 30), random.between(3, 30), Pixel{0}, true);
+        for (int k = random.between(1, 40); k > 0; --k)
+            sprite.at(random.between(1, sprite.width() - 2), random.between(1, sprite.height() - 2)) =
+                makePixel(random.below(256), random.below(256), random.below(256), random.between(1, 255));
+        sprites.push_back(i == 5 ? sprites[0] : sprite);
+        files.push_back((dir / "s").string() + std::to_string(i) + ".png");
+        writePictureFile(sprites.back(), FileFormat::Png, files.back());
+    }
+    ASSERT_TRUE(succeeds(joined(files, {"--whole", "--pack", (dir / "all.png").string(), "--atlas", (dir / "all.json").string(), "-j", "2"})));
+    const nlohmann::json frames = nlohmann::json::parse(slurp(dir / "all.json"))["frames"];
+    ASSERT_EQ(frames.size(), 6u);
+    EXPECT_EQ(frames["s5"]["frame"], frames["s0"]["frame"]) << "the copy stored once";
+    // Read back, each crop is its sprite file again.
+    ASSERT_TRUE(succeeds({(dir / "all.png").string(), "--regions-from", (dir / "all.json").string(), "--crop", (dir / "back").string()}));
+    for (std::size_t i = 0; i < sprites.size(); ++i) {
+        const PixelImage back = readPicture(dir / "back" / fs::path(files[i]).filename());
+        ASSERT_EQ(std::pair(back.width(), back.height()), std::pair(sprites[i].width(), sprites[i].height()));
+        for (std::size_t p = 0; p < back.pixelCount(); ++p) {
+            const Pixel want = sprites[i].pixels()[p], got = back.pixels()[p];
+            ASSERT_EQ(alphaOf(want) ? got : alphaOf(got), alphaOf(want) ? want : 0) << "sprite " << i << ", pixel " << p;
+        }
+    }
+    // Names two frames share, or a picture that cannot be cut, leave no atlas.
+    const std::vector<std::string> again = {"--pack", (dir / "x.png").string(), "--atlas", (dir / "x.json").string()};
+    EXPECT_TRUE(endedWith(findIconsCli(joined(joined(files, {"--whole", "--name", "same"}), again)), 1, "two frames are named 'same'"));
+    std::ofstream(dir / "broken.png") << "not a picture";
+    EXPECT_TRUE(endedWith(findIconsCli(joined({files[0], (dir / "broken.png").string()}, again)), 1, "not every picture could be cut"));
+    EXPECT_FALSE(fs::exists(dir / "x.json") || fs::exists(dir / "x.png"));
+}
+
 TEST_F(FindIconsCli, GridCellsTheGuessedGridAndCropsOfASpritesOwnPixels)
 {
     // Cells of 16 x 12 two pixels apart from (1, 3): 4 columns, 2 rows, the last cell empty;
@@ -754,6 +792,8 @@ TEST_F(FindIconsCli, UsageErrorsExitTwo)
         {"a.png", "--atlas", "a.json", "--pack", "p.bmp"}, {"a.png", "--extrude", "2"}, {"--grid", "8", "--grid-count", "2x2"},
         {"--grid-count", "0x2"}, {"--strays"}, {"--grid", "auto", "--strays"},
         {"a.png", "--crop", "d", "--same-size=rows"}, {"a.png", "--crop", "d", "--same-size=diagonal"},
+        {"a.png", "b.png", "--pack", "p.png", "--atlas-dir", "d"}, {"a.png", "b.png", "--pack", "p.png", "--atlas", "a.json", "--crop", "d"},
+        {"a.png", "--whole", "--grid", "8"}, {"a.png", "d/a.png", "--whole", "--pack", "p.png", "--atlas", "a.json"},
     };
     for (const auto& args : wrong) {
         const auto result = findIconsCli(args);
