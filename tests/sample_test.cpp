@@ -27,21 +27,6 @@ TEST(SamplePicture, GeneratorReproducesTheCommittedFileByteForByte)
     EXPECT_TRUE(std::string(reinterpret_cast<const char*>(embedded.data()), embedded.size()) == b) << "embedded copy is stale";
 }
 
-TEST(SamplePicture, LayoutOfTheFile)
-{
-    const auto file = samplePictureFile();
-    const auto u32 = [&](std::size_t at) {
-        return std::to_integer<std::uint32_t>(file[at]) | std::to_integer<std::uint32_t>(file[at + 1]) << 8 |
-               std::to_integer<std::uint32_t>(file[at + 2]) << 16 | std::to_integer<std::uint32_t>(file[at + 3]) << 24;
-    };
-    EXPECT_EQ(u32(14), 40u) << "40-byte header";
-    EXPECT_EQ(u32(18), 395u);
-    EXPECT_EQ(u32(22), 308u) << "positive height: bottom-up";
-    EXPECT_EQ(u32(28) & 0xFFFF, 24u);
-    EXPECT_EQ(u32(30), 0u) << "uncompressed";
-    EXPECT_EQ((file.size() - 54) / 308, 1188u) << "rows padded to 1188 bytes";
-}
-
 TEST(SamplePicture, FiftyIconsInFiveRowsOfTen)
 {
     PixelImage picture = samplePicture();
