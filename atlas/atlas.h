@@ -27,8 +27,10 @@ enum class AtlasLayout {
 };
 
 // One frame as every layout describes it: the pixels the engine samples, and the picture the
-// frame stands for (the crop), in which they sit at offset. A frame whose box is smaller than
-// that picture is trimmed.
+// frame stands for (the crop), in which they sit at offset. A frame smaller than that picture
+// is trimmed. A turned frame lies on its page a quarter turn round, its box as high as the frame
+// is wide: clockwise as the JSON and Starling layouts' engines turn it back, anticlockwise as
+// libGDX's do.
 struct AtlasFrame {
     std::string name;
     RegionBox box;
@@ -37,8 +39,11 @@ struct AtlasFrame {
     int sourceHeight = 0;
     int offsetX = 0;
     int offsetY = 0;
+    bool turned = false;
 
-    bool trimmed() const { return sourceWidth != box.width() || sourceHeight != box.height(); }
+    int width() const { return turned ? box.height() : box.width(); }
+    int height() const { return turned ? box.width() : box.height(); }
+    bool trimmed() const { return sourceWidth != width() || sourceHeight != height(); }
 };
 
 struct AtlasPage {

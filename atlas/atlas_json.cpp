@@ -16,10 +16,11 @@ Json rect(int x, int y, int w, int h) { return {{"x", x}, {"y", y}, {"w", w}, {"
 Json frameOf(const Atlas& atlas, const AtlasFrame& frame)
 {
     Json json;
-    json["frame"] = rect(frame.box.minX, frame.box.minY, frame.box.width(), frame.box.height());
-    json["rotated"] = false;
+    // A turned frame keeps its upright size; its engines take the box as high as that is wide.
+    json["frame"] = rect(frame.box.minX, frame.box.minY, frame.width(), frame.height());
+    json["rotated"] = frame.turned;
     json["trimmed"] = frame.trimmed();
-    json["spriteSourceSize"] = rect(frame.offsetX, frame.offsetY, frame.box.width(), frame.box.height());
+    json["spriteSourceSize"] = rect(frame.offsetX, frame.offsetY, frame.width(), frame.height());
     json["sourceSize"] = {{"w", frame.sourceWidth}, {"h", frame.sourceHeight}};
     if (atlas.anchor)
         json["anchor"] = {{"x", atlas.anchor->x}, {"y", atlas.anchor->y}};

@@ -4,7 +4,7 @@ namespace iconfinder {
 
 // libGDX's texture packer layout as libGDX and the Spine runtimes read it: a page's image and
 // fields, then its regions; a blank line between pages. A trimmed region's offsets count from
-// its source picture's bottom-left corner.
+// its source picture's bottom-left corner; a turned region's bounds keep its upright size.
 std::string libgdxAtlas(const Atlas& atlas)
 {
     std::string text;
@@ -18,10 +18,10 @@ std::string libgdxAtlas(const Atlas& atlas)
             if (frame.page != page)
                 continue;
             text += frame.name + "\nbounds:" + std::to_string(frame.box.minX) + "," + std::to_string(frame.box.minY) + "," +
-                    std::to_string(frame.box.width()) + "," + std::to_string(frame.box.height()) + "\n";
+                    std::to_string(frame.width()) + "," + std::to_string(frame.height()) + "\n" + (frame.turned ? "rotate:true\n" : "");
             if (frame.trimmed())
                 text += "offsets:" + std::to_string(frame.offsetX) + "," +
-                        std::to_string(frame.sourceHeight - frame.box.height() - frame.offsetY) + "," +
+                        std::to_string(frame.sourceHeight - frame.height() - frame.offsetY) + "," +
                         std::to_string(frame.sourceWidth) + "," + std::to_string(frame.sourceHeight) + "\n";
         }
     }

@@ -61,7 +61,8 @@ int main(int argc, char** argv)
         {"small-4096", [] { return mixedSheet(4096, 4096, 5, 4, 40); }},
     };
     const PackStyle pack;
-    std::printf("%-26s %7s %6s %11s %9s %9s %9s\n", "sheet", "frames", "pages", "first page", "occupancy", "place ms", "pack ms");
+    std::printf("%-26s %7s %6s %11s %9s %9s %9s %8s %9s\n", "sheet", "frames", "pages", "first page", "occupancy", "place ms", "pack ms",
+                "turning", "place ms");
     for (const auto& [name, make] : sheets) {
         const PixelImage sheet = make();
         const BackgroundRule rule = BackgroundRule::colour({255, 255, 255});
@@ -85,8 +86,15 @@ int main(int argc, char** argv)
         start = std::chrono::steady_clock::now();
         packRectangles(sizes, pack.padding, pack.largest, pack.powerOfTwo);
         const double placeMs = msSince(start);
-        std::printf("%-26s %7zu %6zu %5dx%-5d %9.3f %9.1f %9.1f\n", name.c_str(), regions.size(), packed.pages.size(),
-                    packed.pages.front().width(), packed.pages.front().height(), used / pages, placeMs, packMs);
+        // The same frames when they may turn (--pack-rotate).
+        start = std::chrono::steady_clock::now();
+        const std::optional<PackedPages> turning = packRectangles(sizes, pack.padding, pack.largest, pack.powerOfTwo, true);
+        const double turningMs = msSince(start);
+        double turnedPages = 0;
+        for (const auto& [w, h] : turning->pageSizes)
+            turnedPages += static_cast<double>(w + pack.padding) * (h + pack.padding);
+        std::printf("%-26s %7zu %6zu %5dx%-5d %9.3f %9.1f %9.1f %8.3f %9.1f\n", name.c_str(), regions.size(), packed.pages.size(),
+                    packed.pages.front().width(), packed.pages.front().height(), used / pages, placeMs, packMs, used / turnedPages, turningMs);
         if (argc > 1) {
             std::ofstream out(std::string(argv[1]) + "/" + name + ".json");
             out << "{\"padding\":" << pack.padding << ",\"largest\":" << pack.largest << ",\"sizes\":[";

@@ -4,7 +4,7 @@ _find_icons()
     local cur prev
     local options="-b --background --tolerance --merge --speck --min-size --order --grid --grid-count --strays --grid-offset --grid-spacing
         --trim --keep-empty --whole --regions-from --format -o --framed --crop --atlas --atlas-dir --atlas-format --anchor
-        --animations --animation-name --frame-duration --pack --pack-padding --extrude --pack-max --pack-pot --pack-keep-duplicates --crop-format --crop-transparent --bleed --no-bleed --premultiply --replace-folder --isolate --name --padding
+        --animations --animation-name --frame-duration --pack --pack-padding --extrude --pack-max --pack-pot --pack-keep-duplicates --pack-rotate --crop-format --crop-transparent --bleed --no-bleed --premultiply --replace-folder --isolate --name --padding
         --same-size --align -j --jobs -h --help --version"
     cur=${COMP_WORDS[COMP_CWORD]}
     prev=${COMP_WORDS[COMP_CWORD-1]}

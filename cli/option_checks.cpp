@@ -50,7 +50,7 @@ void checkAtlas(Options& options, const Given& given)
         throw UsageError("--crop does not go with --pack of several pictures: cut their crops in a run of their own");
     if (options.pack && formatOfName(*options.pack) != FileFormat::Png)
         throw UsageError("--pack: '" + *options.pack + "' must end in .png");
-    needs(given, {"--pack-padding", "--extrude", "--pack-max", "--pack-pot", "--pack-keep-duplicates"}, options.pack.has_value(), "--pack");
+    needs(given, {"--pack-padding", "--extrude", "--pack-max", "--pack-pot", "--pack-keep-duplicates", "--pack-rotate"}, options.pack.has_value(), "--pack");
     if (options.atlased() && options.request.outputs.atlas->layout != AtlasLayout::Aseprite && given("--frame-duration"))
         throw UsageError("--frame-duration needs --atlas-format aseprite, the layout that plays frames");
     if (options.atlas && options.atlasDir)
@@ -160,6 +160,8 @@ void checkLayoutHolds(const Options& options, const Given& given)
                          "frames; use --atlas-format hash or aseprite");
     if (given("--animations") && layout != AtlasLayout::Hash && layout != AtlasLayout::Aseprite)
         throw UsageError("--animations: the " + name + " layout has no animations; use --atlas-format hash or aseprite");
+    if (given("--pack-rotate") && layout == AtlasLayout::Css)
+        throw UsageError("--pack-rotate: the css layout cannot show a turned frame; use --atlas-format hash, array, aseprite, starling or libgdx");
     if (given("--anchor") && (layout == AtlasLayout::Libgdx || layout == AtlasLayout::Css))
         throw UsageError("--anchor: the " + name + " layout has no place for a pivot; use --atlas-format hash, array, aseprite or starling");
 }

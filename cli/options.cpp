@@ -145,6 +145,10 @@ void addAtlasOptions(CLI::App& app, Typed& typed)
         ->group("Atlas");
     addNumber(app, "--pack-max", atlas.packing.largest, 16, 16384, "A packed page's largest side (default 4096)")->group("Atlas");
     app.add_flag("--pack-pot", atlas.packing.powerOfTwo, wrapped("Packed pages with sides that are powers of two"))->group("Atlas");
+    app.add_flag("--pack-rotate", atlas.packing.mayTurn,
+                 wrapped("Let packed frames lie a quarter turn round where the pages come out smaller; the atlas says so as its "
+                         "engines read it (not in CSS)"))
+        ->group("Atlas");
     app.add_flag("--pack-keep-duplicates", atlas.packing.keepDuplicates,
                  wrapped("Store each frame on the page, also frames of the same pixels as another (by default stored once, "
                          "each keeping its own name and offsets)"))

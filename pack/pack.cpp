@@ -52,6 +52,17 @@ std::vector<std::size_t> firstOfSame(const std::vector<FramePiece>& pieces)
     return first;
 }
 
+// The piece a quarter turn round.
+PixelImage turnedQuarter(const PixelImage& piece, bool clockwise)
+{
+    const int w = piece.width(), h = piece.height();
+    PixelImage turned(h, w, Pixel{0}, piece.hasAlpha());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            turned.at(clockwise ? h - 1 - y : y, clockwise ? x : w - 1 - x) = piece.at(x, y);
+    return turned;
+}
+
 void placePiece(PixelImage& page, const PixelImage& piece, int x0, int y0, int extrude)
 {
     // The piece, then its edges repeated outwards, rows first so that the corners fill too.
@@ -106,21 +117,24 @@ PackedAtlas packPieces(const std::vector<FramePiece>& pieces, const CropStyle& f
             placed.push_back(i);
             sizes.emplace_back(pieces[i].pixels.width() + 2 * pack.extrude, pieces[i].pixels.height() + 2 * pack.extrude);
         }
-    const std::optional<PackedPages> packed = packRectangles(sizes, pack.padding, pack.largest, pack.powerOfTwo);
+    const std::optional<PackedPages> packed = packRectangles(sizes, pack.padding, pack.largest, pack.powerOfTwo, pack.mayTurn);
     for (const auto& [width, height] : packed->pageSizes)
         atlas.pages.emplace_back(std::max(width, 1), std::max(height, 1), Pixel{0}, true);
     std::vector<Placement> where(pieces.size());
     for (std::size_t k = 0; k < placed.size(); ++k) {
         const Placement& at = packed->placements[k];
         where[placed[k]] = at;
-        placePiece(atlas.pages[at.page], pieces[placed[k]].pixels, at.x + pack.extrude, at.y + pack.extrude, pack.extrude);
+        const PixelImage& piece = pieces[placed[k]].pixels;
+        placePiece(atlas.pages[at.page], at.turned ? turnedQuarter(piece, pack.clockwise) : piece, at.x + pack.extrude,
+                   at.y + pack.extrude, pack.extrude);
     }
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         const FramePiece& piece = pieces[i];
         const Placement& at = where[stored[i]];
         const int x0 = at.x + pack.extrude, y0 = at.y + pack.extrude;
-        const RegionBox box{x0, y0, x0 + piece.pixels.width() - 1, y0 + piece.pixels.height() - 1};
-        atlas.frames.push_back({piece.name, box, at.page, piece.sourceWidth, piece.sourceHeight, piece.left, piece.top});
+        const int w = at.turned ? piece.pixels.height() : piece.pixels.width(), h = at.turned ? piece.pixels.width() : piece.pixels.height();
+        atlas.frames.push_back({piece.name, {x0, y0, x0 + w - 1, y0 + h - 1}, at.page, piece.sourceWidth, piece.sourceHeight, piece.left,
+                                piece.top, at.turned});
     }
     for (PixelImage& page : atlas.pages)
         finishAlpha(page, finish);

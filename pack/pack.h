@@ -19,6 +19,8 @@ struct PackStyle {
     int largest = 4096; // a page's largest side
     bool powerOfTwo = false;
     bool keepDuplicates = false; // else frames of the same pixels share one place on the page
+    bool mayTurn = false;        // a frame may lie a quarter turn round where the pages come out smaller
+    bool clockwise = true;       // which way a turned frame lies (see AtlasFrame)
 };
 
 // A frame ready to pack: its visible pixels, and the picture it stands for, in which they sit

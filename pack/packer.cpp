@@ -40,6 +40,7 @@ struct Page {
     int gap = 0;
     int limit = 0; // the largest side, with the gap the last rectangle brings
     bool powerOfTwo = false;
+    bool mayTurn = false;
 
     std::pair<int, int> sizeOf(const PageFill& fill) const
     {
@@ -74,49 +75,87 @@ std::vector<int> widthsToTry(long long area, int widest, const Page& page, std::
     return widths;
 }
 
-// The page of least area holding every one of `items`, tried with each width, method, rule
-// and order worth it; none when they cannot share one page.
+// The rectangles as the free-space method takes them: as given, and when they may turn, all
+// lying (as wide as high or wider) and all standing.
+struct Turning {
+    std::vector<Size> sizes;
+    std::vector<bool> turned;
+    Order byHeight;
+};
+
+std::vector<Turning> turnings(const std::vector<Size>& sizes, const Order& items, bool mayTurn)
+{
+    std::vector<Turning> all{{sizes, {}, tallestFirst(sizes, items)}};
+    for (const bool lying : {true, false}) {
+        if (!mayTurn)
+            break;
+        Turning turning{sizes, std::vector<bool>(sizes.size()), {}};
+        for (const std::size_t i : items) {
+            Size& s = turning.sizes[i];
+            if (lying ? s.h > s.w : s.w > s.h)
+                std::swap(s.w, s.h), turning.turned[i] = true;
+        }
+        turning.byHeight = tallestFirst(turning.sizes, items);
+        all.push_back(std::move(turning));
+    }
+    return all;
+}
+
+// The page of least area holding every one of `items`, tried with each width, method, rule,
+// order and turning worth it; none when they cannot share one page.
 std::optional<PageFill> onePage(const std::vector<Size>& sizes, const Order& items, const Page& page)
 {
     long long area = 0;
-    int widest = 0;
-    for (const std::size_t i : items)
-        area += static_cast<long long>(sizes[i].w) * sizes[i].h, widest = std::max(widest, sizes[i].w);
+    int narrowest = 0; // the width no turning gets below
+    for (const std::size_t i : items) {
+        area += static_cast<long long>(sizes[i].w) * sizes[i].h;
+        narrowest = std::max(narrowest, page.mayTurn ? std::min(sizes[i].w, sizes[i].h) : sizes[i].w);
+    }
     if (area > static_cast<long long>(page.limit) * page.limit)
         return std::nullopt;
-    const Order byHeight = tallestFirst(sizes, items);
+    const std::vector<Turning> ways = turnings(sizes, items, page.mayTurn);
     std::optional<PageFill> best;
     const auto consider = [&](PageFill fill) {
         if (fill.placed == items.size() && (!best || page.areaOf(fill) < page.areaOf(*best)))
             best = std::move(fill);
     };
-    const std::vector<int> widths = widthsToTry(area, widest, page, items.size());
+    const std::vector<int> widths = widthsToTry(area, narrowest, page, items.size());
     for (const int width : widths)
-        consider(fillBySpaces(sizes, byHeight, width, page.limit));
+        for (const Turning& way : ways)
+            consider(fillBySpaces(way.sizes, way.byHeight, width, page.limit, way.turned));
+    // Turning where each rectangle fits best is greedy: it may leave the page fuller or emptier.
     if (items.size() <= kMaxRectsAtMost)
         for (std::size_t k = 0; k < widths.size(); k += kMaxRectsWidthStep)
             for (const FitRule rule : {FitRule::ShortSide, FitRule::BottomLeft})
-                consider(fillByMaxRects(sizes, byHeight, widths[k], page.limit, rule));
+                for (const bool turn : {false, page.mayTurn})
+                    if (!turn || page.mayTurn)
+                        consider(fillByMaxRects(sizes, ways[0].byHeight, widths[k], page.limit, rule, turn));
     return best;
 }
 
 // A whole page filled with as much of `items` as it takes.
 PageFill fullPage(const std::vector<Size>& sizes, const Order& items, const Page& page)
 {
-    const Order byHeight = tallestFirst(sizes, items);
-    PageFill best = fillBySpaces(sizes, byHeight, page.limit, page.limit);
+    std::optional<PageFill> best;
+    const auto consider = [&](PageFill fill) {
+        if (!best || fill.placedArea > best->placedArea)
+            best = std::move(fill);
+    };
+    const std::vector<Turning> ways = turnings(sizes, items, page.mayTurn);
+    for (const Turning& way : ways)
+        consider(fillBySpaces(way.sizes, way.byHeight, page.limit, page.limit, way.turned));
     if (items.size() <= kMaxRectsAtMost * 4)
-        for (const FitRule rule : {FitRule::ShortSide, FitRule::BottomLeft}) {
-            PageFill fill = fillByMaxRects(sizes, byHeight, page.limit, page.limit, rule);
-            if (fill.placedArea > best.placedArea)
-                best = std::move(fill);
-        }
-    return best;
+        for (const FitRule rule : {FitRule::ShortSide, FitRule::BottomLeft})
+            for (const bool turn : {false, page.mayTurn})
+                if (!turn || page.mayTurn)
+                    consider(fillByMaxRects(sizes, ways[0].byHeight, page.limit, page.limit, rule, turn));
+    return std::move(*best);
 }
 
 } // namespace
 
-std::optional<PackedPages> packRectangles(const std::vector<std::pair<int, int>>& given, int gap, int largest, bool powerOfTwo)
+std::optional<PackedPages> packRectangles(const std::vector<std::pair<int, int>>& given, int gap, int largest, bool powerOfTwo,
+                                          bool mayTurn)
 {
     // Each rectangle with the gap after it, on a page as much wider and higher, so that the
     // last ones need no gap inside the page.
@@ -126,7 +165,7 @@ std::optional<PackedPages> packRectangles(const std::vector<std::pair<int, int>>
             return std::nullopt;
         sizes.push_back({w + gap, h + gap});
     }
-    const Page page{gap, largest + gap, powerOfTwo};
+    const Page page{gap, largest + gap, powerOfTwo, mayTurn};
     PackedPages packed;
     packed.placements.resize(sizes.size());
     Order left(sizes.size());
@@ -140,7 +179,7 @@ std::optional<PackedPages> packRectangles(const std::vector<std::pair<int, int>>
             if (fill.at[i].x < 0)
                 rest.push_back(i);
             else
-                packed.placements[i] = {packed.pageSizes.size(), fill.at[i].x, fill.at[i].y};
+                packed.placements[i] = {packed.pageSizes.size(), fill.at[i].x, fill.at[i].y, fill.at[i].turned};
         }
         packed.pageSizes.push_back(page.sizeOf(fill));
         left = std::move(rest);

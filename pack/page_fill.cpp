@@ -12,9 +12,9 @@ struct Free {
     bool overlaps(const Free& o) const { return o.x < x + w && x < o.x + o.w && o.y < y + h && y < o.y + o.h; }
 };
 
-void record(PageFill& fill, std::size_t i, int x, int y, Size size)
+void record(PageFill& fill, std::size_t i, int x, int y, Size size, bool turned)
 {
-    fill.at[i] = {x, y};
+    fill.at[i] = {x, y, turned};
     fill.width = std::max(fill.width, x + size.w);
     fill.height = std::max(fill.height, y + size.h);
     ++fill.placed;
@@ -26,8 +26,9 @@ class MaxRects {
 public:
     MaxRects(int width, int height) : free_{{0, 0, width, height}} {}
 
-    // The free rectangle a w x h rectangle fits best by `rule`; none when it fits nowhere.
-    const Free* bestFor(int w, int h, FitRule rule) const
+    // The free rectangle a w x h rectangle fits best by `rule`, and how well; none when it fits
+    // nowhere.
+    std::pair<const Free*, std::tuple<long long, long long>> bestFor(int w, int h, FitRule rule) const
     {
         const Free* best = nullptr;
         std::tuple<long long, long long> bestScore{};
@@ -40,7 +41,7 @@ public:
             if (!best || score < bestScore)
                 best = &f, bestScore = score;
         }
-        return best;
+        return {best, bestScore};
     }
 
     void place(const Free& used)
@@ -80,7 +81,8 @@ private:
 
 } // namespace
 
-PageFill fillBySpaces(const std::vector<Size>& sizes, const std::vector<std::size_t>& order, int width, int height)
+PageFill fillBySpaces(const std::vector<Size>& sizes, const std::vector<std::size_t>& order, int width, int height,
+                      const std::vector<bool>& turned)
 {
     PageFill fill;
     fill.at.resize(sizes.size());
@@ -91,7 +93,7 @@ PageFill fillBySpaces(const std::vector<Size>& sizes, const std::vector<std::siz
             Free& space = spaces[k];
             if (s.w > space.w || s.h > space.h)
                 continue;
-            record(fill, i, space.x, space.y, s);
+            record(fill, i, space.x, space.y, s, i < turned.size() && turned[i]);
             if (s.w == space.w && s.h == space.h) {
                 space = spaces.back();
                 spaces.pop_back();
@@ -110,16 +112,24 @@ PageFill fillBySpaces(const std::vector<Size>& sizes, const std::vector<std::siz
     return fill;
 }
 
-PageFill fillByMaxRects(const std::vector<Size>& sizes, const std::vector<std::size_t>& order, int width, int height, FitRule rule)
+PageFill fillByMaxRects(const std::vector<Size>& sizes, const std::vector<std::size_t>& order, int width, int height, FitRule rule,
+                        bool mayTurn)
 {
     PageFill fill;
     fill.at.resize(sizes.size());
     MaxRects page(width, height);
     for (const std::size_t i : order) {
-        const Size s = sizes[i];
-        if (const Free* best = page.bestFor(s.w, s.h, rule)) {
-            const Free used{best->x, best->y, s.w, s.h};
-            record(fill, i, used.x, used.y, s);
+        Size s = sizes[i];
+        auto [at, score] = page.bestFor(s.w, s.h, rule);
+        bool turned = false;
+        if (mayTurn && s.w != s.h) {
+            const auto [other, otherScore] = page.bestFor(s.h, s.w, rule);
+            if (other && (!at || otherScore < score))
+                at = other, turned = true, std::swap(s.w, s.h);
+        }
+        if (at) {
+            const Free used{at->x, at->y, s.w, s.h};
+            record(fill, i, used.x, used.y, s, turned);
             page.place(used);
         }
     }

@@ -16,6 +16,7 @@ struct PageFill {
     struct At {
         int x = -1;
         int y = 0;
+        bool turned = false; // placed a quarter turn round: as high as it is wide
     };
     std::vector<At> at; // by the rectangle's index in the sizes
     int width = 0;
@@ -29,12 +30,15 @@ enum class FitRule { ShortSide, BottomLeft };
 
 // Each rectangle of `order`, tallest first, goes into the last-made free space it fits, which
 // is cut into what is left right of it and below it. Very fast, and tight when the heights
-// come sorted.
-PageFill fillBySpaces(const std::vector<Size>& sizes, const std::vector<std::size_t>& order, int width, int height);
+// come sorted. The rectangles `turned` marks go in a quarter turn round (their sizes as given
+// already turned).
+PageFill fillBySpaces(const std::vector<Size>& sizes, const std::vector<std::size_t>& order, int width, int height,
+                      const std::vector<bool>& turned = {});
 
 // The MaxRects method: the free rectangles kept maximal, each rectangle of `order` where
-// `rule` likes it best. Fuller than spaces on mixed sizes, but slower by the number of free
-// rectangles.
-PageFill fillByMaxRects(const std::vector<Size>& sizes, const std::vector<std::size_t>& order, int width, int height, FitRule rule);
+// `rule` likes it best, also turned round when `mayTurn`. Fuller than spaces on mixed sizes, but
+// slower by the number of free rectangles.
+PageFill fillByMaxRects(const std::vector<Size>& sizes, const std::vector<std::size_t>& order, int width, int height, FitRule rule,
+                        bool mayTurn = false);
 
 } // namespace iconfinder

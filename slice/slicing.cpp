@@ -48,7 +48,9 @@ void stagePacked(OutputBatch& batch, const std::vector<FramePiece>& pieces, cons
                  Atlas& atlas)
 {
     const AtlasOutput& out = *outputs.atlas;
-    PackedAtlas packed = packPieces(pieces, outputs.crop, out.packing);
+    PackStyle style = out.packing;
+    style.clockwise = out.layout != AtlasLayout::Libgdx; // the way each layout's engines turn frames back
+    PackedAtlas packed = packPieces(pieces, outputs.crop, style);
     const fs::path first = *out.pack;
     for (std::size_t page = 0; page < packed.pages.size(); ++page) {
         const fs::path image = packed.pages.size() == 1 ? first

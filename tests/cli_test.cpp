@@ -788,7 +788,7 @@ TEST_F(FindIconsCli, UsageErrorsExitTwo)
         {"--grid-count", "0x2"}, {"--strays"}, {"--grid", "auto", "--strays"},
         {"a.png", "--crop", "d", "--same-size=rows"}, {"a.png", "--crop", "d", "--same-size=diagonal"},
         {"a.png", "b.png", "--pack", "p.png", "--atlas-dir", "d"}, {"a.png", "b.png", "--pack", "p.png", "--atlas", "a.json", "--crop", "d"},
-        {"a.png", "--whole", "--grid", "8"}, {"a.png", "d/a.png", "--whole", "--pack", "p.png", "--atlas", "a.json"},
+        {"a.png", "--whole", "--grid", "8"}, {"a.png", "--atlas", "a.css", "--atlas-format", "css", "--pack", "p.png", "--pack-rotate"}, {"a.png", "d/a.png", "--whole", "--pack", "p.png", "--atlas", "a.json"},
     };
     for (const auto& args : wrong) {
         const auto result = findIconsCli(args);

@@ -204,6 +204,15 @@ TEST(Atlas, EveryLayoutHoldsTheFramesAsCropped)
     trimmed.frames.push_back({"t", {10, 10, 13, 12}, 0, 8, 6, 2, 1});
     EXPECT_NE(atlasText(trimmed, AtlasLayout::Libgdx).find("t\nbounds:10,10,4,3\noffsets:2,2,8,6\n"), std::string::npos);
     EXPECT_NE(atlasText(trimmed, AtlasLayout::Starling).find("frameX=\"-2\" frameY=\"-1\" frameWidth=\"8\" frameHeight=\"6\""), std::string::npos);
+    // Turned, the same frame lies 3 wide and 4 high: JSON and libGDX give its upright size,
+    // Starling the box as it lies.
+    trimmed.frames[0].box = {10, 10, 12, 13};
+    trimmed.frames[0].turned = true;
+    EXPECT_NE(atlasText(trimmed, AtlasLayout::Libgdx).find("t\nbounds:10,10,4,3\nrotate:true\noffsets:2,2,8,6\n"), std::string::npos);
+    EXPECT_NE(atlasText(trimmed, AtlasLayout::Starling).find("width=\"3\" height=\"4\" rotated=\"true\" frameX=\"-2\""), std::string::npos);
+    const nlohmann::json turned = nlohmann::json::parse(atlasText(trimmed, AtlasLayout::Hash))["frames"]["t"];
+    EXPECT_EQ(turned["frame"], (nlohmann::json{{"x", 10}, {"y", 10}, {"w", 4}, {"h", 3}}));
+    EXPECT_EQ(turned["rotated"], true);
 }
 
 // Hostile atlases: each refused with a message saying what is wrong, in time linear in its size.
@@ -275,8 +284,11 @@ TEST(Packing, FramesNeverOverlapAndStayOnTheirPages)
         const int limit = pot ? static_cast<int>(std::bit_floor(static_cast<unsigned>(largest))) : largest;
         for (auto& [w, h] : sizes)
             w = std::min(w, limit), h = std::min(h, limit);
-        const std::optional<PackedPages> packed = packRectangles(sizes, gap, limit, pot);
+        const std::optional<PackedPages> packed = packRectangles(sizes, gap, limit, pot, random.chance(50));
         ASSERT_TRUE(packed);
+        for (std::size_t i = 0; i < sizes.size(); ++i)
+            if (packed->placements[i].turned)
+                std::swap(sizes[i].first, sizes[i].second);
         for (std::size_t i = 0; i < sizes.size(); ++i) {
             const Placement& a = packed->placements[i];
             const auto [pw, ph] = packed->pageSizes[a.page];
@@ -294,6 +306,17 @@ TEST(Packing, FramesNeverOverlapAndStayOnTheirPages)
         }
     }
     EXPECT_FALSE(packRectangles({{17, 3}}, 0, 16, false)) << "larger than a page";
+    // How full one page comes out on generated sets, against floors it once reached.
+    for (const auto& [count, smallest, largest, floor] : {std::tuple{500, 8, 120, 0.93}, {22000, 4, 40, 0.98}}) {
+        std::vector<std::pair<int, int>> sizes;
+        long long area = 0;
+        for (int k = 0; k < count; ++k) {
+            sizes.emplace_back(random.between(smallest, largest), random.between(smallest, largest));
+            area += static_cast<long long>(sizes.back().first + 2) * (sizes.back().second + 2);
+        }
+        const auto [w, h] = packRectangles(sizes, 2, 8192, false)->pageSizes.front();
+        EXPECT_GE(static_cast<double>(area) / ((w + 2.0) * (h + 2.0)), floor) << count << " rectangles";
+    }
 }
 
 TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
@@ -310,7 +333,7 @@ TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
         }
         CropStyle style;
         style.padding = random.below(3);
-        const PackStyle pack{random.below(3), random.below(3), 256, false, random.chance(20)};
+        const PackStyle pack{random.below(3), random.below(3), 256, false, random.chance(20), random.chance(50), random.chance(50)};
         const PackedAtlas packed = packPieces(framePieces(picture, regions, names, rule, style, nullptr), style, pack);
         CropStyle transparent = style;
         transparent.transparent = true;
@@ -318,7 +341,7 @@ TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
         for (std::size_t i = 0; i < regions.size(); ++i) {
             const AtlasFrame& frame = packed.frames[i];
             const PixelImage crop = cropOf(picture, regions[i].box, rule, transparent, 0, 0);
-            kept.push_back(cropped(crop, {frame.offsetX, frame.offsetY, frame.offsetX + frame.box.width(), frame.offsetY + frame.box.height()}));
+            kept.push_back(cropped(crop, {frame.offsetX, frame.offsetY, frame.offsetX + frame.width(), frame.offsetY + frame.height()}));
             // Frames of the same pixels share one place, unless asked not to; others never do.
             for (std::size_t k = 0; k < i; ++k) {
                 const bool same = kept[k].width() == kept[i].width() && kept[k].height() == kept[i].height() &&
@@ -330,7 +353,10 @@ TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
             const PixelImage& page = packed.pages[frame.page];
             for (int y = -pack.extrude; y < frame.box.height() + pack.extrude; ++y)
                 for (int x = -pack.extrude; x < frame.box.width() + pack.extrude; ++x) {
-                    const int cx = std::clamp(x, 0, frame.box.width() - 1), cy = std::clamp(y, 0, frame.box.height() - 1);
+                    // The box's pixel, turned back upright as the layouts' engines turn it.
+                    const int bx = std::clamp(x, 0, frame.box.width() - 1), by = std::clamp(y, 0, frame.box.height() - 1);
+                    const int cx = !frame.turned ? bx : pack.clockwise ? by : frame.width() - 1 - by;
+                    const int cy = !frame.turned ? by : pack.clockwise ? frame.height() - 1 - bx : bx;
                     // Transparent pixels carry bled colours.
                     const Pixel want = crop.at(frame.offsetX + cx, frame.offsetY + cy), got = page.at(frame.box.minX + x, frame.box.minY + y);
                     ASSERT_EQ(alphaOf(want) ? got : alphaOf(got), alphaOf(want) ? want : 0)
@@ -339,7 +365,7 @@ TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
             // Only transparency was trimmed away.
             for (int y = 0; y < crop.height(); ++y)
                 for (int x = 0; x < crop.width(); ++x)
-                    if (x < frame.offsetX || y < frame.offsetY || x >= frame.offsetX + frame.box.width() || y >= frame.offsetY + frame.box.height()) {
+                    if (x < frame.offsetX || y < frame.offsetY || x >= frame.offsetX + frame.width() || y >= frame.offsetY + frame.height()) {
                         ASSERT_EQ(alphaOf(crop.at(x, y)), 0);
                     }
         }
