@@ -21,7 +21,7 @@ std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const st
         const RegionBox& box = regions[i].box;
         if (i < trims.size() && trims[i]) {
             const FrameTrim& trim = *trims[i];
-            frames.push_back({names[i], box, 0, trim.sourceWidth, trim.sourceHeight, trim.offsetX, trim.offsetY});
+            frames.push_back({names[i], box, 0, trim.sourceWidth, trim.sourceHeight, trim.offsetX, trim.offsetY, trim.turn});
             continue;
         }
         const CropPlacement place = placeCrop(extents[i], style, sizes[i].first, sizes[i].second);
@@ -53,6 +53,10 @@ std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, bool 
 
 std::string atlasText(const Atlas& atlas, AtlasLayout layout)
 {
+    for (const AtlasFrame& frame : atlas.frames)
+        if (frame.turned() && frame.turn != turnOf(layout))
+            throw Error("frame '" + frame.name + "' lies turned " + (frame.turn == Turn::Clockwise ? "clockwise" : "anticlockwise") +
+                        ", which the " + std::string(layoutName(layout)) + " layout cannot say; pack the frames anew");
     switch (layout) {
     case AtlasLayout::Hash:
     case AtlasLayout::Array:
@@ -78,6 +82,7 @@ std::vector<std::pair<std::filesystem::path, std::string>> atlasFiles(const Atla
         Atlas one;
         one.pages = {atlas.pages[page]};
         one.anchor = atlas.anchor;
+        one.premultipliedAlpha = atlas.premultipliedAlpha;
         for (const AtlasFrame& frame : atlas.frames)
             if (frame.page == page)
                 one.frames.push_back(frame);
@@ -92,6 +97,24 @@ std::vector<std::pair<std::filesystem::path, std::string>> atlasFiles(const Atla
     }
     files.insert(files.begin(), {path, atlasText(first, layout)});
     return files;
+}
+
+Turn turnOf(AtlasLayout layout)
+{
+    return layout == AtlasLayout::Libgdx ? Turn::Anticlockwise : layout == AtlasLayout::Css ? Turn::None : Turn::Clockwise;
+}
+
+std::string_view layoutName(AtlasLayout layout)
+{
+    switch (layout) {
+    case AtlasLayout::Hash: return "hash";
+    case AtlasLayout::Array: return "array";
+    case AtlasLayout::Aseprite: return "aseprite";
+    case AtlasLayout::Starling: return "starling";
+    case AtlasLayout::Libgdx: return "libgdx";
+    case AtlasLayout::Css: return "css";
+    }
+    return "";
 }
 
 std::string_view atlasExtension(AtlasLayout layout)

@@ -29,8 +29,7 @@ enum class AtlasLayout {
 // One frame as every layout describes it: the pixels the engine samples, and the picture the
 // frame stands for (the crop), in which they sit at offset. A frame smaller than that picture
 // is trimmed. A turned frame lies on its page a quarter turn round, its box as high as the frame
-// is wide: clockwise as the JSON and Starling layouts' engines turn it back, anticlockwise as
-// libGDX's do.
+// is wide.
 struct AtlasFrame {
     std::string name;
     RegionBox box;
@@ -39,10 +38,11 @@ struct AtlasFrame {
     int sourceHeight = 0;
     int offsetX = 0;
     int offsetY = 0;
-    bool turned = false;
+    Turn turn = Turn::None;
 
-    int width() const { return turned ? box.height() : box.width(); }
-    int height() const { return turned ? box.width() : box.height(); }
+    bool turned() const { return turn != Turn::None; }
+    int width() const { return turned() ? box.height() : box.width(); }
+    int height() const { return turned() ? box.width() : box.height(); }
     bool trimmed() const { return sourceWidth != width() || sourceHeight != height(); }
 };
 
@@ -92,7 +92,8 @@ std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const st
 std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, bool byColumns, const class NamePattern& name,
                                     std::string_view stem);
 
-// The text of an atlas in a layout. Layouts that hold one page take the atlas's first.
+// The text of an atlas in a layout. Layouts that hold one page take the atlas's first. Throws
+// Error for a frame turned the other way from the layout's.
 std::string atlasText(const Atlas& atlas, AtlasLayout layout);
 
 // A layout that holds one page asked to hold several.
@@ -109,6 +110,13 @@ std::vector<std::pair<std::filesystem::path, std::string>> atlasFiles(const Atla
 
 // How an atlas at `atlas` names the picture `image`: relative to the atlas's folder.
 std::string atlasImagePath(const std::filesystem::path& atlas, const std::filesystem::path& image);
+
+// The way a layout's engines take a turned frame to lie: clockwise in the JSON and Starling
+// layouts, anticlockwise in libGDX's; CSS has none.
+Turn turnOf(AtlasLayout layout);
+
+// A layout's short name: "hash", "array", "aseprite", "starling", "libgdx" or "css".
+std::string_view layoutName(AtlasLayout layout);
 
 // The usual file extension of a layout: "json", "xml", "atlas" or "css".
 std::string_view atlasExtension(AtlasLayout layout);

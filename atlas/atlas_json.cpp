@@ -18,7 +18,7 @@ Json frameOf(const Atlas& atlas, const AtlasFrame& frame)
     Json json;
     // A turned frame keeps its upright size; its engines take the box as high as that is wide.
     json["frame"] = rect(frame.box.minX, frame.box.minY, frame.width(), frame.height());
-    json["rotated"] = frame.turned;
+    json["rotated"] = frame.turned();
     json["trimmed"] = frame.trimmed();
     json["spriteSourceSize"] = rect(frame.offsetX, frame.offsetY, frame.width(), frame.height());
     json["sourceSize"] = {{"w", frame.sourceWidth}, {"h", frame.sourceHeight}};

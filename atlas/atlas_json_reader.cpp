@@ -192,13 +192,13 @@ private:
         for (int i = 0; i < 4; ++i)
             if (!given_[i])
                 throw InputError("frame '" + name + "' has no whole \"frame\" rectangle");
-        if (rotated_)
-            refuseRotated(name);
         std::optional<FrameTrim> trim;
         if (std::all_of(std::begin(trimGiven_), std::end(trimGiven_), [](bool given) { return given; }) &&
             std::all_of(std::begin(trim_), std::end(trim_), [](long long n) { return n >= INT_MIN && n <= INT_MAX; }))
             trim = FrameTrim{static_cast<int>(trim_[0]), static_cast<int>(trim_[1]), static_cast<int>(trim_[2]), static_cast<int>(trim_[3])};
-        addFrame(frames, name, boxOf(name, fields_[0], fields_[1], fields_[2], fields_[3]), trim);
+        // A turned frame keeps its upright size; it lies on the page as high as that is wide.
+        const long long w = rotated_ ? fields_[3] : fields_[2], h = rotated_ ? fields_[2] : fields_[3];
+        addFrame(frames, name, boxOf(name, fields_[0], fields_[1], w, h), trim, rotated_ ? Turn::Clockwise : Turn::None);
     }
 
     std::vector<Level> levels_;

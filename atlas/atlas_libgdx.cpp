@@ -18,7 +18,7 @@ std::string libgdxAtlas(const Atlas& atlas)
             if (frame.page != page)
                 continue;
             text += frame.name + "\nbounds:" + std::to_string(frame.box.minX) + "," + std::to_string(frame.box.minY) + "," +
-                    std::to_string(frame.width()) + "," + std::to_string(frame.height()) + "\n" + (frame.turned ? "rotate:true\n" : "");
+                    std::to_string(frame.width()) + "," + std::to_string(frame.height()) + "\n" + (frame.turned() ? "rotate:true\n" : "");
             if (frame.trimmed())
                 text += "offsets:" + std::to_string(frame.offsetX) + "," +
                         std::to_string(frame.sourceHeight - frame.height() - frame.offsetY) + "," +

@@ -14,22 +14,26 @@ RegionBox boxOf(const std::string& name, long long x, long long y, long long w, 
     return {static_cast<int>(x), static_cast<int>(y), static_cast<int>(x + w - 1), static_cast<int>(y + h - 1)};
 }
 
-void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box, std::optional<FrameTrim> trim)
+void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box, std::optional<FrameTrim> trim, Turn turn)
 {
     if (frames.size() >= kMostFrames)
         throw InputError("more than " + std::to_string(kMostFrames) + " frames");
     if (name.size() > kLongestName)
         throw InputError("a frame's name is longer than " + std::to_string(kLongestName) + " bytes");
-    // A trim that does not hold the box says nothing an engine could draw by: the box alone.
-    if (trim && (trim->offsetX < 0 || trim->offsetY < 0 || static_cast<long long>(trim->offsetX) + box.width() > trim->sourceWidth ||
-                 static_cast<long long>(trim->offsetY) + box.height() > trim->sourceHeight || *trim == FrameTrim{box.width(), box.height(), 0, 0}))
+    const int width = turn == Turn::None ? box.width() : box.height(), height = turn == Turn::None ? box.height() : box.width();
+    // A trim that does not hold the frame says nothing an engine could draw by: the frame alone.
+    if (trim && (trim->offsetX < 0 || trim->offsetY < 0 || static_cast<long long>(trim->offsetX) + width > trim->sourceWidth ||
+                 static_cast<long long>(trim->offsetY) + height > trim->sourceHeight || *trim == FrameTrim{width, height, 0, 0}))
         trim.reset();
+    if (turn != Turn::None)
+        trim = FrameTrim{trim ? trim->sourceWidth : width, trim ? trim->sourceHeight : height, trim ? trim->offsetX : 0,
+                         trim ? trim->offsetY : 0, turn};
     frames.push_back({std::move(name), box, {}, trim});
 }
 
-void refuseRotated(const std::string& name)
+void refuseTurn(const std::string& name, std::string_view degrees)
 {
-    throw InputError("frame '" + name + "' is stored rotated, which cannot be cut");
+    throw InputError("frame '" + name + "' is stored turned by " + std::string(degrees) + " degrees, which cannot be cut");
 }
 
 } // namespace atlas_reading

@@ -18,11 +18,13 @@ inline constexpr int kDeepestNesting = 64;
 RegionBox boxOf(const std::string& name, long long x, long long y, long long w, long long h);
 
 // Appends a frame, refusing more than kMostFrames and names longer than kLongestName. A trim
-// is kept when it holds the box and differs from the box alone.
-void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box, std::optional<FrameTrim> trim = std::nullopt);
+// is kept when it holds the frame (its box turned back upright when `turn` says it lies turned)
+// and differs from the frame alone; a turned frame always has one, which says so.
+void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box, std::optional<FrameTrim> trim = std::nullopt,
+              Turn turn = Turn::None);
 
-// Refuses a frame stored turned on its side: cutting its box would give the wrong pixels.
-[[noreturn]] void refuseRotated(const std::string& name);
+// Refuses a frame stored turned other than a quarter round.
+[[noreturn]] void refuseTurn(const std::string& name, std::string_view degrees);
 
 std::vector<NamedBox> jsonAtlas(std::string_view text);
 std::vector<NamedBox> starlingAtlas(std::string_view text);

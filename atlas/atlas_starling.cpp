@@ -39,7 +39,7 @@ std::string starlingAtlas(const Atlas& atlas)
     for (const AtlasFrame& frame : atlas.frames) {
         text += "    <SubTexture name=\"" + escaped(frame.name) + "\" x=\"" + std::to_string(frame.box.minX) + "\" y=\"" +
                 std::to_string(frame.box.minY) + "\" width=\"" + std::to_string(frame.box.width()) + "\" height=\"" +
-                std::to_string(frame.box.height()) + "\"" + (frame.turned ? " rotated=\"true\"" : "");
+                std::to_string(frame.box.height()) + "\"" + (frame.turned() ? " rotated=\"true\"" : "");
         if (frame.trimmed())
             text += " frameX=\"" + std::to_string(-frame.offsetX) + "\" frameY=\"" + std::to_string(-frame.offsetY) + "\" frameWidth=\"" +
                     std::to_string(frame.sourceWidth) + "\" frameHeight=\"" + std::to_string(frame.sourceHeight) + "\"";

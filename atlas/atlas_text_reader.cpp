@@ -128,8 +128,9 @@ NamedBox frameOf(const std::string& name, const std::vector<std::pair<std::strin
     return {name, boxOf(name, values[0], values[1], values[2], values[3]), {}, trim};
 }
 
-// One <SubTexture ...> tag's attributes, from just after its name; `at` ends after the tag.
-NamedBox subTexture(std::string_view text, std::size_t& at)
+// One <SubTexture ...> tag's attributes, from just after its name, and which way it lies; `at`
+// ends after the tag.
+std::pair<NamedBox, Turn> subTexture(std::string_view text, std::size_t& at)
 {
     std::string name;
     std::vector<std::pair<std::string, std::string>> numbers;
@@ -167,9 +168,7 @@ NamedBox subTexture(std::string_view text, std::size_t& at)
         else if (key == "x" || key == "y" || key == "width" || key == "height" || key.rfind("frame", 0) == 0)
             numbers.emplace_back(key, std::move(value));
     }
-    if (rotated)
-        refuseRotated(name);
-    return frameOf(name, numbers);
+    return {frameOf(name, numbers), rotated ? Turn::Clockwise : Turn::None}; // its box as it lies
 }
 
 // Numbers after a libGDX field's colon, separated by commas.
@@ -204,12 +203,18 @@ struct LibgdxRegion {
     bool placed = false;
     long long offsetX = 0, offsetY = 0, sourceWidth = 0, sourceHeight = 0; // offsetY from the source's bottom
     bool hasTrim = false;
+    bool turned = false; // anticlockwise, its bounds the upright size
 
     void field(std::string_view key, std::string_view value)
     {
         value = trimmed(value, " ");
-        if (key == "rotate" && value != "false" && value != "0")
-            refuseRotated(name);
+        if (key == "rotate") {
+            if (value == "true" || value == "90")
+                turned = true;
+            else if (value != "false" && value != "0")
+                refuseTurn(name, value);
+            return;
+        }
         if (key == "offsets" || key == "orig" || key == "offset") {
             trimField(key, value);
             return;
@@ -250,12 +255,12 @@ struct LibgdxRegion {
         if (!name.empty()) {
             if (!placed)
                 throw InputError("region '" + name + "' has no bounds");
-            const RegionBox box = boxOf(name, x, y, w, h);
+            const RegionBox box = boxOf(name, x, y, turned ? h : w, turned ? w : h); // as it lies on the page
             std::optional<FrameTrim> trim;
             if (hasTrim)
                 trim = FrameTrim{static_cast<int>(sourceWidth), static_cast<int>(sourceHeight), static_cast<int>(offsetX),
-                                 static_cast<int>(sourceHeight - box.height() - offsetY)};
-            addFrame(frames, std::move(name), box, trim);
+                                 static_cast<int>(sourceHeight - h - offsetY)};
+            addFrame(frames, std::move(name), box, trim, turned ? Turn::Anticlockwise : Turn::None);
             frames.back().page = page;
         }
         *this = {};
@@ -273,8 +278,8 @@ std::vector<NamedBox> starlingAtlas(std::string_view text)
         at += kTag.size();
         if (at < text.size() && !isSpace(text[at]) && text[at] != '/' && text[at] != '>')
             continue; // another tag whose name starts alike
-        NamedBox frame = subTexture(text, at);
-        addFrame(frames, std::move(frame.name), frame.box, frame.trim);
+        auto [frame, turn] = subTexture(text, at);
+        addFrame(frames, std::move(frame.name), frame.box, frame.trim, turn);
         frames.back().page = page;
     }
     if (frames.empty())

@@ -153,8 +153,7 @@ void checkLayoutHolds(const Options& options, const Given& given)
     if (!options.atlased())
         return;
     const AtlasLayout layout = options.request.outputs.atlas->layout;
-    const std::string name = layout == AtlasLayout::Array ? "array" : layout == AtlasLayout::Starling ? "starling"
-                             : layout == AtlasLayout::Libgdx ? "libgdx" : "css";
+    const std::string name(layoutName(layout));
     if (given("--animations") && layout == AtlasLayout::Array)
         throw UsageError("--animations: the array layout names its frames by their place in PixiJS, which then finds no animation's "
                          "frames; use --atlas-format hash or aseprite");

@@ -81,4 +81,14 @@ PixelImage cropped(const PixelImage& image, Rect box)
     return part;
 }
 
+PixelImage turnedQuarter(const PixelImage& image, bool clockwise)
+{
+    const int w = image.width(), h = image.height();
+    PixelImage turned(h, w, Pixel{0}, image.hasAlpha());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            turned.at(clockwise ? h - 1 - y : y, clockwise ? x : w - 1 - x) = image.at(x, y);
+    return turned;
+}
+
 } // namespace iconfinder

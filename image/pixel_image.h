@@ -80,4 +80,7 @@ private:
 // The part of `image` inside `box`, clipped to the picture.
 PixelImage cropped(const PixelImage& image, Rect box);
 
+// The picture a quarter turn round, clockwise or anticlockwise.
+PixelImage turnedQuarter(const PixelImage& image, bool clockwise);
+
 } // namespace iconfinder

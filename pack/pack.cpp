@@ -52,17 +52,6 @@ std::vector<std::size_t> firstOfSame(const std::vector<FramePiece>& pieces)
     return first;
 }
 
-// The piece a quarter turn round.
-PixelImage turnedQuarter(const PixelImage& piece, bool clockwise)
-{
-    const int w = piece.width(), h = piece.height();
-    PixelImage turned(h, w, Pixel{0}, piece.hasAlpha());
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            turned.at(clockwise ? h - 1 - y : y, clockwise ? x : w - 1 - x) = piece.at(x, y);
-    return turned;
-}
-
 void placePiece(PixelImage& page, const PixelImage& piece, int x0, int y0, int extrude)
 {
     // The piece, then its edges repeated outwards, rows first so that the corners fill too.
@@ -89,8 +78,8 @@ std::vector<FramePiece> framePieces(const PixelImage& picture, std::span<const P
     std::vector<FramePiece> pieces;
     for (std::size_t i = 0; i < regions.size(); ++i) {
         const std::optional<FrameTrim> trim = i < trims.size() ? trims[i] : std::nullopt;
-        const CropPlacement place = trim ? placeTrimmed(*trim) : placeCrop(boxes[i], style, cropSize[i].first, cropSize[i].second);
-        const PixelImage crop = cropAt(picture, boxes[i], rule, pieceStyle, place, owners, static_cast<std::uint32_t>(i + 1));
+        const PixelImage crop =
+            frameCrop(picture, boxes[i], rule, pieceStyle, trim, cropSize[i].first, cropSize[i].second, owners, static_cast<std::uint32_t>(i + 1));
         const Rect kept = opaquePart(crop);
         pieces.push_back({names[i], cropped(crop, kept), crop.width(), crop.height(), kept.left, kept.top});
     }
@@ -117,7 +106,8 @@ PackedAtlas packPieces(const std::vector<FramePiece>& pieces, const CropStyle& f
             placed.push_back(i);
             sizes.emplace_back(pieces[i].pixels.width() + 2 * pack.extrude, pieces[i].pixels.height() + 2 * pack.extrude);
         }
-    const std::optional<PackedPages> packed = packRectangles(sizes, pack.padding, pack.largest, pack.powerOfTwo, pack.mayTurn);
+    const std::optional<PackedPages> packed =
+        packRectangles(sizes, pack.padding, pack.largest, pack.powerOfTwo, pack.mayTurn && pack.turn != Turn::None);
     for (const auto& [width, height] : packed->pageSizes)
         atlas.pages.emplace_back(std::max(width, 1), std::max(height, 1), Pixel{0}, true);
     std::vector<Placement> where(pieces.size());
@@ -125,7 +115,7 @@ PackedAtlas packPieces(const std::vector<FramePiece>& pieces, const CropStyle& f
         const Placement& at = packed->placements[k];
         where[placed[k]] = at;
         const PixelImage& piece = pieces[placed[k]].pixels;
-        placePiece(atlas.pages[at.page], at.turned ? turnedQuarter(piece, pack.clockwise) : piece, at.x + pack.extrude,
+        placePiece(atlas.pages[at.page], at.turned ? turnedQuarter(piece, pack.turn == Turn::Clockwise) : piece, at.x + pack.extrude,
                    at.y + pack.extrude, pack.extrude);
     }
     for (std::size_t i = 0; i < pieces.size(); ++i) {
@@ -134,7 +124,7 @@ PackedAtlas packPieces(const std::vector<FramePiece>& pieces, const CropStyle& f
         const int x0 = at.x + pack.extrude, y0 = at.y + pack.extrude;
         const int w = at.turned ? piece.pixels.height() : piece.pixels.width(), h = at.turned ? piece.pixels.width() : piece.pixels.height();
         atlas.frames.push_back({piece.name, {x0, y0, x0 + w - 1, y0 + h - 1}, at.page, piece.sourceWidth, piece.sourceHeight, piece.left,
-                                piece.top, at.turned});
+                                piece.top, at.turned ? pack.turn : Turn::None});
     }
     for (PixelImage& page : atlas.pages)
         finishAlpha(page, finish);

@@ -20,7 +20,7 @@ struct PackStyle {
     bool powerOfTwo = false;
     bool keepDuplicates = false; // else frames of the same pixels share one place on the page
     bool mayTurn = false;        // a frame may lie a quarter turn round where the pages come out smaller
-    bool clockwise = true;       // which way a turned frame lies (see AtlasFrame)
+    Turn turn = Turn::Clockwise; // which way it then lies
 };
 
 // A frame ready to pack: its visible pixels, and the picture it stands for, in which they sit

@@ -67,19 +67,17 @@ std::vector<std::pair<int, int>> cropSizes(std::span<const RegionBox> boxes, std
     return sizes;
 }
 
-PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
-                  int width, int height, const RegionOwners* owners, std::uint32_t label)
-{
-    return cropAt(picture, box, rule, style, placeCrop(box, style, width, height), owners, label);
-}
+namespace {
 
+// A crop placed as given; `clearMargin` makes what lies around the box transparent, whatever
+// the background.
 PixelImage cropAt(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
-                  const CropPlacement& place, const RegionOwners* owners, std::uint32_t label)
+                  const CropPlacement& place, bool clearMargin, const RegionOwners* owners, std::uint32_t label)
 {
     const bool transparent = style.transparent || rule.isTransparent();
     const int left = place.left, top = place.top;
     const Pixel fill = transparent ? Pixel{0} : rule.fill();
-    PixelImage crop(place.width, place.height, place.clearMargin ? Pixel{0} : fill, picture.hasAlpha() || style.transparent || place.clearMargin);
+    PixelImage crop(place.width, place.height, clearMargin ? Pixel{0} : fill, picture.hasAlpha() || style.transparent || clearMargin);
     for (int y = box.minY; y <= box.maxY; ++y) {
         const Pixel* from = picture.row(y) + box.minX;
         Pixel* to = crop.row(top + y - box.minY) + left;
@@ -95,6 +93,27 @@ PixelImage cropAt(const PixelImage& picture, const RegionBox& box, const Backgro
     }
     finishAlpha(crop, style);
     return crop;
+}
+
+} // namespace
+
+PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
+                  int width, int height, const RegionOwners* owners, std::uint32_t label)
+{
+    return cropAt(picture, box, rule, style, placeCrop(box, style, width, height), false, owners, label);
+}
+
+PixelImage frameCrop(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
+                     const std::optional<FrameTrim>& trim, int width, int height, const RegionOwners* owners, std::uint32_t label)
+{
+    if (!trim)
+        return cropOf(picture, box, rule, style, width, height, owners, label);
+    const CropPlacement place{trim->sourceWidth, trim->sourceHeight, trim->offsetX, trim->offsetY};
+    if (trim->turn == Turn::None)
+        return cropAt(picture, box, rule, style, place, true, owners, label);
+    // A frame lying clockwise stands up again turned anticlockwise, and the other way round.
+    const PixelImage upright = turnedQuarter(cropped(picture, frameRect(box)), trim->turn == Turn::Anticlockwise);
+    return cropAt(upright, {0, 0, upright.width() - 1, upright.height() - 1}, rule, style, place, true, nullptr, 0);
 }
 
 void finishAlpha(PixelImage& picture, const CropStyle& style)
@@ -123,8 +142,8 @@ std::size_t writeCrops(OutputBatch& batch, const PixelImage& picture, std::span<
     }
     return batch.addFiles(folder, files, [&](std::size_t i, ByteWriter& out) {
         const std::optional<FrameTrim> trim = i < trims.size() ? trims[i] : std::nullopt;
-        const CropPlacement place = trim ? placeTrimmed(*trim) : placeCrop(boxes[i], style, sizes[i].first, sizes[i].second);
-        encodePicture(cropAt(picture, boxes[i], rule, style, place, owners, static_cast<std::uint32_t>(i + 1)), style.format, out);
+        encodePicture(frameCrop(picture, boxes[i], rule, style, trim, sizes[i].first, sizes[i].second, owners, static_cast<std::uint32_t>(i + 1)),
+                      style.format, out);
     }, replaceFolder);
 }
 

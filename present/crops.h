@@ -45,7 +45,6 @@ struct CropPlacement {
     int height = 0;
     int left = 0;
     int top = 0;
-    bool clearMargin = false; // around the box transparent, whatever the background
 };
 CropPlacement placeCrop(const RegionBox& box, const CropStyle& style, int widest, int highest);
 
@@ -69,12 +68,12 @@ FileFormat cropFormatFor(std::optional<FileFormat> asked, bool transparent, File
 PixelImage cropOf(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
                   int width, int height, const RegionOwners* owners = nullptr, std::uint32_t label = 0);
 
-// The same, placed as given; a frame with a trim of its own is placed where the trim puts it in
-// the picture it stands for, which its crop then is
-PixelImage cropAt(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
-                  const CropPlacement& place, const RegionOwners* owners = nullptr, std::uint32_t label = 0);
-// (what was trimmed away around it was transparent).
-inline CropPlacement placeTrimmed(const FrameTrim& trim) { return {trim.sourceWidth, trim.sourceHeight, trim.offsetX, trim.offsetY, true}; }
+// A region's crop as cropOf makes it; for a frame with a trim of its own (of an atlas read back,
+// or a whole picture), the picture the frame stands for: its box, turned back upright when it
+// lies turned, where the trim puts it, transparent around it (what was trimmed away was).
+PixelImage frameCrop(const PixelImage& picture, const RegionBox& box, const BackgroundRule& rule, const CropStyle& style,
+                     const std::optional<FrameTrim>& trim, int width, int height, const RegionOwners* owners = nullptr,
+                     std::uint32_t label = 0);
 
 // Adds crops to `batch`, into `folder` as NAME.bmp or NAME.png; the regions and the names
 // (without extension) go in pairs. With `owners`, crop i keeps of its box only the pixels

@@ -22,13 +22,18 @@ struct RegionBox {
     friend bool operator==(const RegionBox&, const RegionBox&) = default;
 };
 
+// Which way a frame lies on its page when packers turned it a quarter round: its box is then
+// as high as the frame is wide.
+enum class Turn : unsigned char { None, Clockwise, Anticlockwise };
+
 // A frame drawn larger than its box, as texture packers record a trimmed sprite: the size of
-// the picture it was cut from and where the box stands in it.
+// the picture it was cut from and where the box, turned back upright, stands in it.
 struct FrameTrim {
     int sourceWidth = 0;
     int sourceHeight = 0;
     int offsetX = 0;
     int offsetY = 0;
+    Turn turn = Turn::None;
     friend bool operator==(const FrameTrim&, const FrameTrim&) = default;
 };
 

@@ -49,7 +49,7 @@ void stagePacked(OutputBatch& batch, const std::vector<FramePiece>& pieces, cons
 {
     const AtlasOutput& out = *outputs.atlas;
     PackStyle style = out.packing;
-    style.clockwise = out.layout != AtlasLayout::Libgdx; // the way each layout's engines turn frames back
+    style.turn = turnOf(out.layout);
     PackedAtlas packed = packPieces(pieces, outputs.crop, style);
     const fs::path first = *out.pack;
     for (std::size_t page = 0; page < packed.pages.size(); ++page) {

@@ -373,7 +373,9 @@ TEST_F(FindIconsCli, LooseSpritesPackedIntoOneAtlasAndReadBackWhole)
     std::vector<std::string> files;
     std::vector<PixelImage> sprites;
     for (int i = 0; i < 6; ++i) {
-        PixelImage sprite(random.between(3, 30), random.between(3, 30), Pixel{0}, true);
+        // Long and narrow, lying or standing, so that packing turns some.
+        const int length = random.between(12, 40), breadth = random.between(3, 6);
+        PixelImage sprite(i % 2 ? length : breadth, i % 2 ? breadth : length, Pixel{0}, true);
         for (int k = random.between(1, 40); k > 0; --k)
             sprite.at(random.between(1, sprite.width() - 2), random.between(1, sprite.height() - 2)) =
                 makePixel(random.below(256), random.below(256), random.below(256), random.between(1, 255));
@@ -381,18 +383,27 @@ TEST_F(FindIconsCli, LooseSpritesPackedIntoOneAtlasAndReadBackWhole)
         files.push_back((dir / "s").string() + std::to_string(i) + ".png");
         writePictureFile(sprites.back(), FileFormat::Png, files.back());
     }
-    ASSERT_TRUE(succeeds(joined(files, {"--whole", "--pack", (dir / "all.png").string(), "--atlas", (dir / "all.json").string(), "-j", "2"})));
-    const nlohmann::json frames = nlohmann::json::parse(slurp(dir / "all.json"))["frames"];
+    const std::vector<std::string> pack = {"--whole", "--pack-rotate", "-j", "2", "--pack"};
+    ASSERT_TRUE(succeeds(joined(joined(files, pack), {(dir / "all.png").string(), "--atlas", (dir / "all.json").string()})));
+    const std::string json = slurp(dir / "all.json");
+    const nlohmann::json frames = nlohmann::json::parse(json)["frames"];
     ASSERT_EQ(frames.size(), 6u);
     EXPECT_EQ(frames["s5"]["frame"], frames["s0"]["frame"]) << "the copy stored once";
-    // Read back, each crop is its sprite file again.
-    ASSERT_TRUE(succeeds({(dir / "all.png").string(), "--regions-from", (dir / "all.json").string(), "--crop", (dir / "back").string()}));
-    for (std::size_t i = 0; i < sprites.size(); ++i) {
-        const PixelImage back = readPicture(dir / "back" / fs::path(files[i]).filename());
-        ASSERT_EQ(std::pair(back.width(), back.height()), std::pair(sprites[i].width(), sprites[i].height()));
-        for (std::size_t p = 0; p < back.pixelCount(); ++p) {
-            const Pixel want = sprites[i].pixels()[p], got = back.pixels()[p];
-            ASSERT_EQ(alphaOf(want) ? got : alphaOf(got), alphaOf(want) ? want : 0) << "sprite " << i << ", pixel " << p;
+    EXPECT_NE(json.find("\"rotated\": true"), std::string::npos) << "some frame lies turned";
+    // Read back, each crop is its sprite file again, from a layout that turns frames clockwise
+    // and one that turns them anticlockwise.
+    ASSERT_TRUE(succeeds(joined(joined(files, pack), {(dir / "gdx.png").string(), "--atlas", (dir / "gdx.atlas").string(), "--atlas-format", "libgdx"})));
+    for (const char* atlas : {"all", "gdx"}) {
+        const fs::path back = dir / (std::string("back-") + atlas);
+        const std::string page = (dir / atlas).string() + ".png", file = (dir / atlas).string() + (atlas[0] == 'a' ? ".json" : ".atlas");
+        ASSERT_TRUE(succeeds({page, "--regions-from", file, "--crop", back.string()}));
+        for (std::size_t i = 0; i < sprites.size(); ++i) {
+            const PixelImage crop = readPicture(back / fs::path(files[i]).filename());
+            ASSERT_EQ(std::pair(crop.width(), crop.height()), std::pair(sprites[i].width(), sprites[i].height())) << atlas;
+            for (std::size_t p = 0; p < crop.pixelCount(); ++p) {
+                const Pixel want = sprites[i].pixels()[p], got = crop.pixels()[p];
+                ASSERT_EQ(alphaOf(want) ? got : alphaOf(got), alphaOf(want) ? want : 0) << atlas << ", sprite " << i << ", pixel " << p;
+            }
         }
     }
     // Names two frames share, or a picture that cannot be cut, leave no atlas.

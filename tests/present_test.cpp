@@ -207,12 +207,22 @@ TEST(Atlas, EveryLayoutHoldsTheFramesAsCropped)
     // Turned, the same frame lies 3 wide and 4 high: JSON and libGDX give its upright size,
     // Starling the box as it lies.
     trimmed.frames[0].box = {10, 10, 12, 13};
-    trimmed.frames[0].turned = true;
+    trimmed.frames[0].turn = Turn::Anticlockwise;
     EXPECT_NE(atlasText(trimmed, AtlasLayout::Libgdx).find("t\nbounds:10,10,4,3\nrotate:true\noffsets:2,2,8,6\n"), std::string::npos);
+    EXPECT_THROW(atlasText(trimmed, AtlasLayout::Starling), Error) << "Starling's engines turn frames back the other way";
+    trimmed.frames[0].turn = Turn::Clockwise;
     EXPECT_NE(atlasText(trimmed, AtlasLayout::Starling).find("width=\"3\" height=\"4\" rotated=\"true\" frameX=\"-2\""), std::string::npos);
     const nlohmann::json turned = nlohmann::json::parse(atlasText(trimmed, AtlasLayout::Hash))["frames"]["t"];
     EXPECT_EQ(turned["frame"], (nlohmann::json{{"x", 10}, {"y", 10}, {"w", 4}, {"h", 3}}));
     EXPECT_EQ(turned["rotated"], true);
+    // Read back, each layout's turned frame lies in the same box and turns back the same way.
+    for (const auto& [layout, turn] : {std::pair{AtlasLayout::Hash, Turn::Clockwise}, {AtlasLayout::Starling, Turn::Clockwise},
+                                       {AtlasLayout::Libgdx, Turn::Anticlockwise}}) {
+        trimmed.frames[0].turn = turn;
+        const std::vector<NamedBox> read = readAtlasFrames(atlasText(trimmed, layout));
+        EXPECT_EQ(read[0].box, trimmed.frames[0].box) << static_cast<int>(layout);
+        EXPECT_EQ(read[0].trim, (FrameTrim{8, 6, 2, 1, turn})) << static_cast<int>(layout);
+    }
 }
 
 // Hostile atlases: each refused with a message saying what is wrong, in time linear in its size.
@@ -231,9 +241,7 @@ TEST(Atlas, HostileAtlasesAreRefusedWithAMessage)
     const std::pair<std::string, std::string> refused[] = {
         {deep, "nested deeper than 64 levels"},
         {R"({"frames":{"a":{"frame":{"x":1,"y":1,"w":1,"h":1}}},"meta":{"scale":1e400}})", "is out of range"},
-        {R"({"frames":{"a":{"frame":{"x":1,"y":1,"w":2,"h":3},"rotated":true}}})", "frame 'a' is stored rotated"},
-        {"p.png\nsize:64,64\na\n  rotate: true\n  xy: 1, 1\n  size: 2, 2\n", "frame 'a' is stored rotated"},
-        {R"(<TextureAtlas><SubTexture name="a" rotated="true" x="1" y="1" width="3" height="3"/></TextureAtlas>)", "rotated"},
+        {"p.png\nsize:64,64\na\n  rotate: 180\n  xy: 1, 1\n  size: 2, 2\n", "frame 'a' is stored turned by 180 degrees"},
         {R"(<!DOCTYPE a [<!ENTITY x "xx">]><TextureAtlas><SubTexture name="&x;" x="1" y="1" width="3" height="3"/></TextureAtlas>)",
          "the entity '&x;' is not one of XML's own"},
         {R"({"frames": {"a": {"frame": {"x": 0, "y": 0, "w": 0, "h": 3}}}})", "has no place in a picture"},
@@ -333,7 +341,8 @@ TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
         }
         CropStyle style;
         style.padding = random.below(3);
-        const PackStyle pack{random.below(3), random.below(3), 256, false, random.chance(20), random.chance(50), random.chance(50)};
+        const PackStyle pack{random.below(3), random.below(3), 256, false, random.chance(20), random.chance(50),
+                             random.chance(50) ? Turn::Clockwise : Turn::Anticlockwise};
         const PackedAtlas packed = packPieces(framePieces(picture, regions, names, rule, style, nullptr), style, pack);
         CropStyle transparent = style;
         transparent.transparent = true;
@@ -355,8 +364,9 @@ TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
                 for (int x = -pack.extrude; x < frame.box.width() + pack.extrude; ++x) {
                     // The box's pixel, turned back upright as the layouts' engines turn it.
                     const int bx = std::clamp(x, 0, frame.box.width() - 1), by = std::clamp(y, 0, frame.box.height() - 1);
-                    const int cx = !frame.turned ? bx : pack.clockwise ? by : frame.width() - 1 - by;
-                    const int cy = !frame.turned ? by : pack.clockwise ? frame.height() - 1 - bx : bx;
+                    const bool clockwise = frame.turn == Turn::Clockwise;
+                    const int cx = !frame.turned() ? bx : clockwise ? by : frame.width() - 1 - by;
+                    const int cy = !frame.turned() ? by : clockwise ? frame.height() - 1 - bx : bx;
                     // Transparent pixels carry bled colours.
                     const Pixel want = crop.at(frame.offsetX + cx, frame.offsetY + cy), got = page.at(frame.box.minX + x, frame.box.minY + y);
                     ASSERT_EQ(alphaOf(want) ? got : alphaOf(got), alphaOf(want) ? want : 0)
