@@ -5,6 +5,7 @@
 
 #include "common/errors.h"
 
+#include <algorithm>
 #include <map>
 
 namespace iconfinder {
@@ -21,12 +22,12 @@ std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const st
         const RegionBox& box = regions[i].box;
         if (i < trims.size() && trims[i]) {
             const FrameTrim& trim = *trims[i];
-            frames.push_back({names[i], box, 0, trim.sourceWidth, trim.sourceHeight, trim.offsetX, trim.offsetY, trim.turn});
+            frames.push_back({names[i], box, 0, trim.sourceWidth, trim.sourceHeight, trim.offsetX, trim.offsetY, trim.turn, {}, 0});
             continue;
         }
         const CropPlacement place = placeCrop(extents[i], style, sizes[i].first, sizes[i].second);
         frames.push_back({names[i], box, 0, place.width, place.height, place.left + box.minX - extents[i].minX,
-                          place.top + box.minY - extents[i].minY});
+                          place.top + box.minY - extents[i].minY, Turn::None, {}, 0});
     }
     return frames;
 }
@@ -47,6 +48,28 @@ std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, bool 
             animations.push_back({name.format(values), {}});
         }
         animations[at->second].frames.push_back(i);
+    }
+    return animations;
+}
+
+std::vector<Animation> animationsNoted(std::span<const FrameNotes> notes)
+{
+    std::vector<Animation> animations;
+    std::map<std::string, std::size_t, std::less<>> byName;
+    std::vector<std::vector<std::pair<std::size_t, std::size_t>>> places; // each animation's (place, frame)
+    for (std::size_t i = 0; i < notes.size(); ++i)
+        for (const auto& [name, place] : notes[i].animations) {
+            const auto [at, added] = byName.try_emplace(name, animations.size());
+            if (added) {
+                animations.push_back({name, {}});
+                places.emplace_back();
+            }
+            places[at->second].emplace_back(place, i);
+        }
+    for (std::size_t a = 0; a < animations.size(); ++a) {
+        std::stable_sort(places[a].begin(), places[a].end(), [](const auto& x, const auto& y) { return x.first < y.first; });
+        for (const auto& [place, frame] : places[a])
+            animations[a].frames.push_back(frame);
     }
     return animations;
 }

@@ -39,6 +39,8 @@ struct AtlasFrame {
     int offsetX = 0;
     int offsetY = 0;
     Turn turn = Turn::None;
+    std::optional<Anchor> pivot; // its own, where no anchor is given for all
+    int duration = 0;            // milliseconds it shows, its own (0: the atlas's)
 
     bool turned() const { return turn != Turn::None; }
     int width() const { return turned() ? box.height() : box.width(); }
@@ -55,12 +57,6 @@ struct AtlasPage {
 struct Animation {
     std::string name;
     std::vector<std::size_t> frames; // in play order
-};
-
-// Across a frame's source picture, from 0 to 1: bottom is 0.5, 1.
-struct Anchor {
-    double x = 0.5;
-    double y = 0.5;
 };
 
 struct Atlas {
@@ -91,6 +87,9 @@ std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const st
 // formatted with the stem and the row or column; frames in output order.
 std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, bool byColumns, const class NamePattern& name,
                                     std::string_view stem);
+
+// The animations the frames' notes place them in (frames in output order), in the order first met.
+std::vector<Animation> animationsNoted(std::span<const FrameNotes> notes);
 
 // The text of an atlas in a layout. Layouts that hold one page take the atlas's first. Throws
 // Error for a frame turned the other way from the layout's.

@@ -22,8 +22,8 @@ Json frameOf(const Atlas& atlas, const AtlasFrame& frame)
     json["trimmed"] = frame.trimmed();
     json["spriteSourceSize"] = rect(frame.offsetX, frame.offsetY, frame.width(), frame.height());
     json["sourceSize"] = {{"w", frame.sourceWidth}, {"h", frame.sourceHeight}};
-    if (atlas.anchor)
-        json["anchor"] = {{"x", atlas.anchor->x}, {"y", atlas.anchor->y}};
+    if (const std::optional<Anchor> pivot = atlas.anchor ? atlas.anchor : frame.pivot)
+        json["anchor"] = {{"x", pivot->x}, {"y", pivot->y}};
     return json;
 }
 
@@ -44,7 +44,7 @@ std::string asepriteAtlas(const Atlas& atlas)
     Json frames = Json::object();
     for (std::size_t i = 0; i < atlas.frames.size(); ++i) {
         Json frame = frameOf(atlas, atlas.frames[i]);
-        frame["duration"] = atlas.frameDuration;
+        frame["duration"] = atlas.frames[i].duration > 0 ? atlas.frames[i].duration : atlas.frameDuration;
         frames[std::to_string(i)] = std::move(frame);
     }
     Json tags = Json::array();

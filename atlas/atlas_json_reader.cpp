@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <optional>
+#include <unordered_map>
 
 namespace iconfinder::atlas_reading {
 namespace {
@@ -21,6 +23,12 @@ public:
     std::vector<NamedBox> frames;
     bool sawFrames = false;
     std::string metaImage; // the single page's image, "meta"."image"
+    std::vector<std::pair<std::string, std::string>> animated; // "animations": each animation's frame names in order
+    struct Tag {
+        std::string name;
+        long long from = -1, to = -1;
+    };
+    std::vector<Tag> tags; // Aseprite's "meta"."frameTags": frames by their place in the file
 
     bool null() override { return value(); }
     bool boolean(bool flag) override
@@ -34,15 +42,23 @@ public:
     {
         return whole(number > static_cast<number_unsigned_t>(LLONG_MAX) ? LLONG_MAX : static_cast<long long>(number));
     }
-    bool number_float(number_float_t, const string_t&) override
+    bool number_float(number_float_t number, const string_t&) override
     {
         if (fieldIndex() >= 0)
             throw InputError("frame '" + frameName() + "': " + keyAt(depth()) + " is not a whole number");
+        if (const int axis = pivotAxis(); axis >= 0)
+            pivot_[axis] = number, pivotGiven_[axis] = true;
         return value();
     }
     bool string(string_t& text) override
     {
-        if (inFrame() && depth() == framesDepth_ + 1 && keyAt(framesDepth_ + 1) == "filename")
+        if (inAnimationList()) {
+            if (animated.size() >= kMostFrames)
+                throw InputError("more than " + std::to_string(kMostFrames) + " frames in animations");
+            animated.emplace_back(levels_[1].key, std::move(text));
+        } else if (inTag() && keyAt(4) == "name") {
+            tags.back().name = std::move(text);
+        } else if (inFrame() && depth() == framesDepth_ + 1 && keyAt(framesDepth_ + 1) == "filename")
             filename_ = std::move(text);
         else if (inTexture() && depth() == 3 && keyAt(3) == "image")
             textureImage_ = std::move(text);
@@ -79,6 +95,21 @@ private:
     // Within "textures"[p], an object: one page of several.
     bool inTexture() const { return depth() >= 3 && levels_[0].key == "textures" && levels_[1].array && !levels_[2].array; }
     std::string frameName() const { return framesDepth_ > 0 && !levels_[framesDepth_ - 1].array ? keyAt(framesDepth_) : filename_; }
+    // Within "animations".NAME, an array of frame names.
+    bool inAnimationList() const { return depth() == 3 && levels_[0].key == "animations" && !levels_[1].array && levels_[2].array; }
+    // Within "meta"."frameTags"[i], an object.
+    bool inTag() const
+    {
+        return depth() == 4 && levels_[0].key == "meta" && !levels_[1].array && levels_[1].key == "frameTags" && levels_[2].array &&
+               !levels_[3].array;
+    }
+    // Which of a frame's pivot's x and y ("anchor" or "pivot") the value being read is, or -1.
+    int pivotAxis() const
+    {
+        if (!inFrame() || depth() != framesDepth_ + 2 || (keyAt(framesDepth_ + 1) != "anchor" && keyAt(framesDepth_ + 1) != "pivot"))
+            return -1;
+        return keyAt(depth()) == "x" ? 0 : keyAt(depth()) == "y" ? 1 : -1;
+    }
 
     // Which of x, y, w, h the value being read is, or -1.
     int fieldIndex() const
@@ -108,6 +139,12 @@ private:
         } else if (const int trimField = trimFieldIndex(); trimField >= 0) {
             trim_[trimField] = number;
             trimGiven_[trimField] = true;
+        } else if (const int axis = pivotAxis(); axis >= 0) {
+            pivot_[axis] = static_cast<double>(number), pivotGiven_[axis] = true;
+        } else if (inFrame() && depth() == framesDepth_ + 1 && keyAt(depth()) == "duration") {
+            duration_ = number;
+        } else if (inTag() && (keyAt(4) == "from" || keyAt(4) == "to")) {
+            (keyAt(4) == "from" ? tags.back().from : tags.back().to) = number;
         }
         return value();
     }
@@ -153,6 +190,11 @@ private:
             sawFrames = true;
         }
         levels_.push_back({array, {}});
+        if (inTag()) {
+            if (tags.size() >= kMostFrames)
+                throw InputError("more than " + std::to_string(kMostFrames) + " frame tags");
+            tags.emplace_back();
+        }
         if (depth() == 3 && inTexture()) {
             textureStart_ = frames.size();
             textureImage_.clear();
@@ -181,6 +223,8 @@ private:
             given = false;
         for (bool& given : trimGiven_)
             given = false;
+        pivotGiven_[0] = pivotGiven_[1] = false;
+        duration_ = 0;
     }
 
     void finishFrame()
@@ -198,7 +242,12 @@ private:
             trim = FrameTrim{static_cast<int>(trim_[0]), static_cast<int>(trim_[1]), static_cast<int>(trim_[2]), static_cast<int>(trim_[3])};
         // A turned frame keeps its upright size; it lies on the page as high as that is wide.
         const long long w = rotated_ ? fields_[3] : fields_[2], h = rotated_ ? fields_[2] : fields_[3];
-        addFrame(frames, name, boxOf(name, fields_[0], fields_[1], w, h), trim, rotated_ ? Turn::Clockwise : Turn::None);
+        FrameNotes notes;
+        if (pivotGiven_[0] && pivotGiven_[1] && std::isfinite(pivot_[0]) && std::isfinite(pivot_[1]))
+            notes.pivot = Anchor{pivot_[0], pivot_[1]};
+        if (duration_ > 0 && duration_ <= INT_MAX)
+            notes.duration = static_cast<int>(duration_);
+        addFrame(frames, name, boxOf(name, fields_[0], fields_[1], w, h), trim, rotated_ ? Turn::Clockwise : Turn::None, std::move(notes));
     }
 
     std::vector<Level> levels_;
@@ -211,6 +260,9 @@ private:
     bool given_[4] = {};
     long long trim_[4] = {}; // sourceSize w, h; spriteSourceSize x, y
     bool trimGiven_[4] = {};
+    double pivot_[2] = {};
+    bool pivotGiven_[2] = {};
+    long long duration_ = 0;
 };
 
 } // namespace
@@ -221,10 +273,23 @@ std::vector<NamedBox> jsonAtlas(std::string_view text)
     Json::sax_parse(text, &events);
     if (!events.sawFrames)
         throw InputError("no \"frames\" or \"textures\"");
-    for (NamedBox& frame : events.frames)
+    std::vector<NamedBox>& frames = events.frames;
+    for (NamedBox& frame : frames)
         if (frame.page.empty())
             frame.page = events.metaImage;
-    return std::move(events.frames);
+    // Each frame learns its places in the animations: by name, or for a tag by its place in the file.
+    std::unordered_map<std::string_view, std::size_t> byName;
+    for (std::size_t i = frames.size(); i-- > 0;)
+        byName[frames[i].name] = i;
+    std::unordered_map<std::string, std::size_t> lengths;
+    for (const auto& [animation, frame] : events.animated)
+        if (const auto found = byName.find(frame); found != byName.end())
+            frames[found->second].notes.animations.emplace_back(animation, lengths[animation]++);
+    for (const FrameEvents::Tag& tag : events.tags)
+        if (tag.from >= 0 && tag.from <= tag.to && tag.to < static_cast<long long>(frames.size()))
+            for (long long i = tag.from; i <= tag.to; ++i)
+                frames[static_cast<std::size_t>(i)].notes.animations.emplace_back(tag.name, static_cast<std::size_t>(i - tag.from));
+    return std::move(frames);
 }
 
 } // namespace iconfinder::atlas_reading

@@ -14,7 +14,7 @@ RegionBox boxOf(const std::string& name, long long x, long long y, long long w, 
     return {static_cast<int>(x), static_cast<int>(y), static_cast<int>(x + w - 1), static_cast<int>(y + h - 1)};
 }
 
-void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box, std::optional<FrameTrim> trim, Turn turn)
+void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box, std::optional<FrameTrim> trim, Turn turn, FrameNotes notes)
 {
     if (frames.size() >= kMostFrames)
         throw InputError("more than " + std::to_string(kMostFrames) + " frames");
@@ -28,7 +28,7 @@ void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box, st
     if (turn != Turn::None)
         trim = FrameTrim{trim ? trim->sourceWidth : width, trim ? trim->sourceHeight : height, trim ? trim->offsetX : 0,
                          trim ? trim->offsetY : 0, turn};
-    frames.push_back({std::move(name), box, {}, trim});
+    frames.push_back({std::move(name), box, {}, trim, std::move(notes)});
 }
 
 void refuseTurn(const std::string& name, std::string_view degrees)

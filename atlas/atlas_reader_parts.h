@@ -21,7 +21,7 @@ RegionBox boxOf(const std::string& name, long long x, long long y, long long w, 
 // is kept when it holds the frame (its box turned back upright when `turn` says it lies turned)
 // and differs from the frame alone; a turned frame always has one, which says so.
 void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box, std::optional<FrameTrim> trim = std::nullopt,
-              Turn turn = Turn::None);
+              Turn turn = Turn::None, FrameNotes notes = {});
 
 // Refuses a frame stored turned other than a quarter round.
 [[noreturn]] void refuseTurn(const std::string& name, std::string_view degrees);

@@ -43,9 +43,8 @@ std::string starlingAtlas(const Atlas& atlas)
         if (frame.trimmed())
             text += " frameX=\"" + std::to_string(-frame.offsetX) + "\" frameY=\"" + std::to_string(-frame.offsetY) + "\" frameWidth=\"" +
                     std::to_string(frame.sourceWidth) + "\" frameHeight=\"" + std::to_string(frame.sourceHeight) + "\"";
-        if (atlas.anchor)
-            text += " pivotX=\"" + number(atlas.anchor->x * frame.sourceWidth) + "\" pivotY=\"" +
-                    number(atlas.anchor->y * frame.sourceHeight) + "\"";
+        if (const std::optional<Anchor> pivot = atlas.anchor ? atlas.anchor : frame.pivot)
+            text += " pivotX=\"" + number(pivot->x * frame.sourceWidth) + "\" pivotY=\"" + number(pivot->y * frame.sourceHeight) + "\"";
         text += "/>\n";
     }
     return text + "</TextureAtlas>\n";

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <optional>
 
 // The two layouts read as text: Starling XML and libGDX's .atlas. Both are scanned once, left
@@ -106,6 +107,16 @@ std::string imagePath(std::string_view text)
     return close == std::string_view::npos ? std::string() : unescapedXml(head.substr(at + 1, close - at - 1));
 }
 
+// A decimal number such as 12 or -3.5, or none.
+std::optional<double> decimalIn(std::string_view text)
+{
+    double number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(number))
+        return std::nullopt;
+    return number;
+}
+
 // A SubTexture's box from its x, y, width and height, and its trim from frameX, frameY (the
 // box's place in its source, negative), frameWidth and frameHeight.
 NamedBox frameOf(const std::string& name, const std::vector<std::pair<std::string, std::string>>& numbers)
@@ -125,7 +136,7 @@ NamedBox frameOf(const std::string& name, const std::vector<std::pair<std::strin
     const auto fits = [](long long n) { return n >= -(1LL << 30) && n <= (1LL << 30); };
     if (given[6] && given[7] && std::all_of(values + 4, values + 8, fits))
         trim = FrameTrim{static_cast<int>(values[6]), static_cast<int>(values[7]), static_cast<int>(-values[4]), static_cast<int>(-values[5])};
-    return {name, boxOf(name, values[0], values[1], values[2], values[3]), {}, trim};
+    return {name, boxOf(name, values[0], values[1], values[2], values[3]), {}, trim, {}};
 }
 
 // One <SubTexture ...> tag's attributes, from just after its name, and which way it lies; `at`
@@ -134,6 +145,7 @@ std::pair<NamedBox, Turn> subTexture(std::string_view text, std::size_t& at)
 {
     std::string name;
     std::vector<std::pair<std::string, std::string>> numbers;
+    std::optional<double> pivot[2]; // in pixels of the frame's source picture
     bool rotated = false;
     for (;;) {
         while (at < text.size() && isSpace(text[at]))
@@ -165,10 +177,20 @@ std::pair<NamedBox, Turn> subTexture(std::string_view text, std::size_t& at)
             name = std::move(value);
         else if (key == "rotated")
             rotated = value == "true";
+        else if (key == "pivotX" || key == "pivotY")
+            pivot[key == "pivotY"] = decimalIn(value);
         else if (key == "x" || key == "y" || key == "width" || key == "height" || key.rfind("frame", 0) == 0)
             numbers.emplace_back(key, std::move(value));
     }
-    return {frameOf(name, numbers), rotated ? Turn::Clockwise : Turn::None}; // its box as it lies
+    NamedBox frame = frameOf(name, numbers);
+    if (pivot[0] && pivot[1]) {
+        const RegionBox& box = frame.box;
+        const int width = frame.trim ? frame.trim->sourceWidth : rotated ? box.height() : box.width();
+        const int height = frame.trim ? frame.trim->sourceHeight : rotated ? box.width() : box.height();
+        if (width > 0 && height > 0)
+            frame.notes.pivot = Anchor{*pivot[0] / width, *pivot[1] / height};
+    }
+    return {std::move(frame), rotated ? Turn::Clockwise : Turn::None}; // its box as it lies
 }
 
 // Numbers after a libGDX field's colon, separated by commas.
@@ -279,7 +301,7 @@ std::vector<NamedBox> starlingAtlas(std::string_view text)
         if (at < text.size() && !isSpace(text[at]) && text[at] != '/' && text[at] != '>')
             continue; // another tag whose name starts alike
         auto [frame, turn] = subTexture(text, at);
-        addFrame(frames, std::move(frame.name), frame.box, frame.trim, turn);
+        addFrame(frames, std::move(frame.name), frame.box, frame.trim, turn, std::move(frame.notes));
         frames.back().page = page;
     }
     if (frames.empty())

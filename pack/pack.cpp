@@ -124,7 +124,7 @@ PackedAtlas packPieces(const std::vector<FramePiece>& pieces, const CropStyle& f
         const int x0 = at.x + pack.extrude, y0 = at.y + pack.extrude;
         const int w = at.turned ? piece.pixels.height() : piece.pixels.width(), h = at.turned ? piece.pixels.width() : piece.pixels.height();
         atlas.frames.push_back({piece.name, {x0, y0, x0 + w - 1, y0 + h - 1}, at.page, piece.sourceWidth, piece.sourceHeight, piece.left,
-                                piece.top, at.turned ? pack.turn : Turn::None});
+                                piece.top, at.turned ? pack.turn : Turn::None, {}, 0});
     }
     for (PixelImage& page : atlas.pages)
         finishAlpha(page, finish);

@@ -112,8 +112,11 @@ void stageAtlas(OutputBatch& batch, const SourcePicture& picture, const Slices& 
         atlas.pages.push_back({atlasImagePath(out.path, sheet), picture.width, picture.height});
         atlas.frames = framesOf(slices.placed, slices.names, outputs.crop, slices.trimmedCells ? &*slices.grid : nullptr, slices.trims);
     }
-    if (out.animationsByColumns)
-        atlas.animations = animationsOf(slices.placed, *out.animationsByColumns, out.animationName, picture.stem);
+    // An atlas's frames read back keep what it said of them, unless asked otherwise.
+    for (std::size_t i = 0; i < slices.notes.size(); ++i)
+        atlas.frames[i].pivot = slices.notes[i].pivot, atlas.frames[i].duration = slices.notes[i].duration;
+    atlas.animations = out.animationsByColumns ? animationsOf(slices.placed, *out.animationsByColumns, out.animationName, picture.stem)
+                                               : animationsNoted(slices.notes);
     stageAtlasFiles(batch, atlas, out);
 }
 
@@ -129,6 +132,7 @@ Slices slicesOfFrames(const std::vector<NamedBox>& frames, int width, int height
         slices.placed.push_back({frame.box, 0, 0, slices.placed.size()});
         slices.names.push_back(frame.name);
         slices.trims.push_back(frame.trim);
+        slices.notes.push_back(frame.notes);
     }
     return slices;
 }
@@ -180,13 +184,16 @@ Slices cutSlices(ForegroundMask& mask, const SliceRequest& request, std::string_
             std::vector<PlacedRegion> placed = orderRegions(boxesOf(slices.placed), request.sprites.shaping.order);
             std::vector<std::string> names;
             std::vector<std::optional<FrameTrim>> trims;
+            std::vector<FrameNotes> notes;
             for (const PlacedRegion& region : placed) {
                 names.push_back(std::move(slices.names[region.source]));
                 trims.push_back(slices.trims[region.source]);
+                notes.push_back(std::move(slices.notes[region.source]));
             }
             slices.placed = std::move(placed);
             slices.names = std::move(names);
             slices.trims = std::move(trims);
+            slices.notes = std::move(notes);
         }
         if (request.names)
             slices.names = namesFor(*request.names, slices.placed, stem);
@@ -194,7 +201,7 @@ Slices cutSlices(ForegroundMask& mask, const SliceRequest& request, std::string_
     }
     Sprites sprites = findSprites(mask, request.sprites);
     const bool trimmedCells = sprites.grid && request.sprites.trim;
-    Slices slices{std::move(sprites.placed), std::move(sprites.grid), trimmedCells, sprites.autoMerge, {}, std::move(sprites.owners), {}};
+    Slices slices{std::move(sprites.placed), std::move(sprites.grid), trimmedCells, sprites.autoMerge, {}, {}, std::move(sprites.owners), {}};
     // A whole picture's frame stands for all of it.
     if (request.sprites.whole)
         for (const PlacedRegion& region : slices.placed)

@@ -35,6 +35,7 @@ struct Slices {
     bool trimmedCells = false; // the grid's cells trimmed to their foreground
     std::optional<MergeDistance> autoMerge;
     std::vector<std::optional<FrameTrim>> trims; // of an atlas's frames read back, in the regions' order
+    std::vector<FrameNotes> notes;               // likewise
     std::optional<RegionOwners> owners;
     std::vector<std::string> names;
 };

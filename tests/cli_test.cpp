@@ -240,16 +240,27 @@ TEST_F(FindIconsCli, AtlasesDrawFramesAsTheCropsAndReadBack)
     EXPECT_EQ(first["anchor"], (nlohmann::json{{"x", 0.5}, {"y", 1.0}}));
     EXPECT_EQ(parsed["animations"]["magenta-1"], (nlohmann::json{"icon-0001"}));
     EXPECT_EQ(parsed["animations"]["magenta-2"], (nlohmann::json{"icon-0002"}));
-    // Converted to each layout and back, every frame is drawn as before: its trim kept.
+    // Converted to each layout and back, every frame is drawn as before: its trim kept, its
+    // pivot where the layout has one, and the animations where it has them.
     for (const std::string layout : {"array", "aseprite", "starling", "libgdx"}) {
         const fs::path converted = dir / ("converted." + layout), back = dir / ("back-" + layout + ".json");
         ASSERT_TRUE(succeeds({sheet, "--regions-from", atlas.string(), "--atlas", converted.string(), "--atlas-format", layout}));
         ASSERT_TRUE(succeeds({sheet, "--regions-from", converted.string(), "--atlas", back.string(), "--name", "icon-{n:04}"}));
-        const nlohmann::json frames = nlohmann::json::parse(slurp(back))["frames"];
+        const nlohmann::json again = nlohmann::json::parse(slurp(back));
         for (const auto& [name, frame] : parsed["frames"].items())
-            for (const char* field : {"frame", "sourceSize", "spriteSourceSize"})
-                EXPECT_EQ(frames[name][field], frame[field]) << layout << " " << name << " " << field;
+            for (const char* field : {"frame", "sourceSize", "spriteSourceSize", "anchor"})
+                if (layout != "libgdx" || field != std::string("anchor")) {
+                    EXPECT_EQ(again["frames"][name][field], frame[field]) << layout << " " << name << " " << field;
+                }
+        if (layout == "array" || layout == "aseprite") {
+            EXPECT_EQ(again["animations"], parsed["animations"]) << layout;
+        }
     }
+    // Aseprite's durations carry over too.
+    ASSERT_TRUE(succeeds({sheet, "--regions-from", atlas.string(), "--atlas", (dir / "slow.json").string(), "--atlas-format", "aseprite",
+                          "--frame-duration", "70"}));
+    ASSERT_TRUE(succeeds({sheet, "--regions-from", (dir / "slow.json").string(), "--atlas", (dir / "still.json").string(), "--atlas-format", "aseprite"}));
+    EXPECT_EQ(nlohmann::json::parse(slurp(dir / "still.json"))["frames"]["1"]["duration"], 70);
     // Read back and put in rows, the atlas's frames make the same animations.
     ASSERT_TRUE(succeeds({sheet, "--regions-from", atlas.string(), "--order", "rows", "--animations", "rows", "--atlas", (dir / "again.json").string()}));
     EXPECT_EQ(nlohmann::json::parse(slurp(dir / "again.json"))["animations"], parsed["animations"]);

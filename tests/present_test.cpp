@@ -201,7 +201,7 @@ TEST(Atlas, EveryLayoutHoldsTheFramesAsCropped)
     // A trimmed frame: libGDX counts its offset from the source's bottom, Starling its frameX negative.
     Atlas trimmed;
     trimmed.pages.push_back({"s.png", 64, 64});
-    trimmed.frames.push_back({"t", {10, 10, 13, 12}, 0, 8, 6, 2, 1});
+    trimmed.frames.push_back({"t", {10, 10, 13, 12}, 0, 8, 6, 2, 1, Turn::None, {}, 0});
     EXPECT_NE(atlasText(trimmed, AtlasLayout::Libgdx).find("t\nbounds:10,10,4,3\noffsets:2,2,8,6\n"), std::string::npos);
     EXPECT_NE(atlasText(trimmed, AtlasLayout::Starling).find("frameX=\"-2\" frameY=\"-1\" frameWidth=\"8\" frameHeight=\"6\""), std::string::npos);
     // Turned, the same frame lies 3 wide and 4 high: JSON and libGDX give its upright size,
