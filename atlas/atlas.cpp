@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 
 namespace iconfinder {
 
@@ -32,9 +33,12 @@ std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const st
     return frames;
 }
 
-std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, bool byColumns, const NamePattern& name,
+std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, AnimationGroups groups, const NamePattern& name,
                                     std::string_view stem)
 {
+    if (groups == AnimationGroups::Names)
+        return animationsNamed(formattedFor(name, regions, stem));
+    const bool byColumns = groups == AnimationGroups::Columns;
     std::map<int, std::size_t> byLine; // a line's animation
     std::vector<Animation> animations;
     for (std::size_t i = 0; i < regions.size(); ++i) {
@@ -47,6 +51,21 @@ std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, bool 
             values.n = static_cast<int>(animations.size()) + 1;
             animations.push_back({name.format(values), {}});
         }
+        animations[at->second].frames.push_back(i);
+    }
+    return animations;
+}
+
+std::vector<Animation> animationsNamed(std::span<const std::string> animationOfFrame)
+{
+    std::vector<Animation> animations;
+    std::unordered_map<std::string_view, std::size_t> byName;
+    for (std::size_t i = 0; i < animationOfFrame.size(); ++i) {
+        if (animationOfFrame[i].empty())
+            continue;
+        const auto [at, added] = byName.try_emplace(animationOfFrame[i], animations.size());
+        if (added)
+            animations.push_back({animationOfFrame[i], {}});
         animations[at->second].frames.push_back(i);
     }
     return animations;

@@ -83,10 +83,18 @@ inline RegionBox untrimmedExtent(const PlacedRegion& region, const GridLayout* t
 std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const std::vector<std::string>& names, const CropStyle& style,
                                  const GridLayout* trimmedCells, std::span<const std::optional<FrameTrim>> trims = {});
 
-// One animation a row or column of the regions (their `row` or `column`), named by `name`
-// formatted with the stem and the row or column; frames in output order.
-std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, bool byColumns, const class NamePattern& name,
+// How frames make animations: a row or column of the regions each, or the frames whose names
+// by the animation name pattern come out alike.
+enum class AnimationGroups { Rows, Columns, Names };
+
+// The animations of the regions, named by `name` formatted with the stem and the row or column
+// (for names, with each region's fields); frames in output order.
+std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, AnimationGroups groups, const class NamePattern& name,
                                     std::string_view stem);
+
+// The frames grouped by the animation each names (empty: none), the animations in the order
+// first met.
+std::vector<Animation> animationsNamed(std::span<const std::string> animationOfFrame);
 
 // The animations the frames' notes place them in (frames in output order), in the order first met.
 std::vector<Animation> animationsNoted(std::span<const FrameNotes> notes);

@@ -48,9 +48,13 @@ std::string asepriteAtlas(const Atlas& atlas)
         frames[std::to_string(i)] = std::move(frame);
     }
     Json tags = Json::array();
-    for (const Animation& animation : atlas.animations)
+    for (const Animation& animation : atlas.animations) {
+        for (std::size_t k = 1; k < animation.frames.size(); ++k)
+            if (animation.frames[k] != animation.frames[0] + k)
+                throw Error("animation '" + animation.name + "' is not a run of frames one after another, which Aseprite's frame tags need");
         if (!animation.frames.empty())
             tags.push_back({{"name", animation.name}, {"from", animation.frames.front()}, {"to", animation.frames.back()}, {"direction", "forward"}});
+    }
     Json meta = metaOf(atlas, 0);
     meta["frameTags"] = std::move(tags);
     meta["layers"] = Json::array();

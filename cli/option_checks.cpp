@@ -40,7 +40,8 @@ void checkAtlas(Options& options, const Given& given)
     needs(given, {"--anchor", "--animations", "--frame-duration", "--atlas-format"}, options.atlased(), "--atlas or --atlas-dir");
     needs(given, {"--animation-name"}, given("--animations"), "--animations");
     const Shaping& shaping = options.request.sprites.shaping;
-    if (given("--animations") && shaping.order == RegionOrder::Search && !options.request.sprites.gridded())
+    const std::optional<AnimationGroups> animations = options.request.outputs.atlas ? options.request.outputs.atlas->animations : std::nullopt;
+    if (animations && *animations != AnimationGroups::Names && shaping.order == RegionOrder::Search && !options.request.sprites.gridded())
         throw UsageError("--animations needs --order rows or columns, or a grid, to know the rows and columns");
     if (options.pack && !options.atlased())
         throw UsageError("--pack needs --atlas: the atlas says where the frames went");

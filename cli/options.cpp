@@ -154,11 +154,14 @@ void addAtlasOptions(CLI::App& app, Typed& typed)
                          "each keeping its own name and offsets)"))
         ->group("Atlas");
     text(app, "--anchor", typed.anchor, "center|bottom|X,Y", "Every frame's anchor (pivot) across its picture, 0 to 1 each way", "Atlas");
-    addWord(app, "--animations", typed.animations, {"rows", "columns"},
-            "An animation of the frames of each row or column (with --order rows or columns, or a grid)")
+    addWord(app, "--animations", typed.animations, {"rows", "columns", "names"},
+            "An animation of the frames of each row or column (with --order rows or columns, or a grid), or of the frames "
+            "whose --animation-name comes out alike (names: walk_01.png, walk_02.png ... make walk)")
         ->group("Atlas");
     text(app, "--animation-name", typed.animationPattern, "PATTERN",
-         "Names of animations from {stem} and {row} or {col}; default {stem}-{row} or {stem}-{col}", "Atlas");
+         "Names of animations from {stem} and {row} or {col}, or for names from the fields of --name and {base} (the stem "
+         "without its frame number); default {stem}-{row}, {stem}-{col} or {base}",
+         "Atlas");
     addNumber(app, "--frame-duration", atlas.frameDuration, 1, 65535, "Milliseconds a frame shows in the Aseprite layout (default 100)")
         ->group("Atlas");
 }
@@ -273,10 +276,9 @@ void applyNames(Typed& typed, const CLI::App& app)
     const SpriteSettings& sprites = options.request.sprites;
     const bool lines = sprites.shaping.order != RegionOrder::Search || sprites.gridded();
     try {
-        if (typed.atlas.animationsByColumns) {
-            const std::string pattern = typed.animationPattern.empty() ? (*typed.atlas.animationsByColumns ? "{stem}-{col}" : "{stem}-{row}")
-                                                                       : typed.animationPattern;
-            typed.atlas.animationName = NamePattern::parse(pattern, lines);
+        if (const std::optional<AnimationGroups> groups = typed.atlas.animations) {
+            const char* byDefault = *groups == AnimationGroups::Rows ? "{stem}-{row}" : *groups == AnimationGroups::Columns ? "{stem}-{col}" : "{base}";
+            typed.atlas.animationName = NamePattern::parse(typed.animationPattern.empty() ? byDefault : typed.animationPattern, lines);
         }
         // A picture that is one frame is named after its file; the regions of several pictures
         // in one atlas by file and number (an atlas read back keeps its own names).
@@ -305,7 +307,9 @@ void applyTyped(Typed& typed, const CLI::App& app)
     typed.atlas.layout = layoutOf(typed.atlasFormat);
     typed.atlas.anchor = anchorOf(typed.anchor);
     if (!typed.animations.empty())
-        typed.atlas.animationsByColumns = typed.animations == "columns";
+        typed.atlas.animations = typed.animations == "rows" ? AnimationGroups::Rows
+                                 : typed.animations == "columns" ? AnimationGroups::Columns
+                                                                 : AnimationGroups::Names;
     if (!typed.cropFormat.empty())
         request.outputs.cropFormat = typed.cropFormat == "png" ? FileFormat::Png : FileFormat::Bmp;
     request.outputs.crop.align = alignOf(typed.align);

@@ -9,6 +9,20 @@
 
 namespace iconfinder {
 
+namespace {
+
+// A stem without the frame number it ends in and the separators before it: walk_01 gives walk.
+std::string_view baseOf(std::string_view stem)
+{
+    std::size_t end = stem.find_last_not_of("0123456789");
+    if (end == std::string_view::npos || end + 1 == stem.size())
+        return stem;
+    end = stem.find_last_not_of("-_. ", end);
+    return end == std::string_view::npos ? stem : stem.substr(0, end + 1);
+}
+
+} // namespace
+
 NamePattern NamePattern::parse(std::string_view text, bool rowsAndColumns)
 {
     if (text.empty())
@@ -49,12 +63,14 @@ NamePattern NamePattern::parse(std::string_view text, bool rowsAndColumns)
             piece.field = name == "row" ? Field::Row : Field::Col;
         } else if (name == "stem")
             piece.field = Field::Stem;
+        else if (name == "base")
+            piece.field = Field::Base;
         else
             throw InputError("unknown field {" + std::string(inside) + "} in the name pattern");
         if (name.size() < inside.size()) {
             const std::string_view width = inside.substr(name.size() + 1);
             const auto [end, error] = std::from_chars(width.data(), width.data() + width.size(), piece.width);
-            if (piece.field == Field::Stem || width.size() < 2 || width[0] != '0' || error != std::errc{} ||
+            if (piece.field == Field::Stem || piece.field == Field::Base || width.size() < 2 || width[0] != '0' || error != std::errc{} ||
                 end != width.data() + width.size() || piece.width > 20)
                 throw InputError("bad width in {" + std::string(inside) + "} (a number field takes :0N, such as {n:04})");
         }
@@ -72,6 +88,7 @@ std::string NamePattern::format(const Values& values) const
         switch (piece.field) {
         case Field::Literal: name += piece.text; continue;
         case Field::Stem: name += values.stem; continue;
+        case Field::Base: name += baseOf(values.stem); continue;
         case Field::N: number = values.n; break;
         case Field::X: number = values.x; break;
         case Field::Y: number = values.y; break;
@@ -114,7 +131,7 @@ void checkFileNames(const std::vector<std::string>& names)
     }
 }
 
-std::vector<std::string> namesFor(const NamePattern& pattern, std::span<const PlacedRegion> regions, std::string_view stem)
+std::vector<std::string> formattedFor(const NamePattern& pattern, std::span<const PlacedRegion> regions, std::string_view stem)
 {
     std::vector<std::string> names;
     for (std::size_t i = 0; i < regions.size(); ++i) {
@@ -122,6 +139,12 @@ std::vector<std::string> namesFor(const NamePattern& pattern, std::span<const Pl
         names.push_back(pattern.format(
             {static_cast<int>(i) + 1, box.minX, box.minY, box.width(), box.height(), regions[i].row, regions[i].column, stem}));
     }
+    return names;
+}
+
+std::vector<std::string> namesFor(const NamePattern& pattern, std::span<const PlacedRegion> regions, std::string_view stem)
+{
+    std::vector<std::string> names = formattedFor(pattern, regions, stem);
     checkFileNames(names);
     return names;
 }

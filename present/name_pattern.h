@@ -13,8 +13,9 @@ namespace iconfinder {
 inline constexpr std::string_view kDefaultNamePattern = "icon-{n:04}";
 
 // A file or frame name made of literal text and fields: {n} (place in the output, from 1),
-// {x} {y} {w} {h} (the box), {stem} (the input's name without folder and extension), and
-// {row} {col} when the regions are ordered in rows or columns. A number field takes a
+// {x} {y} {w} {h} (the box), {stem} (the input's name without folder and extension), {base}
+// (the stem without the frame number it ends in: walk for walk_01), and {row} {col} when the
+// regions are ordered in rows or columns. A number field takes a
 // zero-padded width: {n:04}.
 class NamePattern {
 public:
@@ -36,7 +37,7 @@ public:
     std::string format(const Values& values) const;
 
 private:
-    enum class Field { Literal, N, X, Y, W, H, Row, Col, Stem };
+    enum class Field { Literal, N, X, Y, W, H, Row, Col, Stem, Base };
     struct Piece {
         Field field;
         std::string text; // a literal's text
@@ -60,5 +61,8 @@ void checkFileNames(const std::vector<std::string>& names);
 // The names of the regions in their output places, n counting from 1. Throws InputError as
 // checkFileNames does.
 std::vector<std::string> namesFor(const NamePattern& pattern, std::span<const PlacedRegion> regions, std::string_view stem);
+
+// The pattern formatted for each region as namesFor does, whatever the names come out as.
+std::vector<std::string> formattedFor(const NamePattern& pattern, std::span<const PlacedRegion> regions, std::string_view stem);
 
 } // namespace iconfinder

@@ -32,7 +32,7 @@ struct AtlasOutput {
     bool makeFolder = false; // its folder is made when missing, as the crops' is
     AtlasLayout layout = AtlasLayout::Hash;
     std::optional<Anchor> anchor;
-    std::optional<bool> animationsByColumns; // none: no animations
+    std::optional<AnimationGroups> animations; // none: no animations
     NamePattern animationName = NamePattern::parse("{stem}", false);
     int frameDuration = 100;
     std::optional<std::filesystem::path> pack; // the frames packed into a picture of their own

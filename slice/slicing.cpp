@@ -115,8 +115,8 @@ void stageAtlas(OutputBatch& batch, const SourcePicture& picture, const Slices& 
     // An atlas's frames read back keep what it said of them, unless asked otherwise.
     for (std::size_t i = 0; i < slices.notes.size(); ++i)
         atlas.frames[i].pivot = slices.notes[i].pivot, atlas.frames[i].duration = slices.notes[i].duration;
-    atlas.animations = out.animationsByColumns ? animationsOf(slices.placed, *out.animationsByColumns, out.animationName, picture.stem)
-                                               : animationsNoted(slices.notes);
+    atlas.animations = out.animations ? animationsOf(slices.placed, *out.animations, out.animationName, picture.stem)
+                                      : animationsNoted(slices.notes);
     stageAtlasFiles(batch, atlas, out);
 }
 
@@ -257,23 +257,32 @@ std::vector<NamedBox> framesOfPicture(const std::vector<NamedBox>& frames, const
 void PackedTogether::add(std::size_t index, const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs)
 {
     pieces_[index] = piecesOf(picture, slices, outputs);
+    // Each frame's animation, by the picture's own rows, columns or names.
+    animationOf_[index].resize(slices.placed.size());
+    if (const std::optional<AnimationGroups> groups = outputs.atlas->animations)
+        for (const Animation& animation : animationsOf(slices.placed, *groups, outputs.atlas->animationName, picture.stem))
+            for (const std::size_t frame : animation.frames)
+                animationOf_[index][frame] = animation.name;
 }
 
 void PackedTogether::write(const SliceOutputs& outputs, const OutputCheck& check)
 {
     std::vector<FramePiece> all;
+    std::vector<std::string> animationOf;
     std::unordered_set<std::string> names;
-    for (std::vector<FramePiece>& pieces : pieces_)
-        for (FramePiece& piece : pieces) {
-            if (!names.insert(piece.name).second)
-                throw Error("two frames are named '" + piece.name + "'");
-            all.push_back(std::move(piece));
+    for (std::size_t p = 0; p < pieces_.size(); ++p)
+        for (std::size_t i = 0; i < pieces_[p].size(); ++i) {
+            if (!names.insert(pieces_[p][i].name).second)
+                throw Error("two frames are named '" + pieces_[p][i].name + "'");
+            all.push_back(std::move(pieces_[p][i]));
+            animationOf.push_back(std::move(animationOf_[p][i]));
         }
     pieces_.clear();
     OutputBatch batch;
     check(OutputKind::Atlas, outputs.atlas->path);
     Atlas atlas;
     stagePacked(batch, all, outputs, check, atlas);
+    atlas.animations = animationsNamed(animationOf);
     stageAtlasFiles(batch, atlas, *outputs.atlas);
     batch.commit();
 }

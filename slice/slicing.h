@@ -81,10 +81,11 @@ std::size_t writeSlices(const SourcePicture& picture, const Slices& slices, cons
 
 // The frames of several pictures packed into one atlas: each picture's frames cut on their own
 // (from any thread, each picture into its own place), then packed and written together in the
-// order the pictures were given.
+// order the pictures were given. Frames of one animation name make one animation, whichever
+// pictures they come from.
 class PackedTogether {
 public:
-    explicit PackedTogether(std::size_t pictures) : pieces_(pictures) {}
+    explicit PackedTogether(std::size_t pictures) : pieces_(pictures), animationOf_(pictures) {}
 
     // The frames of picture `index` of `slices`, cut as its packed atlas would cut them.
     void add(std::size_t index, const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs);
@@ -96,6 +97,7 @@ public:
 
 private:
     std::vector<std::vector<FramePiece>> pieces_;
+    std::vector<std::vector<std::string>> animationOf_; // each frame's animation, empty for none
 };
 
 // The frames of the atlas file at `path`: read whole after its size is checked.

@@ -391,15 +391,18 @@ TEST_F(FindIconsCli, LooseSpritesPackedIntoOneAtlasAndReadBackWhole)
             sprite.at(random.between(1, sprite.width() - 2), random.between(1, sprite.height() - 2)) =
                 makePixel(random.below(256), random.below(256), random.below(256), random.between(1, 255));
         sprites.push_back(i == 5 ? sprites[0] : sprite);
-        files.push_back((dir / "s").string() + std::to_string(i) + ".png");
+        files.push_back((dir / std::array{"walk_1", "walk_2", "walk_3", "idle_1", "idle_2", "walk_4"}[static_cast<std::size_t>(i)]).string() + ".png");
         writePictureFile(sprites.back(), FileFormat::Png, files.back());
     }
     const std::vector<std::string> pack = {"--whole", "--pack-rotate", "-j", "2", "--pack"};
-    ASSERT_TRUE(succeeds(joined(joined(files, pack), {(dir / "all.png").string(), "--atlas", (dir / "all.json").string()})));
+    ASSERT_TRUE(succeeds(joined(joined(files, pack), {(dir / "all.png").string(), "--atlas", (dir / "all.json").string(), "--animations", "names"})));
     const std::string json = slurp(dir / "all.json");
     const nlohmann::json frames = nlohmann::json::parse(json)["frames"];
     ASSERT_EQ(frames.size(), 6u);
-    EXPECT_EQ(frames["s5"]["frame"], frames["s0"]["frame"]) << "the copy stored once";
+    EXPECT_EQ(frames["walk_4"]["frame"], frames["walk_1"]["frame"]) << "the copy stored once";
+    EXPECT_EQ(nlohmann::json::parse(json)["animations"],
+              (nlohmann::json{{"walk", {"walk_1", "walk_2", "walk_3", "walk_4"}}, {"idle", {"idle_1", "idle_2"}}}))
+        << "frames named alike but for their number make an animation";
     EXPECT_NE(json.find("\"rotated\": true"), std::string::npos) << "some frame lies turned";
     // Read back, each crop is its sprite file again, from a layout that turns frames clockwise
     // and one that turns them anticlockwise.

@@ -42,6 +42,8 @@ TEST(NamePattern, EveryFieldAndWidth)
     EXPECT_EQ(NamePattern::parse("r{row:02}c{col:03}", true).format(values), "r02c003");
     EXPECT_EQ(NamePattern::parse("{n:02}", false).format({1234, 0, 0, 0, 0, 0, 0, ""}), "1234") << "a width is a minimum";
     EXPECT_EQ(NamePattern::parse("plain", false).format(values), "plain");
+    for (const auto& [stem, base] : {std::pair{"walk_01", "walk"}, {"idle", "idle"}, {"07", "07"}, {"run -2", "run"}, {"a1b", "a1b"}})
+        EXPECT_EQ(NamePattern::parse("{base}", false).format({1, 0, 0, 0, 0, 0, 0, stem}), base) << stem;
 
     EXPECT_EQ(nameError("{row}", false), "{row} needs regions in rows or columns");
     EXPECT_EQ(nameError("{size}", false), "unknown field {size} in the name pattern");
@@ -158,7 +160,7 @@ TEST(Atlas, EveryLayoutHoldsTheFramesAsCropped)
         atlas.pages.push_back({"../sheet.png", 1000, 1001});
         atlas.frames = framesOf(regions, names, style, nullptr);
         atlas.anchor = Anchor{0.5, 1};
-        atlas.animations = animationsOf(regions, false, NamePattern::parse("walk-{row}", true), "hero");
+        atlas.animations = animationsOf(regions, AnimationGroups::Rows, NamePattern::parse("walk-{row}", true), "hero");
         const std::vector<std::pair<int, int>> sizes = cropSizes(boxesOf(regions), regions, style.sameSize);
         for (std::size_t i = 0; i < regions.size(); ++i) {
             const AtlasFrame& frame = atlas.frames[i];
