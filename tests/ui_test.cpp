@@ -12,6 +12,7 @@
 #include "tests/window_fixture.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QClipboard>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -493,6 +494,36 @@ TEST_F(Window, KeyboardReachesEveryButton)
     form->Btn_OpenFile->setFocus();
     QTest::keyClick(form->Btn_OpenFile, Qt::Key_Enter);
     EXPECT_EQ(asked, 2);
+
+    // Stepping down the closed colour box stops at 자동: the entry for any colour opens its
+    // dialog only when chosen from the list.
+    int colours = 0;
+    form->ColorDialog = [&] {
+        ++colours;
+        return QColor();
+    };
+    form->ColorBox->setFocus();
+    form->ColorBox->setCurrentIndex(form->ColorBox->findText("투명"));
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_End})
+        QTest::keyClick(form->ColorBox, key);
+    EXPECT_EQ(form->ColorBox->currentText(), "자동");
+    EXPECT_EQ(colours, 0);
+}
+
+TEST_F(Window, ScreenReadersNameEveryControlAndTheListWidensWithTheWindow)
+{
+    const auto nameOf = [](QWidget* widget) { return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name); };
+    EXPECT_EQ(nameOf(form->Settings->CellWidthBox), "셀 너비");
+    EXPECT_EQ(nameOf(form->Settings->CellHeightBox), "셀 높이") << "not the × between them";
+    EXPECT_EQ(nameOf(form->RegionTable), "영역 목록");
+    press(form->Btn_FindIcons);
+    EXPECT_EQ(form->RegionTable->model()->headerData(0, Qt::Vertical), "icon-0001") << "rows named by their region";
+    form->resize(800, 600);
+    QApplication::processEvents();
+    const int narrow = form->RegionTable->width();
+    form->resize(1600, 600);
+    QApplication::processEvents();
+    EXPECT_GT(form->RegionTable->width(), narrow + 100);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "ui/dialogs.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -46,26 +47,12 @@ const QString kAboutText = QStringLiteral(
 
 namespace {
 
-const QString kCustomColour = QStringLiteral("사용자 정의...");
-// The entries for the rules that are no colour, as find-icons -b transparent and -b auto.
-const QString kTransparent = QStringLiteral("투명");
-const QString kAutomatic = QStringLiteral("자동");
 const QString kNoTransparency = QStringLiteral("이 그림에는 투명한 픽셀이 없습니다");
 
 QColor toQColor(ColorValue value)
 {
     const Rgb rgb = resolve(value);
     return QColor(rgb.red, rgb.green, rgb.blue);
-}
-
-QIcon swatch(ColorValue value)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(toQColor(value));
-    QPainter painter(&pixmap);
-    painter.setPen(Qt::black);
-    painter.drawRect(0, 0, 15, 15);
-    return QIcon(pixmap);
 }
 
 QString sizeText(const PixelImage& picture)
@@ -112,20 +99,6 @@ TForm1::TForm1(QWidget* owner)
     showPicture();
 }
 
-void TForm1::fillColourBox()
-{
-    for (const NamedColor& colour : namedColors())
-        ColorBox->addItem(swatch(colour.value), QString::fromUtf8(colour.name.data(), static_cast<qsizetype>(colour.name.size())),
-                          QVariant::fromValue(colour.value));
-    ColorBox->addItem(kTransparent);
-    ColorBox->addItem(kAutomatic);
-    ColorBox->addItem(kCustomColour);
-    ColorBox->setCurrentIndex(ColorBox->findText("White"));
-    chosenColour_ = ColorBox->currentIndex();
-    fitColourList();
-    connect(ColorBox, &QComboBox::activated, this, &TForm1::colourBoxActivated);
-}
-
 void TForm1::describeControls()
 {
     // Screen readers: the colour box is named by its label, the picture and the readout say
@@ -162,6 +135,9 @@ void TForm1::connectPicture()
         menu.exec(global);
     });
     Image1->setFrames(&frames_.frames());
+    connect(Image1, &PictureView::focusChanged, this, [this](bool focused) {
+        ImageScroll->setStyleSheet(focused ? "QScrollArea { border: 2px solid palette(highlight); }" : QString());
+    });
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)
@@ -255,7 +231,12 @@ void TForm1::showStatus()
     QString text = !savedText_.isEmpty() ? savedText_ : searchText_.isEmpty() ? pictureText_ : searchText_;
     if (Image1->zoom() != 100)
         text += QString(" · %1%").arg(Image1->zoom());
-    StatusLine->setText(text);
+    if (StatusLine->text() != text) {
+        StatusLine->setText(text);
+        // Screen readers read news out: the line says what the last step did.
+        QAccessibleEvent news(StatusLine, QAccessible::Alert);
+        QAccessible::updateAccessibility(&news);
+    }
     const bool listed = regions_.size() > 0;
     const bool selected = RegionTable->selectionModel()->hasSelection();
     SaveIconsAction->setEnabled(listed);
@@ -276,7 +257,7 @@ void TForm1::Btn_FindIconsClick()
             return;
         savedText_.clear();
         const QVariant chosen = ColorBox->currentData();
-        const bool transparent = ColorBox->currentText() == kTransparent;
+        const bool transparent = ColorBox->currentIndex() == firstRuleEntry();
         if (transparent && !picture_.hasAlpha()) {
             Application::showMessage(kNoTransparency);
             return;
@@ -380,56 +361,10 @@ void TForm1::Button1Click()
     Application::runHandler([] { Application::showMessage(kAboutText); });
 }
 
-void TForm1::pickColourAt(int x, int y)
-{
-    const Pixel pixel = picture_.at(x, y);
-    chooseBackground({redOf(pixel), greenOf(pixel), blueOf(pixel)});
-}
-
-int TForm1::firstRuleEntry() const { return ColorBox->findText(kTransparent); }
-
-void TForm1::chooseBackground(Rgb colour)
-{
-    const int custom = firstRuleEntry();
-    for (int i = 0; i < custom; ++i) {
-        if (resolve(ColorBox->itemData(i).value<ColorValue>()) == colour) {
-            ColorBox->setCurrentIndex(i);
-            chosenColour_ = i;
-            return;
-        }
-    }
-    const ColorValue value = rgbColor(colour.red, colour.green, colour.blue);
-    ColorBox->insertItem(custom, swatch(value), QColor(colour.red, colour.green, colour.blue).name(QColor::HexRgb).toUpper(),
-                         QVariant::fromValue(value));
-    ColorBox->setCurrentIndex(custom);
-    chosenColour_ = custom;
-    fitColourList();
-}
-
-void TForm1::fitColourList()
-{
-    // The list that drops down is as wide as its longest entry.
-    int widest = 0;
-    for (int i = 0; i < ColorBox->count(); ++i)
-        widest = std::max(widest, ColorBox->fontMetrics().horizontalAdvance(ColorBox->itemText(i)));
-    ColorBox->view()->setMinimumWidth(widest + ColorBox->iconSize().width() + 40);
-}
-
-void TForm1::colourBoxActivated(int index)
-{
-    if (index != ColorBox->count() - 1) {
-        chosenColour_ = index;
-        return;
-    }
-    ColorBox->setCurrentIndex(chosenColour_);
-    const QColor chosen = ColorDialog();
-    if (chosen.isValid())
-        chooseBackground({static_cast<std::uint8_t>(chosen.red()), static_cast<std::uint8_t>(chosen.green()),
-                          static_cast<std::uint8_t>(chosen.blue())});
-}
-
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == ColorBox && colourBoxKeepsToColours(event))
+        return true;
     // Esc belongs first to an open drop-down or a name being edited in the list: taking the
     // shortcut's turn lets it close them, and the frames stay.
     if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {

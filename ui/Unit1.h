@@ -144,6 +144,7 @@ private:
     void selectionChanged();
     void selectAt(int x, int y);
     void colourBoxActivated(int index);
+    bool colourBoxKeepsToColours(QEvent* event);
     void fitColourList();
     int steppedZoom(int steps) const;
     void zoomAround(int percent, QPoint at);

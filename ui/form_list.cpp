@@ -4,6 +4,7 @@
 
 #include "present/name_pattern.h"
 #include "ui/application.h"
+#include "ui/dialogs.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -23,6 +24,8 @@ void TForm1::buildRegionPanel()
     auto* title = new QLabel("영역 목록");
     RegionTable = new QTableView;
     RegionTable->setObjectName("RegionTable");
+    RegionTable->setAccessibleName("영역 목록");
+    RegionTable->setStyleSheet("QTableView:focus { border: 2px solid palette(highlight); }"); // focus that shows
     title->setBuddy(RegionTable);
     regionModel_ = new RegionTableModel(regions_, this);
     regionModel_->rename = [this](int row, const QString& name) { return renameRow(row, name); };
@@ -57,8 +60,9 @@ void TForm1::buildRegionPanel()
     FormLayout->setStretchFactor(split, 1); // the picture and the list take the height
     split->addWidget(ImageScroll);
     split->addWidget(panel);
-    split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 0);
+    // A wider window widens the list too, a quarter as much as the picture.
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
     split->setChildrenCollapsible(false);
     ImageScroll->setMinimumWidth(120);
     panel->setMinimumWidth(160);
@@ -209,6 +213,7 @@ void TForm1::deleteRegions()
     const std::vector<std::size_t> rows = selectedRows();
     if (rows.empty())
         return;
+    const BusyCursor busy; // a list of hundreds of thousands takes a moment
     regions_.remove(rows);
     // The row after the deleted ones stays chosen, so that Delete can go on down the list.
     const std::size_t next = rows.front();
@@ -218,8 +223,10 @@ void TForm1::deleteRegions()
 void TForm1::mergeRegions()
 {
     const std::vector<std::size_t> rows = selectedRows();
-    if (rows.size() >= 2)
-        showEdit(regions_.merge(rows));
+    if (rows.size() < 2)
+        return;
+    const BusyCursor busy;
+    showEdit(regions_.merge(rows));
 }
 
 void TForm1::renameRegion()
@@ -247,12 +254,16 @@ bool TForm1::renameRow(int row, const QString& name)
 
 void TForm1::undoEdit()
 {
-    if (regions_.canUndo())
-        showEdit(regions_.undo());
+    if (!regions_.canUndo())
+        return;
+    const BusyCursor busy;
+    showEdit(regions_.undo());
 }
 
 void TForm1::redoEdit()
 {
-    if (regions_.canRedo())
-        showEdit(regions_.redo());
+    if (!regions_.canRedo())
+        return;
+    const BusyCursor busy;
+    showEdit(regions_.redo());
 }

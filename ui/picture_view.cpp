@@ -107,6 +107,18 @@ void PictureView::paintEvent(QPaintEvent* event)
     }
 }
 
+void PictureView::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    emit focusChanged(true);
+}
+
+void PictureView::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    emit focusChanged(false);
+}
+
 void PictureView::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint at = pixelAt(event->position());

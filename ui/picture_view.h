@@ -39,6 +39,7 @@ signals:
     void pixelClicked(int x, int y);
     void zoomWheel(int steps, QPoint at);
     void contextMenuWanted(int x, int y, QPoint globalPos);
+    void focusChanged(bool focused); // for whoever frames the view, so that focus shows
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -46,6 +47,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     bool inPicture(QPoint pixel) const;

@@ -31,8 +31,11 @@ QVariant RegionTableModel::data(const QModelIndex& index, int role) const
 
 QVariant RegionTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (role != Qt::DisplayRole)
         return {};
+    // Rows are named by their region, for screen readers; the row header is not shown.
+    if (orientation == Qt::Vertical)
+        return section < static_cast<int>(list_.size()) ? QString::fromStdString(list_.regions()[static_cast<std::size_t>(section)].name) : QVariant();
     static const char* const kTitles[] = {"이름", "x", "y", "너비", "높이"};
     return QString::fromUtf8(kTitles[section]);
 }

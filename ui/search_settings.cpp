@@ -36,6 +36,10 @@ SearchSettings::SearchSettings(QWidget* parent)
     CellWidthBox->setObjectName("CellWidthBox");
     CellHeightBox->setObjectName("CellHeightBox");
     SpacingBox->setObjectName("SpacingBox");
+    // Screen readers name each box by its own name, not by the "×" between the cell's sides.
+    CellWidthBox->setAccessibleName("셀 너비");
+    CellHeightBox->setAccessibleName("셀 높이");
+    SpacingBox->setAccessibleName("간격");
 
     // Two rows, so that the window keeps them whole down to its smallest width.
     auto* rows = new QGridLayout(this);
