@@ -250,7 +250,7 @@ TEST_F(Window, TheListCorrectsTheSearchWithUndo)
     for (int step = 0; step < 150; ++step) {
         const std::string where = "step " + std::to_string(step);
         const std::size_t size = form->regionList().size();
-        const int what = random.below(5);
+        const int what = random.below(6);
         if (what == 0 && size > 0) {
             const std::set<std::size_t> rows = someRows(random, size, 1);
             form->selectRows(asVector(rows));
@@ -270,6 +270,19 @@ TEST_F(Window, TheListCorrectsTheSearchWithUndo)
             std::vector<ListedRegion> next = model.now();
             next[static_cast<std::size_t>(row)].name = name.toStdString();
             model.edit(std::move(next));
+        } else if (what == 5 && size > 0) {
+            // A number typed in: x moves the box across, 너비 moves its right edge; within the picture.
+            const int row = random.below(static_cast<int>(size));
+            RegionBox box = model.now()[static_cast<std::size_t>(row)].box;
+            const bool across = random.chance(50);
+            const int value = across ? random.between(0, 395 - box.width()) : random.between(1, 395 - box.minX);
+            ASSERT_TRUE(table->setData(table->index(row, across ? 1 : 3), QString::number(value))) << where;
+            QApplication::processEvents();
+            box = across ? RegionBox{value, box.minY, value + box.width() - 1, box.maxY} : RegionBox{box.minX, box.minY, box.minX + value - 1, box.maxY};
+            std::vector<ListedRegion> next = model.now();
+            next[static_cast<std::size_t>(row)].box = box;
+            if (next != model.now())
+                model.edit(std::move(next));
         } else if (what == 3) {
             keys(QKeySequence("Ctrl+Z"));
             model.undo();
@@ -310,6 +323,16 @@ TEST_F(Window, TheListCorrectsTheSearchWithUndo)
     EXPECT_EQ(messages.back(), "'icon-0002'은(는) 이미 다른 영역의 이름입니다");
     EXPECT_EQ(form->regionList().regions()[0].name, "icon-0001");
     EXPECT_FALSE(form->UndoAction->isEnabled());
+    // Numbers that are none, or a box left outside the picture, are refused; a box reaching
+    // out of the picture is cut off at its edge.
+    for (const auto& [column, text] : {std::pair{3, "x"}, {1, "395"}, {4, "0"}})
+        EXPECT_FALSE(table->setData(table->index(0, column), text)) << column << " " << text;
+    EXPECT_EQ(messages.size(), 10u);
+    EXPECT_FALSE(form->UndoAction->isEnabled());
+    ASSERT_TRUE(table->setData(table->index(0, 2), "305")); // a box 6 high
+    QApplication::processEvents();
+    EXPECT_EQ(form->regionList().regions()[0].box.maxY, 307);
+    keys(QKeySequence("Ctrl+Z"));
 
     // An edited list is not thrown away unasked: a new search, another picture, an atlas or
     // closing the window ask first, and a no changes nothing.

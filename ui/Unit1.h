@@ -137,6 +137,7 @@ private:
     void mergeRegions();
     void renameRegion();
     bool renameRow(int row, const QString& name);
+    bool reshapeRow(int row, int column, const QString& number);
     void undoEdit();
     void redoEdit();
     void showEdit(const std::vector<std::size_t>& rows);

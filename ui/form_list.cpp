@@ -29,6 +29,7 @@ void TForm1::buildRegionPanel()
     title->setBuddy(RegionTable);
     regionModel_ = new RegionTableModel(regions_, this);
     regionModel_->rename = [this](int row, const QString& name) { return renameRow(row, name); };
+    regionModel_->reshape = [this](int row, int column, const QString& number) { return reshapeRow(row, column, number); };
     RegionTable->setModel(regionModel_);
     RegionTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     RegionTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -250,6 +251,32 @@ bool TForm1::renameRow(int row, const QString& name)
         QMetaObject::invokeMethod(this, [this, rows] { showEdit(rows); }, Qt::QueuedConnection);
     });
     return renamed;
+}
+
+bool TForm1::reshapeRow(int row, int column, const QString& number)
+{
+    bool reshaped = false;
+    Application::runHandler([&] {
+        bool isNumber = false;
+        const int value = number.trimmed().toInt(&isNumber);
+        if (!isNumber)
+            throw InputError("'" + number.toStdString() + "'은(는) 정수가 아닙니다");
+        // x and y move the box, 너비 and 높이 move its right or bottom edge; what leaves the
+        // picture is cut off.
+        RegionBox box = regions_.regions()[static_cast<std::size_t>(row)].box;
+        const long long moved = column == 1 ? static_cast<long long>(value) - box.minX : column == 2 ? static_cast<long long>(value) - box.minY : 0;
+        const long long minX = box.minX + (column == 1 ? moved : 0), minY = box.minY + (column == 2 ? moved : 0);
+        const long long maxX = column == 3 ? minX + value - 1 : box.maxX + (column == 1 ? moved : 0);
+        const long long maxY = column == 4 ? minY + value - 1 : box.maxY + (column == 2 ? moved : 0);
+        box = {static_cast<int>(std::max(0LL, minX)), static_cast<int>(std::max(0LL, minY)),
+               static_cast<int>(std::min<long long>(picture_.width() - 1, maxX)), static_cast<int>(std::min<long long>(picture_.height() - 1, maxY))};
+        if (box.maxX < box.minX || box.maxY < box.minY)
+            throw InputError("상자가 그림 밖에 있거나 크기가 없습니다");
+        const std::vector<std::size_t> rows = regions_.reshape(static_cast<std::size_t>(row), box);
+        reshaped = true;
+        QMetaObject::invokeMethod(this, [this, rows] { showEdit(rows); }, Qt::QueuedConnection);
+    });
+    return reshaped;
 }
 
 void TForm1::undoEdit()

@@ -107,6 +107,15 @@ std::vector<std::size_t> RegionList::rename(std::size_t row, const std::string& 
     return record({{{row, regions_[row]}}, {{row, std::move(renamed)}}});
 }
 
+std::vector<std::size_t> RegionList::reshape(std::size_t row, iconfinder::RegionBox box)
+{
+    if (regions_[row].box == box)
+        return {row};
+    ListedRegion reshaped = regions_[row];
+    reshaped.box = box;
+    return record({{{row, regions_[row]}}, {{row, std::move(reshaped)}}});
+}
+
 std::vector<std::size_t> RegionList::step(std::vector<Edit>& from, std::vector<Edit>& to)
 {
     if (from.empty())

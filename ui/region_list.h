@@ -15,7 +15,7 @@ struct ListedRegion {
 };
 
 // The regions of the last search as the user corrects them: removed, merged into their
-// common box, renamed; every edit can be undone and redone. Plain C++, so that it is tested
+// common box, renamed, given other boxes; every edit can be undone and redone. Plain C++, so that it is tested
 // against a model without a window.
 class RegionList {
 public:
@@ -33,6 +33,8 @@ public:
     // Throws InputError for a name no file could have (empty, '/', control characters, "."
     // or "..") or one that another region has.
     std::vector<std::size_t> rename(std::size_t row, const std::string& name);
+    // The region of `row` in `box`, which the caller has clipped to the picture.
+    std::vector<std::size_t> reshape(std::size_t row, iconfinder::RegionBox box);
     // Every row out, as one edit.
     void clear();
 

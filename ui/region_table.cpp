@@ -42,11 +42,14 @@ QVariant RegionTableModel::headerData(int section, Qt::Orientation orientation, 
 
 Qt::ItemFlags RegionTableModel::flags(const QModelIndex& index) const
 {
-    const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    return index.column() == 0 ? flags | Qt::ItemIsEditable : flags;
+    return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
 }
 
 bool RegionTableModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    return role == Qt::EditRole && index.column() == 0 && rename && rename(index.row(), value.toString());
+    if (role != Qt::EditRole)
+        return false;
+    if (index.column() == 0)
+        return rename && rename(index.row(), value.toString());
+    return reshape && reshape(index.row(), index.column(), value.toString());
 }

@@ -6,14 +6,15 @@
 
 #include <functional>
 
-// The region list as a table: name, x, y, width, height. Names are edited in place; an edit
-// goes to `rename`, which says whether the list took it.
+// The region list as a table: name, x, y, width, height. Every cell is edited in place: a name
+// goes to `rename`, a number (column 1 to 4) to `reshape`; each says whether the list took it.
 class RegionTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit RegionTableModel(const RegionList& list, QObject* parent = nullptr);
 
     std::function<bool(int row, const QString& name)> rename;
+    std::function<bool(int row, int column, const QString& number)> reshape;
 
     // The list changed as a whole.
     void refresh();
