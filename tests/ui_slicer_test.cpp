@@ -377,6 +377,69 @@ TEST_F(Window, TheListCorrectsTheSearchWithUndo)
     EXPECT_EQ(asked.size(), 4);
 }
 
+// Dragged with Shift over the picture, a new box (an undoable edit); dragged without, the boxes
+// inside are chosen; a box split gives the regions the search finds inside it.
+TEST_F(Window, BoxesDrawnChosenAndSplit)
+{
+    press(form->Btn_FindIcons);
+    const std::vector<ListedRegion> found = form->regionList().regions();
+    const auto drag = [&](QPoint from, QPoint to, Qt::KeyboardModifiers keys) {
+        QTest::mousePress(form->Image1, Qt::LeftButton, keys, from);
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), form->Image1->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton, keys);
+        QApplication::sendEvent(form->Image1, &move);
+        QTest::mouseRelease(form->Image1, Qt::LeftButton, keys, to);
+    };
+    drag({390, 300}, {420, 280}, Qt::ShiftModifier); // past the picture's right edge, upwards
+    ASSERT_EQ(form->regionList().size(), found.size() + 1);
+    const ListedRegion drawn = form->regionList().regions().back();
+    EXPECT_EQ(drawn.box, (RegionBox{390, 280, 394, 300})) << "cut off at the picture's edge";
+    EXPECT_EQ(drawn.name, "icon-0063");
+    EXPECT_EQ(form->selectedRows(), std::vector<std::size_t>{found.size()});
+    keys(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(form->regionList().regions(), found);
+
+    // The first row of icons, and nothing below it (QTest takes 0,0 for the middle).
+    drag({1, 1}, {394, 70}, Qt::NoModifier);
+    std::vector<std::size_t> inside;
+    for (std::size_t row = 0; row < found.size(); ++row)
+        if (found[row].box.maxY < 71)
+            inside.push_back(row);
+    EXPECT_FALSE(inside.empty());
+    EXPECT_EQ(form->selectedRows(), inside);
+
+    // Two neighbours whose common box meets no other box, merged, then split again: the two
+    // boxes, the first keeping its name.
+    const auto common = [&](std::size_t a) {
+        const RegionBox &x = found[a].box, &y = found[a + 1].box;
+        return RegionBox{std::min(x.minX, y.minX), std::min(x.minY, y.minY), std::max(x.maxX, y.maxX), std::max(x.maxY, y.maxY)};
+    };
+    const auto alone = [&](std::size_t a) {
+        const RegionBox box = common(a);
+        for (std::size_t k = 0; k < found.size(); ++k)
+            if (k != a && k != a + 1 && found[k].box.minX <= box.maxX && box.minX <= found[k].box.maxX && found[k].box.minY <= box.maxY &&
+                box.minY <= found[k].box.maxY)
+                return false;
+        return true;
+    };
+    std::size_t a = 0;
+    while (a + 1 < found.size() && !alone(a))
+        ++a;
+    ASSERT_LT(a + 1, found.size());
+    const std::size_t b = a + 1;
+    form->selectRows({a, b});
+    keys(QKeySequence("Ctrl+G"));
+    const RegionBox merged = form->regionList().regions()[a].box;
+    form->selectRows({a});
+    keys(QKeySequence("Ctrl+Shift+G"));
+    const std::vector<ListedRegion>& split = form->regionList().regions();
+    ASSERT_EQ(split.size(), found.size());
+    EXPECT_EQ(split[a], found[a]);
+    EXPECT_EQ(split[b].box, found[b].box);
+    EXPECT_EQ(form->selectedRows(), (std::vector<std::size_t>{a, b}));
+    keys(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(form->regionList().regions()[a].box, merged);
+}
+
 TEST_F(Window, TheCorrectedListIsWhatIsWrittenAndOpenedAgain)
 {
     // The built-in sample has no file for an atlas to point at.

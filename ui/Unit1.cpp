@@ -125,6 +125,8 @@ void TForm1::connectPicture()
 {
     connect(Image1, &PictureView::pixelPicked, this, &TForm1::pickColourAt);
     connect(Image1, &PictureView::pixelClicked, this, &TForm1::selectAt);
+    connect(Image1, &PictureView::boxDrawn, this, &TForm1::addDrawnBox);
+    connect(Image1, &PictureView::rectangleChosen, this, &TForm1::chooseInside);
     connect(Image1, &PictureView::zoomWheel, this, [this](int steps, QPoint at) { zoomAround(steppedZoom(steps), at); });
     connect(Image1, &PictureView::contextMenuWanted, this, [this](int x, int y, QPoint global) {
         menuPixel_ = {x, y};
@@ -182,12 +184,13 @@ void TForm1::buildActions()
     OpenAtlasAction = action("아틀라스 열기...", QKeySequence("Ctrl+Shift+O"), &TForm1::openAtlas);
     DeleteRegionsAction = action("지우기", QKeySequence(QKeySequence::Delete), &TForm1::deleteRegions);
     MergeRegionsAction = action("합치기", QKeySequence("Ctrl+G"), &TForm1::mergeRegions);
+    SplitRegionAction = action("나누기", QKeySequence("Ctrl+Shift+G"), &TForm1::splitRegion);
     RenameRegionAction = action("이름 바꾸기", QKeySequence(Qt::Key_F2), &TForm1::renameRegion);
     UndoAction = action("되돌리기", QKeySequence(QKeySequence::Undo), &TForm1::undoEdit);
     RedoAction = action("다시 실행", QKeySequence("Ctrl+Y"), &TForm1::redoEdit);
     RedoAction->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
     RegionTable->setContextMenuPolicy(Qt::ActionsContextMenu);
-    RegionTable->addActions({DeleteRegionsAction, MergeRegionsAction, RenameRegionAction, UndoAction, RedoAction, CopyLinesAction,
+    RegionTable->addActions({DeleteRegionsAction, MergeRegionsAction, SplitRegionAction, RenameRegionAction, UndoAction, RedoAction, CopyLinesAction,
                              SaveIconsAction, SaveAtlasAction, OpenAtlasAction});
 
     const auto shortcut = [this](const QKeySequence& keys, auto slot) {
@@ -245,6 +248,7 @@ void TForm1::showStatus()
     ClearFramesAction->setEnabled(!frames_.empty() || regions_.size() > 0);
     DeleteRegionsAction->setEnabled(selected);
     MergeRegionsAction->setEnabled(selected);
+    SplitRegionAction->setEnabled(selected);
     RenameRegionAction->setEnabled(selected);
     UndoAction->setEnabled(regions_.canUndo());
     RedoAction->setEnabled(regions_.canRedo());

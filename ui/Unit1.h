@@ -68,6 +68,7 @@ public:
     QAction* OpenAtlasAction = nullptr; // its frames become the list
     QAction* DeleteRegionsAction = nullptr;
     QAction* MergeRegionsAction = nullptr;
+    QAction* SplitRegionAction = nullptr;
     QAction* RenameRegionAction = nullptr;
     QAction* UndoAction = nullptr;
     QAction* RedoAction = nullptr;
@@ -138,6 +139,10 @@ private:
     void renameRegion();
     bool renameRow(int row, const QString& name);
     bool reshapeRow(int row, int column, const QString& number);
+    void addDrawnBox(iconfinder::Rect box);
+    void splitRegion();
+    std::string freeName(std::size_t taken) const;
+    void chooseInside(iconfinder::Rect area);
     void undoEdit();
     void redoEdit();
     void showEdit(const std::vector<std::size_t>& rows);

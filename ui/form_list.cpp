@@ -3,6 +3,7 @@
 #include "ui/Unit1.h"
 
 #include "present/name_pattern.h"
+#include "regions/icon_search.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 
@@ -11,6 +12,8 @@
 #include <QLabel>
 #include <QSplitter>
 #include <QVBoxLayout>
+
+#include <unordered_set>
 
 using namespace iconfinder;
 
@@ -277,6 +280,61 @@ bool TForm1::reshapeRow(int row, int column, const QString& number)
         QMetaObject::invokeMethod(this, [this, rows] { showEdit(rows); }, Qt::QueuedConnection);
     });
     return reshaped;
+}
+
+std::string TForm1::freeName(std::size_t skip) const
+{
+    // Named as find-icons names regions, by the first number past the list's length (and
+    // `skip` more) that no region's name has.
+    std::unordered_set<std::string_view> taken;
+    for (const ListedRegion& region : regions_.regions())
+        taken.insert(region.name);
+    const NamePattern pattern = NamePattern::parse(kDefaultNamePattern, false);
+    std::string name;
+    for (int n = static_cast<int>(regions_.size() + skip) + 1; name.empty() || taken.count(name); ++n)
+        name = pattern.format({n, 0, 0, 0, 0, 0, 0, ""});
+    return name;
+}
+
+void TForm1::addDrawnBox(Rect box)
+{
+    showEdit(regions_.add({freeName(0), {box.left, box.top, box.right - 1, box.bottom - 1}}));
+}
+
+void TForm1::splitRegion()
+{
+    const std::vector<std::size_t> rows = selectedRows();
+    if (rows.empty())
+        return;
+    // The regions the last search's background rule finds inside the first chosen box; the
+    // first keeps the box's name.
+    const ListedRegion& whole = regions_.regions()[rows.front()];
+    const RegionBox& box = whole.box;
+    PixelImage inside;
+    {
+        const FramesSetAside aside(frames_, picture_); // the box's own pixels, not the frames drawn
+        inside = cropped(picture_, frameRect(box));
+    }
+    std::vector<ListedRegion> parts;
+    for (const RegionBox& part : findRegions(inside, lastRule_))
+        parts.push_back({parts.empty() ? whole.name : freeName(parts.size()),
+                         {box.minX + part.minX, box.minY + part.minY, box.minX + part.maxX, box.minY + part.maxY}});
+    if (parts.size() < 2) {
+        Application::showMessage("'" + QString::fromStdString(whole.name) + "' 안에서 나눌 영역을 찾지 못했습니다");
+        return;
+    }
+    showEdit(regions_.split(rows.front(), std::move(parts)));
+}
+
+void TForm1::chooseInside(Rect area)
+{
+    std::vector<std::size_t> inside;
+    for (std::size_t row = 0; row < regions_.size(); ++row) {
+        const RegionBox& box = regions_.regions()[row].box;
+        if (box.minX >= area.left && box.minY >= area.top && box.maxX < area.right && box.maxY < area.bottom)
+            inside.push_back(row);
+    }
+    selectRows(inside);
 }
 
 void TForm1::undoEdit()

@@ -95,6 +95,12 @@ void PictureView::paintEvent(QPaintEvent* event)
                 painter.drawRect(outline.adjusted(0, 0, -1, -1));
         }
     }
+    // The rectangle being dragged: dashed, a new box or the boxes it will choose.
+    if (dragging_) {
+        painter.setPen(QPen(QColor(0, 120, 215), 1, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(placeOf(QPointF(dragArea_.left, dragArea_.top)), placeOf(QPointF(dragArea_.right, dragArea_.bottom))).adjusted(0, 0, -1, -1));
+    }
     // Selected frames: a tint over the box and a two-pixel outline around it, visible on red
     // and at every zoom.
     const QColor mark(0, 120, 215);
@@ -124,6 +130,15 @@ void PictureView::mouseMoveEvent(QMouseEvent* event)
     const QPoint at = pixelAt(event->position());
     if (inPicture(at))
         emit mouseMoved(at.x(), at.y());
+    if (pressedAt_.x() >= 0 && (event->buttons() & Qt::LeftButton) && (dragging_ || at != pressedAt_)) {
+        dragging_ = true;
+        const iconfinder::Rect before = dragArea_;
+        dragArea_ = dragged(at);
+        update(QRectF(placeOf(QPointF(std::min(before.left, dragArea_.left), std::min(before.top, dragArea_.top))),
+                      placeOf(QPointF(std::max(before.right, dragArea_.right), std::max(before.bottom, dragArea_.bottom))))
+                   .toAlignedRect()
+                   .adjusted(-2, -2, 2, 2));
+    }
     QWidget::mouseMoveEvent(event);
 }
 
@@ -131,13 +146,42 @@ void PictureView::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = pixelAt(event->position());
     if (event->button() == Qt::LeftButton && inPicture(at)) {
+        pressedAt_ = at;
+        drawing_ = event->modifiers() & Qt::ShiftModifier;
+        dragging_ = false;
+        dragArea_ = dragged(at);
         if (event->modifiers() & Qt::ControlModifier)
             emit pixelPicked(at.x(), at.y());
-        else
+        else if (!drawing_)
             emit pixelClicked(at.x(), at.y());
         return;
     }
     QWidget::mousePressEvent(event);
+}
+
+void PictureView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && pressedAt_.x() >= 0) {
+        const iconfinder::Rect area = dragged(pixelAt(event->position()));
+        const bool drawn = drawing_, moved = dragging_;
+        pressedAt_ = {-1, -1};
+        dragging_ = false;
+        update();
+        if (drawn)
+            emit boxDrawn(area); // a click with Shift draws a box of one pixel
+        else if (moved)
+            emit rectangleChosen(area);
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+iconfinder::Rect PictureView::dragged(QPoint to) const
+{
+    const int right = picture_->width() - 1, bottom = picture_->height() - 1;
+    const QPoint a(std::clamp(pressedAt_.x(), 0, right), std::clamp(pressedAt_.y(), 0, bottom));
+    const QPoint b(std::clamp(to.x(), 0, right), std::clamp(to.y(), 0, bottom));
+    return {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()) + 1, std::max(a.y(), b.y()) + 1};
 }
 
 void PictureView::wheelEvent(QWheelEvent* event)

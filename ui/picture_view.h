@@ -9,7 +9,9 @@
 
 // Shows a picture at its top-left corner, zoomed in whole steps with sharp square pixels,
 // drawing only the part exposed; takes the picture's size at that zoom. Reports the pointer
-// in picture pixel coordinates, clicks and Ctrl+clicks on a pixel, Ctrl+wheel and the context menu.
+// in picture pixel coordinates, clicks and Ctrl+clicks on a pixel, rectangles dragged over the
+// picture (with Shift, to draw a box; without, to choose the boxes inside), Ctrl+wheel and the
+// context menu.
 class PictureView : public QWidget {
     Q_OBJECT
 public:
@@ -39,12 +41,16 @@ signals:
     void pixelClicked(int x, int y);
     void zoomWheel(int steps, QPoint at);
     void contextMenuWanted(int x, int y, QPoint globalPos);
+    // A rectangle of whole pixels dragged over the picture, cut off at its edges.
+    void boxDrawn(iconfinder::Rect box);
+    void rectangleChosen(iconfinder::Rect area);
     void focusChanged(bool focused); // for whoever frames the view, so that focus shows
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
@@ -53,9 +59,15 @@ protected:
 private:
     bool inPicture(QPoint pixel) const;
     void fitSize();
+    // The pixels between the press and `to`, both included, within the picture.
+    iconfinder::Rect dragged(QPoint to) const;
 
     const iconfinder::PixelImage* picture_ = nullptr;
     const std::vector<iconfinder::Rect>* frames_ = nullptr;
     std::vector<iconfinder::Rect> highlights_;
     int zoom_ = 100;
+    QPoint pressedAt_{-1, -1}; // the pixel a left press began on, while the button is down
+    bool drawing_ = false;     // the press came with Shift: a new box
+    bool dragging_ = false;    // the pointer has left the pixel pressed
+    iconfinder::Rect dragArea_;
 };

@@ -107,6 +107,19 @@ std::vector<std::size_t> RegionList::rename(std::size_t row, const std::string& 
     return record({{{row, regions_[row]}}, {{row, std::move(renamed)}}});
 }
 
+std::vector<std::size_t> RegionList::add(ListedRegion region)
+{
+    return record({{}, {{regions_.size(), std::move(region)}}});
+}
+
+std::vector<std::size_t> RegionList::split(std::size_t row, std::vector<ListedRegion> parts)
+{
+    Edit edit{{{row, regions_[row]}}, {}, 0};
+    for (std::size_t k = 0; k < parts.size(); ++k)
+        edit.in.emplace_back(row + k, std::move(parts[k]));
+    return record(std::move(edit));
+}
+
 std::vector<std::size_t> RegionList::reshape(std::size_t row, iconfinder::RegionBox box)
 {
     if (regions_[row].box == box)

@@ -33,6 +33,10 @@ public:
     // Throws InputError for a name no file could have (empty, '/', control characters, "."
     // or "..") or one that another region has.
     std::vector<std::size_t> rename(std::size_t row, const std::string& name);
+    // A new region after the others, named as given (the caller sees that no other has the name).
+    std::vector<std::size_t> add(ListedRegion region);
+    // The region of `row` replaced by `parts` in its place, named as given.
+    std::vector<std::size_t> split(std::size_t row, std::vector<ListedRegion> parts);
     // The region of `row` in `box`, which the caller has clipped to the picture.
     std::vector<std::size_t> reshape(std::size_t row, iconfinder::RegionBox box);
     // Every row out, as one edit.
