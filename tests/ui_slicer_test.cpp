@@ -398,6 +398,15 @@ TEST_F(Window, BoxesDrawnChosenAndSplit)
     keys(QKeySequence("Ctrl+Z"));
     EXPECT_EQ(form->regionList().regions(), found);
 
+    // A chosen box's corner dragged out and past the picture: the box grows to the picture's edge.
+    form->selectRows({0});
+    const RegionBox first = found[0].box;
+    drag({first.maxX + 1, first.maxY + 1}, {500, 320}, Qt::NoModifier);
+    EXPECT_EQ(form->regionList().regions()[0].box, (RegionBox{first.minX, first.minY, 394, 307}));
+    EXPECT_EQ(form->selectedRows(), std::vector<std::size_t>{0});
+    keys(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(form->regionList().regions(), found);
+
     // The first row of icons, and nothing below it (QTest takes 0,0 for the middle).
     drag({1, 1}, {394, 70}, Qt::NoModifier);
     std::vector<std::size_t> inside;

@@ -127,6 +127,11 @@ void TForm1::connectPicture()
     connect(Image1, &PictureView::pixelClicked, this, &TForm1::selectAt);
     connect(Image1, &PictureView::boxDrawn, this, &TForm1::addDrawnBox);
     connect(Image1, &PictureView::rectangleChosen, this, &TForm1::chooseInside);
+    connect(Image1, &PictureView::highlightReshaped, this, [this](int index, Rect box) {
+        const std::vector<std::size_t> rows = selectedRows(); // the highlights, in order
+        if (index < static_cast<int>(rows.size()))
+            showEdit(regions_.reshape(rows[static_cast<std::size_t>(index)], {box.left, box.top, box.right - 1, box.bottom - 1}));
+    });
     connect(Image1, &PictureView::zoomWheel, this, [this](int steps, QPoint at) { zoomAround(steppedZoom(steps), at); });
     connect(Image1, &PictureView::contextMenuWanted, this, [this](int x, int y, QPoint global) {
         menuPixel_ = {x, y};

@@ -132,19 +132,77 @@ void PictureView::mouseMoveEvent(QMouseEvent* event)
         emit mouseMoved(at.x(), at.y());
     if (pressedAt_.x() >= 0 && (event->buttons() & Qt::LeftButton) && (dragging_ || at != pressedAt_)) {
         dragging_ = true;
-        const iconfinder::Rect before = dragArea_;
-        dragArea_ = dragged(at);
-        update(QRectF(placeOf(QPointF(std::min(before.left, dragArea_.left), std::min(before.top, dragArea_.top))),
-                      placeOf(QPointF(std::max(before.right, dragArea_.right), std::max(before.bottom, dragArea_.bottom))))
-                   .toAlignedRect()
-                   .adjusted(-2, -2, 2, 2));
+        showDrag(reshaping_ >= 0 ? reshaped(at) : dragged(at));
+    } else if (!(event->buttons() & Qt::LeftButton)) {
+        // Over a chosen box's edge the pointer says it can be dragged.
+        const int edges = edgesAt(event->position()).second;
+        const bool across = edges & (kLeft | kRight), down = edges & (kTop | kBottom);
+        const bool falling = (edges & kLeft && edges & kTop) || (edges & kRight && edges & kBottom);
+        setCursor(across && down ? (falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor)
+                  : across       ? Qt::SizeHorCursor
+                  : down         ? Qt::SizeVerCursor
+                                 : Qt::ArrowCursor);
     }
     QWidget::mouseMoveEvent(event);
+}
+
+void PictureView::showDrag(const iconfinder::Rect& area)
+{
+    const iconfinder::Rect before = dragArea_;
+    dragArea_ = area;
+    update(QRectF(placeOf(QPointF(std::min(before.left, area.left), std::min(before.top, area.top))),
+                  placeOf(QPointF(std::max(before.right, area.right), std::max(before.bottom, area.bottom))))
+               .toAlignedRect()
+               .adjusted(-3, -3, 3, 3));
+}
+
+std::pair<int, int> PictureView::edgesAt(QPointF point) const
+{
+    constexpr double kReach = 4;
+    for (int k = static_cast<int>(highlights_.size()) - 1; k >= 0; --k) {
+        const iconfinder::Rect& box = highlights_[static_cast<std::size_t>(k)];
+        const QRectF outline(placeOf(QPointF(box.left, box.top)), placeOf(QPointF(box.right, box.bottom)));
+        if (!outline.adjusted(-kReach, -kReach, kReach, kReach).contains(point))
+            continue;
+        // Of two edges in reach (a small box), the nearer.
+        const double left = std::abs(point.x() - outline.left()), right = std::abs(point.x() - outline.right());
+        const double top = std::abs(point.y() - outline.top()), bottom = std::abs(point.y() - outline.bottom());
+        const int across = std::min(left, right) > kReach ? 0 : left < right ? kLeft : kRight;
+        const int down = std::min(top, bottom) > kReach ? 0 : top < bottom ? kTop : kBottom;
+        const int edges = across | down;
+        if (edges != 0)
+            return {k, edges};
+    }
+    return {-1, 0};
+}
+
+iconfinder::Rect PictureView::reshaped(QPoint to) const
+{
+    iconfinder::Rect box = highlights_[static_cast<std::size_t>(reshaping_)];
+    const int x = std::clamp(to.x(), 0, picture_->width() - 1), y = std::clamp(to.y(), 0, picture_->height() - 1);
+    if (edges_ & kLeft)
+        box.left = std::min(x, box.right - 1);
+    if (edges_ & kRight)
+        box.right = std::max(x + 1, box.left + 1);
+    if (edges_ & kTop)
+        box.top = std::min(y, box.bottom - 1);
+    if (edges_ & kBottom)
+        box.bottom = std::max(y + 1, box.top + 1);
+    return box;
 }
 
 void PictureView::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = pixelAt(event->position());
+    const auto [box, edges] = edgesAt(event->position());
+    if (event->button() == Qt::LeftButton && !event->modifiers() && box >= 0) {
+        // A chosen box's edge or corner: dragged to another place, the box stays chosen.
+        pressedAt_ = at;
+        reshaping_ = box, edges_ = edges;
+        drawing_ = dragging_ = false;
+        dragArea_ = highlights_[static_cast<std::size_t>(box)];
+        return;
+    }
     if (event->button() == Qt::LeftButton && inPicture(at)) {
         pressedAt_ = at;
         drawing_ = event->modifiers() & Qt::ShiftModifier;
@@ -162,12 +220,21 @@ void PictureView::mousePressEvent(QMouseEvent* event)
 void PictureView::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && pressedAt_.x() >= 0) {
-        const iconfinder::Rect area = dragged(pixelAt(event->position()));
+        const int reshaping = reshaping_;
+        const iconfinder::Rect area = reshaping >= 0 ? reshaped(pixelAt(event->position())) : dragged(pixelAt(event->position()));
         const bool drawn = drawing_, moved = dragging_;
         pressedAt_ = {-1, -1};
         dragging_ = false;
+        reshaping_ = -1;
         update();
-        if (drawn)
+        if (reshaping >= 0 && moved) {
+            if (!(area == highlights_[static_cast<std::size_t>(reshaping)]))
+                emit highlightReshaped(reshaping, area);
+        } else if (reshaping >= 0) {
+            const QPoint at = pixelAt(event->position()); // on an edge, but not dragged: a click
+            if (inPicture(at))
+                emit pixelClicked(at.x(), at.y());
+        } else if (drawn)
             emit boxDrawn(area); // a click with Shift draws a box of one pixel
         else if (moved)
             emit rectangleChosen(area);

@@ -44,6 +44,8 @@ signals:
     // A rectangle of whole pixels dragged over the picture, cut off at its edges.
     void boxDrawn(iconfinder::Rect box);
     void rectangleChosen(iconfinder::Rect area);
+    // A highlight's edges or corner dragged: highlight `index` is to become `box`.
+    void highlightReshaped(int index, iconfinder::Rect box);
     void focusChanged(bool focused); // for whoever frames the view, so that focus shows
 
 protected:
@@ -61,6 +63,11 @@ private:
     void fitSize();
     // The pixels between the press and `to`, both included, within the picture.
     iconfinder::Rect dragged(QPoint to) const;
+    // The highlight whose edges pass within reach of a point, and which of them (kLeft, ...).
+    std::pair<int, int> edgesAt(QPointF point) const;
+    // The highlight being reshaped with its edges moved to the pixel `to`.
+    iconfinder::Rect reshaped(QPoint to) const;
+    void showDrag(const iconfinder::Rect& area);
 
     const iconfinder::PixelImage* picture_ = nullptr;
     const std::vector<iconfinder::Rect>* frames_ = nullptr;
@@ -70,4 +77,7 @@ private:
     bool drawing_ = false;     // the press came with Shift: a new box
     bool dragging_ = false;    // the pointer has left the pixel pressed
     iconfinder::Rect dragArea_;
+    static constexpr int kLeft = 1, kTop = 2, kRight = 4, kBottom = 8;
+    int reshaping_ = -1; // the highlight whose edges are being dragged
+    int edges_ = 0;      // which of them
 };
