@@ -510,6 +510,26 @@ TEST_F(Window, KeyboardReachesEveryButton)
     EXPECT_EQ(colours, 0);
 }
 
+TEST_F(Window, AChosenGridShowsItsCellsBeforeAnythingIsCut)
+{
+    const auto cellLines = [&] {
+        const QImage shown = form->Image1->grab().toImage();
+        int lines = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                lines += (shown.pixel(x, y) & 0xFFFFFF) == 0x00A050;
+        return lines;
+    };
+    EXPECT_EQ(cellLines(), 0);
+    form->Settings->GridBox->setCurrentIndex(SearchSettings::SizedGrid);
+    form->Settings->CellWidthBox->setValue(39);
+    form->Settings->CellHeightBox->setValue(60);
+    EXPECT_GT(cellLines(), 2000) << "10 x 5 cells, dotted";
+    EXPECT_TRUE(form->picture() == samplePicture()) << "shown over the picture, not drawn into it";
+    form->Settings->GridBox->setCurrentIndex(SearchSettings::NoGrid);
+    EXPECT_EQ(cellLines(), 0);
+}
+
 TEST_F(Window, ScreenReadersNameEveryControlAndTheListWidensWithTheWindow)
 {
     const auto nameOf = [](QWidget* widget) { return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name); };

@@ -127,6 +127,8 @@ void TForm1::connectPicture()
     connect(Image1, &PictureView::pixelClicked, this, &TForm1::selectAt);
     connect(Image1, &PictureView::boxDrawn, this, &TForm1::addDrawnBox);
     connect(Image1, &PictureView::rectangleChosen, this, &TForm1::chooseInside);
+    // A grid of a given size shows its cells while it is chosen, before anything is cut.
+    connect(Settings, &SearchSettings::changed, this, [this] { Image1->setGrid(Settings->gridOn(picture_.width(), picture_.height())); });
     connect(Image1, &PictureView::highlightReshaped, this, [this](int index, Rect box) {
         const std::vector<std::size_t> rows = selectedRows(); // the highlights, in order
         if (index < static_cast<int>(rows.size()))
@@ -223,6 +225,7 @@ void TForm1::showPicture()
 {
     savedText_.clear();
     Image1->setPicture(&picture_);
+    Image1->setGrid(Settings->gridOn(picture_.width(), picture_.height()));
     ImageArea->resize(Image1->x() + Image1->width(), Image1->y() + Image1->height());
     searchText_.clear();
     showStatus();

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "grid/grid_cells.h"
 #include "image/pixel_image.h"
 
 #include <QWidget>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 // Shows a picture at its top-left corner, zoomed in whole steps with sharp square pixels,
@@ -25,6 +27,8 @@ public:
     // Frames on the picture, drawn over it when zoomed out, where its one-pixel lines could
     // fall between the pixels shown.
     void setFrames(const std::vector<iconfinder::Rect>* frames);
+    // The cells of a grid shown over the picture while it is chosen; none to show none.
+    void setGrid(std::optional<iconfinder::GridLayout> grid);
     // Rectangles marked over the picture (the selected regions' frames), not drawn into it.
     void setHighlights(std::vector<iconfinder::Rect> highlights);
     const std::vector<iconfinder::Rect>& highlights() const { return highlights_; }
@@ -72,6 +76,7 @@ private:
     const iconfinder::PixelImage* picture_ = nullptr;
     const std::vector<iconfinder::Rect>* frames_ = nullptr;
     std::vector<iconfinder::Rect> highlights_;
+    std::optional<iconfinder::GridLayout> grid_;
     int zoom_ = 100;
     QPoint pressedAt_{-1, -1}; // the pixel a left press began on, while the button is down
     bool drawing_ = false;     // the press came with Shift: a new box

@@ -63,7 +63,22 @@ SearchSettings::SearchSettings(QWidget* parent)
     row(0, {{"허용 오차", ToleranceBox}, {"합치기 거리", MergeBox}, {"최소 크기", MinSizeBox}});
     row(1, {{"격자", GridBox}, {"칸", CellWidthBox}, {"×", CellHeightBox}, {"간격", SpacingBox}});
     connect(GridBox, &QComboBox::currentIndexChanged, this, &SearchSettings::enableForGrid);
+    connect(GridBox, &QComboBox::currentIndexChanged, this, &SearchSettings::changed);
+    for (QSpinBox* box : {ToleranceBox, MergeBox, MinSizeBox, CellWidthBox, CellHeightBox, SpacingBox})
+        connect(box, &QSpinBox::valueChanged, this, &SearchSettings::changed);
     enableForGrid();
+}
+
+std::optional<iconfinder::GridLayout> SearchSettings::gridOn(int width, int height) const
+{
+    const iconfinder::SpriteSettings settings = sprites();
+    if (!settings.grid)
+        return std::nullopt;
+    const std::optional<iconfinder::GridSpec> spec =
+        settings.gridCount ? iconfinder::gridOfCount(*settings.gridCount, *settings.grid, width, height) : settings.grid;
+    if (!spec)
+        return std::nullopt;
+    return iconfinder::layOutGrid(*spec, width, height);
 }
 
 void SearchSettings::enableForGrid()

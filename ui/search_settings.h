@@ -27,9 +27,14 @@ public:
     int tolerance() const { return ToleranceBox->value(); }
     iconfinder::SpriteSettings sprites() const;
     bool atDefaults() const;
+    // The cells a given grid (a size, or columns and rows) lays on a picture of that size.
+    std::optional<iconfinder::GridLayout> gridOn(int width, int height) const;
 
     // The controls in Tab order.
     QList<QWidget*> tabOrder() const;
+
+signals:
+    void changed(); // any setting
 
 private:
     void enableForGrid();
