@@ -536,6 +536,7 @@ TEST_F(Window, ScreenReadersNameEveryControlAndTheListWidensWithTheWindow)
     EXPECT_EQ(nameOf(form->Settings->CellWidthBox), "셀 너비");
     EXPECT_EQ(nameOf(form->Settings->CellHeightBox), "셀 높이") << "not the × between them";
     EXPECT_EQ(nameOf(form->RegionTable), "영역 목록");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Image1)->role(), QAccessible::Graphic) << "the picture is an image";
     press(form->Btn_FindIcons);
     EXPECT_EQ(form->RegionTable->model()->headerData(0, Qt::Vertical), "icon-0001") << "rows named by their region";
     form->resize(800, 600);

@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include "ui/picture_view.h"
 #include "version.h"
 
 #include <QLibraryInfo>
@@ -19,6 +20,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     auto* translator = new QTranslator(this);
     if (translator->load(QLocale(QLocale::Korean), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(translator);
+    describePicturesToScreenReaders();
 }
 
 QString Application::messageTitle = QStringLiteral("iconfinder");

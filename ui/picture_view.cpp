@@ -1,5 +1,6 @@
 #include "ui/picture_view.h"
 
+#include <QAccessibleWidget>
 #include <QContextMenuEvent>
 #include <QImage>
 #include <QPixmap>
@@ -8,6 +9,23 @@
 #include <QWheelEvent>
 
 #include <cmath>
+
+namespace {
+
+// Screen readers meet the picture as an image, not an empty container.
+class PictureAccessible : public QAccessibleWidget {
+public:
+    explicit PictureAccessible(QWidget* view) : QAccessibleWidget(view, QAccessible::Graphic) {}
+};
+
+QAccessibleInterface* pictureAccessible(const QString& className, QObject* object)
+{
+    return className == QLatin1String("PictureView") && object->isWidgetType() ? new PictureAccessible(static_cast<QWidget*>(object)) : nullptr;
+}
+
+} // namespace
+
+void describePicturesToScreenReaders() { QAccessible::installFactory(pictureAccessible); }
 
 PictureView::PictureView(QWidget* parent) : QWidget(parent)
 {

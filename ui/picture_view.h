@@ -9,6 +9,9 @@
 #include <optional>
 #include <vector>
 
+// Screen readers then take a PictureView for an image. Once, before any view is shown.
+void describePicturesToScreenReaders();
+
 // Shows a picture at its top-left corner, zoomed in whole steps with sharp square pixels,
 // drawing only the part exposed; takes the picture's size at that zoom. Reports the pointer
 // in picture pixel coordinates, clicks and Ctrl+clicks on a pixel, rectangles dragged over the
