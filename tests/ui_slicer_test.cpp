@@ -178,6 +178,19 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
                 form->AtlasDialog = [&] { return TForm1::AtlasChoice{QString::fromStdString(mine.string()), layout}; };
                 keys(QKeySequence("Ctrl+E"));
                 EXPECT_EQ(test::slurp(mine), test::slurp(atlas)) << what;
+                // Packed, the same page and the same atlas but for the page's name.
+                const std::string extension = std::string(1, '.').append(atlasExtension(layout));
+                std::vector<std::string> packing = optionsFor(c, background);
+                packing.insert(packing.end(), {"--atlas", (dir / "cli-packed").string() + extension, "--atlas-format", layoutName, "--pack",
+                                               (dir / "cli-packed.png").string(), file.string()});
+                ASSERT_EQ(findIconsCli(packing).exitCode, 0) << what;
+                form->AtlasDialog = [&] { return TForm1::AtlasChoice{QString::fromStdString((dir / "packed").string() + extension), layout}; };
+                keys(QKeySequence("Ctrl+Shift+E"));
+                EXPECT_EQ(test::slurp(dir / "packed.png"), test::slurp(dir / "cli-packed.png")) << what;
+                std::string cliText = test::slurp((dir / "cli-packed").string() + extension);
+                for (std::size_t at; (at = cliText.find("cli-packed")) != std::string::npos;)
+                    cliText.replace(at, 10, "packed");
+                EXPECT_EQ(test::slurp((dir / "packed").string() + extension), cliText) << what;
                 std::size_t crops = 0;
                 for (const ListedRegion& region : form->regionList().regions()) {
                     ++crops;

@@ -140,7 +140,8 @@ void TForm1::connectPicture()
         PickColourAction->setEnabled(x >= 0 && y >= 0 && x < picture_.width() && y < picture_.height());
         QMenu menu(this);
         menu.addActions(
-            {PickColourAction, SavePictureAction, SaveIconsAction, SaveAtlasAction, OpenAtlasAction, CopyLinesAction, ClearFramesAction});
+            {PickColourAction, SavePictureAction, SaveIconsAction, SaveAtlasAction, SavePackedAtlasAction, OpenAtlasAction, CopyLinesAction,
+             ClearFramesAction});
         menu.exec(global);
     });
     Image1->setFrames(&frames_.frames());
@@ -188,6 +189,7 @@ void TForm1::buildActions()
     CopyLinesAction = action("좌표 복사", QKeySequence("Ctrl+C"), &TForm1::copyResultLines);
     ClearFramesAction = action("틀 지우기", QKeySequence(Qt::Key_Escape), &TForm1::clearFrames);
     SaveAtlasAction = action("아틀라스 저장...", QKeySequence("Ctrl+E"), &TForm1::saveAtlas);
+    SavePackedAtlasAction = action("모은 아틀라스 저장...", QKeySequence("Ctrl+Shift+E"), &TForm1::savePackedAtlas);
     OpenAtlasAction = action("아틀라스 열기...", QKeySequence("Ctrl+Shift+O"), &TForm1::openAtlas);
     DeleteRegionsAction = action("지우기", QKeySequence(QKeySequence::Delete), &TForm1::deleteRegions);
     MergeRegionsAction = action("합치기", QKeySequence("Ctrl+G"), &TForm1::mergeRegions);
@@ -198,7 +200,7 @@ void TForm1::buildActions()
     RedoAction->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
     RegionTable->setContextMenuPolicy(Qt::ActionsContextMenu);
     RegionTable->addActions({DeleteRegionsAction, MergeRegionsAction, SplitRegionAction, RenameRegionAction, UndoAction, RedoAction, CopyLinesAction,
-                             SaveIconsAction, SaveAtlasAction, OpenAtlasAction});
+                             SaveIconsAction, SaveAtlasAction, SavePackedAtlasAction, OpenAtlasAction});
 
     const auto shortcut = [this](const QKeySequence& keys, auto slot) {
         connect(new QShortcut(keys, this), &QShortcut::activated, this, slot);
@@ -252,6 +254,7 @@ void TForm1::showStatus()
     const bool selected = RegionTable->selectionModel()->hasSelection();
     SaveIconsAction->setEnabled(listed);
     SaveAtlasAction->setEnabled(listed);
+    SavePackedAtlasAction->setEnabled(listed);
     CopyLinesAction->setEnabled(listed);
     ClearFramesAction->setEnabled(!frames_.empty() || regions_.size() > 0);
     DeleteRegionsAction->setEnabled(selected);

@@ -65,6 +65,7 @@ public:
     QAction* CopyLinesAction = nullptr;
     QAction* ClearFramesAction = nullptr;
     QAction* SaveAtlasAction = nullptr;
+    QAction* SavePackedAtlasAction = nullptr;
     QAction* OpenAtlasAction = nullptr; // its frames become the list
     QAction* DeleteRegionsAction = nullptr;
     QAction* MergeRegionsAction = nullptr;
@@ -114,6 +115,8 @@ private:
     void saveFramedPicture();
     void saveIconFiles();
     void saveAtlas();
+    void savePackedAtlas();
+    void writeAtlas(bool packed);
     void openAtlas();
     void showSaved(const QString& file); // the status says what was written; dialogs start beside it
     iconfinder::SourcePicture sourcePicture();

@@ -114,10 +114,15 @@ void TForm1::saveIconFiles()
 
 QString TForm1::suggestedAtlasName() const { return pictureStem_ + ".json"; }
 
-void TForm1::saveAtlas()
+void TForm1::saveAtlas() { writeAtlas(false); }
+
+void TForm1::savePackedAtlas() { writeAtlas(true); }
+
+void TForm1::writeAtlas(bool packed)
 {
-    // An atlas names the picture it cuts: the built-in sample has no file to name.
-    if (pictureFile_.isEmpty())
+    // An atlas names the picture it cuts: the built-in sample has no file to name; a packed
+    // one, the picture of its frames packed, written beside it as ATLAS.png.
+    if (pictureFile_.isEmpty() && !packed)
         throw Error("아틀라스는 그림 파일을 가리킵니다: 먼저 그림 파일을 여세요");
     const std::optional<AtlasChoice> choice = AtlasDialog();
     if (!choice)
@@ -126,6 +131,10 @@ void TForm1::saveAtlas()
     outputs.atlas.emplace();
     outputs.atlas->path = pathOf(choice->path);
     outputs.atlas->layout = choice->layout;
+    if (packed)
+        outputs.atlas->pack = std::filesystem::path(outputs.atlas->path).replace_extension(".png");
+    const BusyCursor busy;
+    const FramesSetAside aside(frames_, picture_); // packed frames are cut from the picture's own pixels
     writeListed(outputs, choice->path);
     regions_.markSaved();
     showSaved(choice->path);
