@@ -7,6 +7,7 @@
 #include "tests/support/pictures.h"
 #include "tests/support/run_command.h"
 #include "tests/window_fixture.h"
+#include "ui/animation_player.h"
 #include "ui/region_list.h"
 
 #include <QAbstractItemModel>
@@ -460,6 +461,21 @@ TEST_F(Window, BoxesDrawnChosenAndSplit)
     EXPECT_EQ(form->selectedRows(), (std::vector<std::size_t>{a, b}));
     keys(QKeySequence("Ctrl+Z"));
     EXPECT_EQ(form->regionList().regions()[a].box, merged);
+}
+
+// 재생 plays the chosen regions, one after another at the atlases' frame duration.
+TEST_F(Window, ChosenRegionsPlayAsAnAnimation)
+{
+    press(form->Btn_FindIcons);
+    form->selectRows({0, 1, 2});
+    keys(QKeySequence("Ctrl+P"));
+    AnimationPlayer* player = form->findChild<AnimationPlayer*>();
+    ASSERT_TRUE(player);
+    EXPECT_EQ(player->frameCount(), 3);
+    EXPECT_EQ(player->currentFrame(), 0);
+    QTest::qWait(250);
+    EXPECT_NE(player->currentFrame(), 0) << "it plays";
+    player->close();
 }
 
 TEST_F(Window, TheCorrectedListIsWhatIsWrittenAndOpenedAgain)

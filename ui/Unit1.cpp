@@ -194,12 +194,13 @@ void TForm1::buildActions()
     DeleteRegionsAction = action("지우기", QKeySequence(QKeySequence::Delete), &TForm1::deleteRegions);
     MergeRegionsAction = action("합치기", QKeySequence("Ctrl+G"), &TForm1::mergeRegions);
     SplitRegionAction = action("나누기", QKeySequence("Ctrl+Shift+G"), &TForm1::splitRegion);
+    PlayAction = action("재생", QKeySequence("Ctrl+P"), &TForm1::playRegions);
     RenameRegionAction = action("이름 바꾸기", QKeySequence(Qt::Key_F2), &TForm1::renameRegion);
     UndoAction = action("되돌리기", QKeySequence(QKeySequence::Undo), &TForm1::undoEdit);
     RedoAction = action("다시 실행", QKeySequence("Ctrl+Y"), &TForm1::redoEdit);
     RedoAction->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
     RegionTable->setContextMenuPolicy(Qt::ActionsContextMenu);
-    RegionTable->addActions({DeleteRegionsAction, MergeRegionsAction, SplitRegionAction, RenameRegionAction, UndoAction, RedoAction, CopyLinesAction,
+    RegionTable->addActions({DeleteRegionsAction, MergeRegionsAction, SplitRegionAction, PlayAction, RenameRegionAction, UndoAction, RedoAction, CopyLinesAction,
                              SaveIconsAction, SaveAtlasAction, SavePackedAtlasAction, OpenAtlasAction});
 
     const auto shortcut = [this](const QKeySequence& keys, auto slot) {
@@ -260,6 +261,7 @@ void TForm1::showStatus()
     DeleteRegionsAction->setEnabled(selected);
     MergeRegionsAction->setEnabled(selected);
     SplitRegionAction->setEnabled(selected);
+    PlayAction->setEnabled(selected);
     RenameRegionAction->setEnabled(selected);
     UndoAction->setEnabled(regions_.canUndo());
     RedoAction->setEnabled(regions_.canRedo());

@@ -70,6 +70,7 @@ public:
     QAction* DeleteRegionsAction = nullptr;
     QAction* MergeRegionsAction = nullptr;
     QAction* SplitRegionAction = nullptr;
+    QAction* PlayAction = nullptr;
     QAction* RenameRegionAction = nullptr;
     QAction* UndoAction = nullptr;
     QAction* RedoAction = nullptr;
@@ -144,6 +145,7 @@ private:
     bool reshapeRow(int row, int column, const QString& number);
     void addDrawnBox(iconfinder::Rect box);
     void splitRegion();
+    void playRegions();
     std::string freeName(std::size_t taken) const;
     void chooseInside(iconfinder::Rect area);
     void undoEdit();

@@ -4,6 +4,7 @@
 
 #include "present/name_pattern.h"
 #include "regions/icon_search.h"
+#include "ui/animation_player.h"
 #include "ui/application.h"
 #include "ui/dialogs.h"
 
@@ -335,6 +336,25 @@ void TForm1::chooseInside(Rect area)
             inside.push_back(row);
     }
     selectRows(inside);
+}
+
+void TForm1::playRegions()
+{
+    const std::vector<std::size_t> rows = selectedRows();
+    if (rows.empty())
+        return;
+    // The chosen regions' own pixels, without the frames drawn over them, in the list's order.
+    std::vector<QImage> frames;
+    {
+        const FramesSetAside aside(frames_, picture_);
+        for (const std::size_t row : rows) {
+            const RegionBox& box = regions_.regions()[row].box;
+            const QImage whole(reinterpret_cast<const uchar*>(picture_.row(0)), picture_.width(), picture_.height(),
+                               static_cast<qsizetype>(picture_.width()) * 4, picture_.hasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+            frames.push_back(whole.copy(box.minX, box.minY, box.width(), box.height()));
+        }
+    }
+    (new AnimationPlayer(std::move(frames), AtlasOutput{}.frameDuration, this))->show(); // the atlases' frame duration
 }
 
 void TForm1::undoEdit()
