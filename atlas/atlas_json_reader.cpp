@@ -285,10 +285,14 @@ std::vector<NamedBox> jsonAtlas(std::string_view text)
     for (const auto& [animation, frame] : events.animated)
         if (const auto found = byName.find(frame); found != byName.end())
             frames[found->second].notes.animations.emplace_back(animation, lengths[animation]++);
+    std::size_t tagged = 0; // kept within the frames' limit, as the animations' entries are
     for (const FrameEvents::Tag& tag : events.tags)
-        if (tag.from >= 0 && tag.from <= tag.to && tag.to < static_cast<long long>(frames.size()))
+        if (tag.from >= 0 && tag.from <= tag.to && tag.to < static_cast<long long>(frames.size())) {
+            if ((tagged += static_cast<std::size_t>(tag.to - tag.from + 1)) > kMostFrames)
+                throw InputError("more than " + std::to_string(kMostFrames) + " frames in frame tags");
             for (long long i = tag.from; i <= tag.to; ++i)
                 frames[static_cast<std::size_t>(i)].notes.animations.emplace_back(tag.name, static_cast<std::size_t>(i - tag.from));
+        }
     return std::move(frames);
 }
 

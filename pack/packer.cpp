@@ -11,22 +11,23 @@ namespace {
 
 using Order = std::vector<std::size_t>;
 
-// MaxRects tries every width, rule and order up to this many rectangles; beyond, the free
-// rectangles it keeps make it too slow to be worth its gain.
+// MaxRects tries every fourth width with both its rules up to this many rectangles; beyond,
+// the free rectangles it keeps make it too slow to be worth its gain.
 constexpr std::size_t kMaxRectsAtMost = 600;
 constexpr std::size_t kMaxRectsWidthStep = 4;
 
-// `items` largest first by `key`, equal ones in their order.
-template <typename Key> Order sortedBy(const std::vector<Size>& sizes, Order items, Key key)
+// Tallest first, then widest; equal ones in their order.
+Order tallestFirst(const std::vector<Size>& sizes, Order items)
 {
-    std::stable_sort(items.begin(), items.end(), [&](std::size_t a, std::size_t b) { return key(sizes[a]) > key(sizes[b]); });
+    std::stable_sort(items.begin(), items.end(), [&](std::size_t a, std::size_t b) {
+        return std::pair{sizes[a].h, sizes[a].w} > std::pair{sizes[b].h, sizes[b].w};
+    });
     return items;
 }
 
-Order tallestFirst(const std::vector<Size>& sizes, const Order& items)
-{
-    return sortedBy(sizes, items, [](Size s) { return std::pair{s.h, s.w}; });
-}
+// With turning, MaxRects turns each rectangle where it fits best; greedy, that may leave the
+// page fuller or emptier, so it is tried without too.
+std::vector<bool> turnsToTry(bool mayTurn) { return mayTurn ? std::vector<bool>{false, true} : std::vector<bool>{false}; }
 
 int powerOfTwoAtLeast(int n)
 {
@@ -123,13 +124,11 @@ std::optional<PageFill> onePage(const std::vector<Size>& sizes, const Order& ite
     for (const int width : widths)
         for (const Turning& way : ways)
             consider(fillBySpaces(way.sizes, way.byHeight, width, page.limit, way.turned));
-    // Turning where each rectangle fits best is greedy: it may leave the page fuller or emptier.
     if (items.size() <= kMaxRectsAtMost)
         for (std::size_t k = 0; k < widths.size(); k += kMaxRectsWidthStep)
             for (const FitRule rule : {FitRule::ShortSide, FitRule::BottomLeft})
-                for (const bool turn : {false, page.mayTurn})
-                    if (!turn || page.mayTurn)
-                        consider(fillByMaxRects(sizes, ways[0].byHeight, widths[k], page.limit, rule, turn));
+                for (const bool turn : turnsToTry(page.mayTurn))
+                    consider(fillByMaxRects(sizes, ways[0].byHeight, widths[k], page.limit, rule, turn));
     return best;
 }
 
@@ -146,9 +145,8 @@ PageFill fullPage(const std::vector<Size>& sizes, const Order& items, const Page
         consider(fillBySpaces(way.sizes, way.byHeight, page.limit, page.limit, way.turned));
     if (items.size() <= kMaxRectsAtMost * 4)
         for (const FitRule rule : {FitRule::ShortSide, FitRule::BottomLeft})
-            for (const bool turn : {false, page.mayTurn})
-                if (!turn || page.mayTurn)
-                    consider(fillByMaxRects(sizes, ways[0].byHeight, page.limit, page.limit, rule, turn));
+            for (const bool turn : turnsToTry(page.mayTurn))
+                consider(fillByMaxRects(sizes, ways[0].byHeight, page.limit, page.limit, rule, turn));
     return std::move(*best);
 }
 

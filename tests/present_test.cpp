@@ -261,6 +261,14 @@ TEST(Atlas, HostileAtlasesAreRefusedWithAMessage)
         }
     }
     EXPECT_EQ(readAtlasFrames(longTag).size(), 1u) << "a long tag is read without recursion";
+    // Frame tags that would give every frame thousands of places: refused, not spent time on.
+    std::string tagged = "{\"frames\":[";
+    for (int i = 0; i < 1000; ++i)
+        tagged += std::string(i ? "," : "") + "{\"filename\":\"f" + std::to_string(i) + "\",\"frame\":{\"x\":0,\"y\":0,\"w\":1,\"h\":1}}";
+    tagged += "],\"meta\":{\"frameTags\":[";
+    for (int i = 0; i < 5000; ++i)
+        tagged += std::string(i ? "," : "") + "{\"name\":\"t\",\"from\":0,\"to\":999}";
+    EXPECT_THROW(readAtlasFrames(tagged + "]}}"), InputError);
     // What the atlas fuzz target once broke, or might have: read, or refused as input.
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(FUZZ_DIR) / "atlas-regressions")) {
         try {
