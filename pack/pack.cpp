@@ -110,6 +110,9 @@ PackedAtlas packPieces(const std::vector<FramePiece>& pieces, const CropStyle& f
         packRectangles(sizes, pack.padding, pack.largest, pack.powerOfTwo, pack.mayTurn && pack.turn != Turn::None);
     for (const auto& [width, height] : packed->pageSizes)
         atlas.pages.emplace_back(std::max(width, 1), std::max(height, 1), Pixel{0}, true);
+    if (atlas.pages.empty())
+        atlas.pages.emplace_back(1, 1, Pixel{0}, true); // no frames: an atlas of none, on a page all the same
+
     std::vector<Placement> where(pieces.size());
     for (std::size_t k = 0; k < placed.size(); ++k) {
         const Placement& at = packed->placements[k];

@@ -47,7 +47,8 @@ struct PackedAtlas {
     std::vector<AtlasFrame> frames; // in the order of the pieces, each on its page
 };
 
-// A new atlas picture: the pieces packed onto as few pages as it takes, the pages finished as
+// A new atlas picture: the pieces packed onto as few pages as it takes (one transparent pixel
+// for no pieces), the pages finished as
 // `finish` asks (bleeding, premultiplying). Throws Error "frame NAME (W × H) does not fit a
 // page of N".
 PackedAtlas packPieces(const std::vector<FramePiece>& pieces, const CropStyle& finish, const PackStyle& pack);

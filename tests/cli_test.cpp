@@ -369,6 +369,11 @@ TEST_F(FindIconsCli, PackedAtlasesOnOneOrSeveralPages)
         EXPECT_EQ(atlas["meta"]["premultipliedAlpha"], true);
     }
 
+    // A picture with nothing on it packs into an atlas of no frames.
+    writePictureFile(PixelImage(10, 10, 0, true), FileFormat::Png, dir / "empty.png");
+    ASSERT_TRUE(succeeds({(dir / "empty.png").string(), "--whole", "--atlas", (dir / "e.json").string(), "--pack", (dir / "e.png").string()}));
+    EXPECT_TRUE(nlohmann::json::parse(slurp(dir / "e.json"))["frames"].empty());
+
     EXPECT_TRUE(endedWith(with({"--atlas", (dir / "s.xml").string(), "--atlas-format", "starling"}), 1, "holds one page"));
     EXPECT_FALSE(fs::exists(dir / "s.xml"));
     EXPECT_TRUE(endedWith(findIconsCli({sheet, "--atlas", (dir / "t.json").string(), "--pack", (dir / "t.png").string(), "--pack-max", "16"}),
