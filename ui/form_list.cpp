@@ -340,6 +340,7 @@ void TForm1::chooseInside(Rect area)
 
 void TForm1::playRegions()
 {
+    constexpr int kLargestShown = 512;
     const std::vector<std::size_t> rows = selectedRows();
     if (rows.empty())
         return;
@@ -351,7 +352,10 @@ void TForm1::playRegions()
             const RegionBox& box = regions_.regions()[row].box;
             const QImage whole(reinterpret_cast<const uchar*>(picture_.row(0)), picture_.width(), picture_.height(),
                                static_cast<qsizetype>(picture_.width()) * 4, picture_.hasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-            frames.push_back(whole.copy(box.minX, box.minY, box.width(), box.height()));
+            QImage frame = whole.copy(box.minX, box.minY, box.width(), box.height());
+            if (std::max(box.width(), box.height()) > kLargestShown) // a frame as large as a sheet is shown smaller
+                frame = frame.scaled(kLargestShown, kLargestShown, Qt::KeepAspectRatio, Qt::FastTransformation);
+            frames.push_back(std::move(frame));
         }
     }
     (new AnimationPlayer(std::move(frames), AtlasOutput{}.frameDuration, this))->show(); // the atlases' frame duration
