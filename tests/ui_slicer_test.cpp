@@ -160,10 +160,10 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
                 press(form->Btn_FindIcons);
                 const test::CommandResult cli = findIconsCli(args);
                 if (cli.exitCode != 0) {
+                    // The same refusal, in the window's words: its controls, never an option.
                     ASSERT_EQ(messages.size(), messagesBefore + 1) << what;
-                    const std::string reason = cli.err.substr(cli.err.rfind(": ") + 2);
-                    EXPECT_NE(messages.back().toStdString().find(reason.substr(0, reason.size() - 1)), std::string::npos)
-                        << what << ": " << messages.back().toStdString() << " / " << cli.err;
+                    const QString said = messages.back();
+                    EXPECT_TRUE(said.contains("격자") && !said.contains("--") && !said.contains("cells")) << what << ": " << said.toStdString();
                     EXPECT_TRUE(form->picture() == before) << what;
                     EXPECT_EQ(form->regionList().regions(), listed) << what;
                     continue;

@@ -316,10 +316,15 @@ std::vector<ListedRegion> TForm1::cutSprites(const BackgroundRule& rule)
     try {
         ForegroundMask mask = maskOf(picture_, rule);
         slices = cutSlices(mask, request, pictureStem_.toStdString());
-    } catch (const GridMisfit& e) {
-        throw errorAt(shown, Error(std::string("격자: ") + e.what()));
-    } catch (const NoGridFound& e) {
-        throw errorAt(shown, Error(std::string("격자 자동: ") + e.what()));
+    } catch (const GridMisfit&) {
+        // Said in the window's words, naming its controls.
+        const QString size = QString("(%1 × %2)").arg(picture_.width()).arg(picture_.height());
+        const QString cells = Settings->GridBox->currentIndex() == SearchSettings::CountedGrid
+                                  ? QString("가로 %1칸, 세로 %2칸은 그림 %3에 칸마다 1픽셀도 되지 않습니다")
+                                  : QString("%1 × %2 칸이 그림 %3에 하나도 온전히 들어가지 않습니다");
+        throw errorAt(shown, Error(("격자: " + cells.arg(Settings->CellWidthBox->value()).arg(Settings->CellHeightBox->value()).arg(size)).toStdString()));
+    } catch (const NoGridFound&) {
+        throw errorAt(shown, Error("격자 자동: 영역들이 반복되는 고른 격자를 찾지 못했습니다"));
     } catch (const Error& e) {
         throw errorAt(shown, e);
     }
