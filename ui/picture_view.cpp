@@ -47,6 +47,25 @@ void PictureView::setFrames(const std::vector<iconfinder::Rect>* frames)
     update();
 }
 
+// The chosen grid's cells between two pixels, those in the exposed part only: a sheet may hold
+// millions.
+void PictureView::paintGrid(QPainter& painter, QPoint first, QPoint last) const
+{
+    if (!grid_ || grid_->columns == 0 || grid_->rows == 0)
+        return;
+    const iconfinder::GridSpec& spec = grid_->spec;
+    const int stepX = spec.cellWidth + spec.spacingX, stepY = spec.cellHeight + spec.spacingY;
+    const int firstColumn = std::max(0, (first.x() - spec.x) / stepX - 1), lastColumn = std::min(grid_->columns - 1, (last.x() - spec.x) / stepX + 1);
+    const int firstRow = std::max(0, (first.y() - spec.y) / stepY - 1), lastRow = std::min(grid_->rows - 1, (last.y() - spec.y) / stepY + 1);
+    painter.setPen(QPen(QColor(0, 160, 80), 1, Qt::DotLine));
+    painter.setBrush(Qt::NoBrush);
+    for (int row = firstRow; row <= lastRow; ++row)
+        for (int column = firstColumn; column <= lastColumn; ++column) {
+            const iconfinder::RegionBox cell = grid_->cell(column, row);
+            painter.drawRect(QRectF(placeOf(QPointF(cell.minX, cell.minY)), placeOf(QPointF(cell.maxX + 1, cell.maxY + 1))).adjusted(0, 0, -1, -1));
+        }
+}
+
 void PictureView::setGrid(std::optional<iconfinder::GridLayout> grid)
 {
     grid_ = std::move(grid);
@@ -119,20 +138,7 @@ void PictureView::paintEvent(QPaintEvent* event)
                 painter.drawRect(outline.adjusted(0, 0, -1, -1));
         }
     }
-    // The chosen grid's cells, those in the exposed part only: a sheet may hold millions.
-    if (grid_ && grid_->columns > 0 && grid_->rows > 0) {
-        const iconfinder::GridSpec& spec = grid_->spec;
-        const int stepX = spec.cellWidth + spec.spacingX, stepY = spec.cellHeight + spec.spacingY;
-        const int firstColumn = std::max(0, (first.x() - spec.x) / stepX - 1), lastColumn = std::min(grid_->columns - 1, (last.x() - spec.x) / stepX + 1);
-        const int firstRow = std::max(0, (first.y() - spec.y) / stepY - 1), lastRow = std::min(grid_->rows - 1, (last.y() - spec.y) / stepY + 1);
-        painter.setPen(QPen(QColor(0, 160, 80), 1, Qt::DotLine));
-        painter.setBrush(Qt::NoBrush);
-        for (int row = firstRow; row <= lastRow; ++row)
-            for (int column = firstColumn; column <= lastColumn; ++column) {
-                const iconfinder::RegionBox cell = grid_->cell(column, row);
-                painter.drawRect(QRectF(placeOf(QPointF(cell.minX, cell.minY)), placeOf(QPointF(cell.maxX + 1, cell.maxY + 1))).adjusted(0, 0, -1, -1));
-            }
-    }
+    paintGrid(painter, first, last);
     // The rectangle being dragged: dashed, a new box or the boxes it will choose.
     if (dragging_) {
         painter.setPen(QPen(QColor(0, 120, 215), 1, Qt::DashLine));

@@ -3,6 +3,7 @@
 #include "grid/grid_cells.h"
 #include "image/pixel_image.h"
 
+#include <QPainter>
 #include <QWidget>
 
 #include <array>
@@ -75,6 +76,7 @@ private:
     // The highlight being reshaped with its edges moved to the pixel `to`.
     iconfinder::Rect reshaped(QPoint to) const;
     void showDrag(const iconfinder::Rect& area);
+    void paintGrid(QPainter& painter, QPoint first, QPoint last) const;
 
     const iconfinder::PixelImage* picture_ = nullptr;
     const std::vector<iconfinder::Rect>* frames_ = nullptr;
