@@ -132,7 +132,7 @@ void TForm1::connectPicture()
     connect(Image1, &PictureView::highlightReshaped, this, [this](int index, Rect box) {
         const std::vector<std::size_t> rows = selectedRows(); // the highlights, in order
         if (index < static_cast<int>(rows.size()))
-            showEdit(regions_.reshape(rows[static_cast<std::size_t>(index)], {box.left, box.top, box.right - 1, box.bottom - 1}));
+            reshapeAndShow(rows[static_cast<std::size_t>(index)], {box.left, box.top, box.right - 1, box.bottom - 1});
     });
     connect(Image1, &PictureView::zoomWheel, this, [this](int steps, QPoint at) { zoomAround(steppedZoom(steps), at); });
     connect(Image1, &PictureView::contextMenuWanted, this, [this](int x, int y, QPoint global) {

@@ -144,6 +144,7 @@ private:
     bool renameRow(int row, const QString& name);
     bool reshapeRow(int row, int column, const QString& number);
     void addDrawnBox(iconfinder::Rect box);
+    void reshapeAndShow(std::size_t row, iconfinder::RegionBox box);
     void splitRegion();
     void playRegions();
     std::string freeName(std::size_t taken) const;

@@ -276,9 +276,9 @@ bool TForm1::reshapeRow(int row, int column, const QString& number)
                static_cast<int>(std::min<long long>(picture_.width() - 1, maxX)), static_cast<int>(std::min<long long>(picture_.height() - 1, maxY))};
         if (box.maxX < box.minX || box.maxY < box.minY)
             throw InputError("상자가 그림 밖에 있거나 크기가 없습니다");
-        const std::vector<std::size_t> rows = regions_.reshape(static_cast<std::size_t>(row), box);
         reshaped = true;
-        QMetaObject::invokeMethod(this, [this, rows] { showEdit(rows); }, Qt::QueuedConnection);
+        // Queued: the table is still inside the edit that asked for this.
+        QMetaObject::invokeMethod(this, [this, row, box] { reshapeAndShow(static_cast<std::size_t>(row), box); }, Qt::QueuedConnection);
     });
     return reshaped;
 }
@@ -325,6 +325,25 @@ void TForm1::splitRegion()
         return;
     }
     showEdit(regions_.split(rows.front(), std::move(parts)));
+}
+
+void TForm1::reshapeAndShow(std::size_t row, RegionBox box)
+{
+    regions_.reshape(row, box);
+    if (frames_.frames().size() != regions_.size()) {
+        showEdit({row});
+        return;
+    }
+    // One box moved: only its frame and those drawn after it are drawn again, and only its row
+    // is shown anew, so that a drag on a list of hundreds of thousands answers at once.
+    savedText_.clear();
+    frames_.undrawFrom(picture_, row);
+    const std::vector<ListedRegion>& listed = regions_.regions();
+    frameEach(picture_, &frames_, listed.size() - row, [&](std::size_t i) { return frameRect(listed[row + i].box); });
+    regionModel_->rowChanged(static_cast<int>(row));
+    selectionChanged(); // the highlight follows the box
+    showStatus();
+    Image1->update();
 }
 
 void TForm1::chooseInside(Rect area)

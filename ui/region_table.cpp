@@ -8,6 +8,8 @@ void RegionTableModel::refresh()
     endResetModel();
 }
 
+void RegionTableModel::rowChanged(int row) { emit dataChanged(index(row, 0), index(row, columnCount() - 1)); }
+
 int RegionTableModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(list_.size());

@@ -18,6 +18,8 @@ public:
 
     // The list changed as a whole.
     void refresh();
+    // One row changed in place.
+    void rowChanged(int row);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
