@@ -3,6 +3,7 @@
 
 #include "version.h"
 
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -27,11 +28,17 @@ Json frameOf(const Atlas& atlas, const AtlasFrame& frame)
     return json;
 }
 
-Json metaOf(const Atlas& atlas, std::size_t page)
+// An atlas's meta: who wrote it (not said in a page of several), the page's image when there
+// is one page to say, and whether its colours are premultiplied.
+Json metaOf(const Atlas& atlas, std::optional<std::size_t> page, bool writer = true)
 {
-    const AtlasPage& image = atlas.pages[page];
-    Json meta{{"app", "find-icons"}, {"version", kVersion}, {"image", image.image}, {"format", "RGBA8888"},
-              {"size", {{"w", image.width}, {"h", image.height}}}, {"scale", "1"}};
+    Json meta = Json::object();
+    if (writer)
+        meta.update({{"app", "find-icons"}, {"version", kVersion}});
+    if (page) {
+        const AtlasPage& image = atlas.pages[*page];
+        meta.update({{"image", image.image}, {"format", "RGBA8888"}, {"size", {{"w", image.width}, {"h", image.height}}}, {"scale", "1"}});
+    }
     if (atlas.premultipliedAlpha)
         meta["premultipliedAlpha"] = true;
     return meta;
@@ -102,9 +109,7 @@ Json texturesJson(const Atlas& atlas)
             named.update(frameOf(atlas, frame));
             pageFrames.push_back(std::move(named));
         }
-        Json texture = metaOf(atlas, page);
-        texture.erase("app");
-        texture.erase("version");
+        Json texture = metaOf(atlas, page, false);
         texture["frames"] = std::move(pageFrames);
         textures.push_back(std::move(texture));
     }
@@ -132,11 +137,7 @@ std::string jsonAtlas(const Atlas& atlas, AtlasLayout layout)
         }
         root["animations"] = std::move(animations);
     }
-    Json meta = metaOf(atlas, 0);
-    if (atlas.pages.size() > 1)
-        meta = {{"app", "find-icons"}, {"version", kVersion}};
-    if (atlas.pages.size() > 1 && atlas.premultipliedAlpha)
-        meta["premultipliedAlpha"] = true;
+    Json meta = metaOf(atlas, atlas.pages.size() > 1 ? std::nullopt : std::optional<std::size_t>(0));
     if (!atlas.relatedFiles.empty())
         meta["related_multi_packs"] = atlas.relatedFiles;
     root["meta"] = std::move(meta);

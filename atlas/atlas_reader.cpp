@@ -25,9 +25,11 @@ void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box, st
     if (trim && (trim->offsetX < 0 || trim->offsetY < 0 || static_cast<long long>(trim->offsetX) + width > trim->sourceWidth ||
                  static_cast<long long>(trim->offsetY) + height > trim->sourceHeight || *trim == FrameTrim{width, height, 0, 0}))
         trim.reset();
-    if (turn != Turn::None)
-        trim = FrameTrim{trim ? trim->sourceWidth : width, trim ? trim->sourceHeight : height, trim ? trim->offsetX : 0,
-                         trim ? trim->offsetY : 0, turn};
+    if (turn != Turn::None) {
+        if (!trim)
+            trim = FrameTrim{width, height, 0, 0};
+        trim->turn = turn;
+    }
     frames.push_back({std::move(name), box, {}, trim, std::move(notes)});
 }
 

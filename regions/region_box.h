@@ -2,6 +2,8 @@
 
 #include "image/pixel_image.h"
 
+#include <algorithm>
+
 namespace iconfinder {
 
 // Two conventions, each where its readers expect it:
@@ -36,6 +38,12 @@ struct FrameTrim {
     Turn turn = Turn::None;
     friend bool operator==(const FrameTrim&, const FrameTrim&) = default;
 };
+
+// The smallest box holding both.
+constexpr RegionBox united(const RegionBox& a, const RegionBox& b)
+{
+    return {std::min(a.minX, b.minX), std::min(a.minY, b.minY), std::max(a.maxX, b.maxX), std::max(a.maxY, b.maxY)};
+}
 
 // The rectangle whose outline lies on the box's outermost pixels.
 constexpr Rect frameRect(const RegionBox& box) { return {box.minX, box.minY, box.maxX + 1, box.maxY + 1}; }

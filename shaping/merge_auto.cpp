@@ -1,5 +1,7 @@
 #include "shaping/merge_auto.h"
 
+#include "shaping/disjoint_sets.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <utility>
@@ -136,22 +138,13 @@ std::vector<int> joiningGaps(std::span<const RegionBox> boxes)
             edges.push_back({gap, i, j});
     }
     std::sort(edges.begin(), edges.end(), [](const Edge& x, const Edge& y) { return x.gap < y.gap; });
-    std::vector<std::uint32_t> group(boxes.size());
-    for (std::uint32_t i = 0; i < group.size(); ++i)
-        group[i] = i;
-    const auto root = [&](std::uint32_t i) {
-        while (group[i] != i)
-            i = group[i] = group[group[i]];
-        return i;
-    };
+    DisjointSets groups(boxes.size());
     std::vector<int> gaps;
-    for (const Edge& edge : edges) {
-        const std::uint32_t ra = root(edge.a), rb = root(edge.b);
-        if (ra != rb) {
-            group[ra] = rb;
+    for (const Edge& edge : edges)
+        if (groups.find(edge.a) != groups.find(edge.b)) {
+            groups.unite(edge.a, edge.b);
             gaps.push_back(edge.gap);
         }
-    }
     return gaps;
 }
 

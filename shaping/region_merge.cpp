@@ -1,38 +1,13 @@
 #include "shaping/region_merge.h"
 
+#include "shaping/disjoint_sets.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
 
 namespace iconfinder {
 namespace {
-
-RegionBox unite(const RegionBox& a, const RegionBox& b)
-{
-    return {std::min(a.minX, b.minX), std::min(a.minY, b.minY), std::max(a.maxX, b.maxX), std::max(a.maxY, b.maxY)};
-}
-
-class DisjointSets {
-public:
-    explicit DisjointSets(std::size_t count) : parent_(count) { std::iota(parent_.begin(), parent_.end(), std::size_t{0}); }
-    std::size_t find(std::size_t i)
-    {
-        while (parent_[i] != i)
-            i = parent_[i] = parent_[parent_[i]];
-        return i;
-    }
-    // The earlier one stays the root, so a group's root is its earliest member.
-    std::size_t unite(std::size_t a, std::size_t b)
-    {
-        a = find(a);
-        b = find(b);
-        parent_[std::max(a, b)] = std::min(a, b);
-        return std::min(a, b);
-    }
-
-private:
-    std::vector<std::size_t> parent_;
-};
 
 // A range of grid cells, columns minX .. maxX and rows minY .. maxY.
 struct Cells {
@@ -143,7 +118,7 @@ public:
                     alreadyFiled = grid_.touched(grid_.widened(taken));
                 }
                 filed_[other] = 0;
-                box = unite(box, taken);
+                box = united(box, taken);
                 root = groups_.unite(root, other);
             }
             search = without(grid_.widened(box), grid_.widened(searched));
@@ -287,7 +262,7 @@ MergedRegions mergeRegions(std::span<const RegionBox> boxes, MergeDistance dista
     std::vector<RegionBox> grown = merged.boxes;
     for (std::size_t s = 0; s < speckIndex.size(); ++s)
         if (joined[s] != kAlone)
-            grown[joined[s]] = unite(grown[joined[s]], boxes[speckIndex[s]]);
+            grown[joined[s]] = united(grown[joined[s]], boxes[speckIndex[s]]);
     std::vector<std::uint32_t> firstOf(merged.boxes.size(), kAlone);
     for (std::size_t k = 0; k < spriteIndex.size(); ++k)
         firstOf[merged.groupOf[k]] = std::min(firstOf[merged.groupOf[k]], spriteIndex[k]);

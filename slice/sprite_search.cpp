@@ -50,29 +50,29 @@ std::vector<RegionBox> takeOutStrays(ForegroundMask& mask, const GridLayout& gri
 
 } // namespace
 
+std::optional<GridSpec> givenGrid(const SpriteSettings& settings, int width, int height)
+{
+    if (settings.grid && settings.gridCount)
+        return gridOfCount(*settings.gridCount, *settings.grid, width, height);
+    return settings.grid;
+}
+
 Sprites findSprites(ForegroundMask& mask, const SpriteSettings& settings)
 {
     Sprites sprites;
     if (settings.whole) {
         std::optional<RegionBox> all;
-        extractRegions(mask, [&](const RegionBox& box) {
-            all = all ? RegionBox{std::min(all->minX, box.minX), std::min(all->minY, box.minY), std::max(all->maxX, box.maxX),
-                                  std::max(all->maxY, box.maxY)}
-                      : box;
-        });
+        extractRegions(mask, [&](const RegionBox& box) { all = all ? united(*all, box) : box; });
         if (all)
             sprites.placed.push_back({*all, 0, 0, 0});
         return sprites;
     }
     const int width = mask.width(), height = mask.height();
-    std::optional<GridSpec> grid = settings.grid;
-    if (grid && settings.gridCount) {
-        grid = gridOfCount(*settings.gridCount, *settings.grid, width, height);
-        if (!grid)
-            throw GridMisfit(std::to_string(settings.gridCount->columns) + " x " + std::to_string(settings.gridCount->rows) + " cells from " +
-                             std::to_string(settings.grid->x) + "," + std::to_string(settings.grid->y) +
-                             " leave less than a pixel a cell in the picture (" + std::to_string(width) + " x " + std::to_string(height) + ")");
-    }
+    std::optional<GridSpec> grid = givenGrid(settings, width, height);
+    if (!grid && settings.grid) // columns and rows the picture cannot hold
+        throw GridMisfit(std::to_string(settings.gridCount->columns) + " x " + std::to_string(settings.gridCount->rows) + " cells from " +
+                         std::to_string(settings.grid->x) + "," + std::to_string(settings.grid->y) +
+                         " leave less than a pixel a cell in the picture (" + std::to_string(width) + " x " + std::to_string(height) + ")");
     if (!grid) {
         const bool owned = settings.isolate && !settings.guessGrid;
         // The search empties the mask; a guessed grid's cells are looked for in a copy.

@@ -47,6 +47,11 @@ public:
     using Error::Error;
 };
 
+// The cells of the grid the settings give (a size, or columns and rows) on a picture of
+// `width` x `height`; none when they give none, or columns and rows that leave less than a pixel
+// a cell.
+std::optional<GridSpec> givenGrid(const SpriteSettings& settings, int width, int height);
+
 // Cuts the sprites of `mask`, which a search empties. With a grid and `strays`, the search's
 // regions that lie in no single cell follow the cells as sprites of their own (row 0, numbered
 // across as columns), and their pixels count for no cell. Throws GridMisfit or NoGridFound.

@@ -80,8 +80,7 @@ std::vector<std::size_t> RegionList::merge(const std::vector<std::size_t>& rows)
     ListedRegion common = regions_[rows.front()];
     for (const std::size_t row : rows) {
         const iconfinder::RegionBox& box = regions_[row].box;
-        common.box = {std::min(common.box.minX, box.minX), std::min(common.box.minY, box.minY), std::max(common.box.maxX, box.maxX),
-                      std::max(common.box.maxY, box.maxY)};
+        common.box = iconfinder::united(common.box, box);
         edit.out.emplace_back(row, regions_[row]);
     }
     // The rows before the first stay, so it lands where the first was.

@@ -71,11 +71,7 @@ SearchSettings::SearchSettings(QWidget* parent)
 
 std::optional<iconfinder::GridLayout> SearchSettings::gridOn(int width, int height) const
 {
-    const iconfinder::SpriteSettings settings = sprites();
-    if (!settings.grid)
-        return std::nullopt;
-    const std::optional<iconfinder::GridSpec> spec =
-        settings.gridCount ? iconfinder::gridOfCount(*settings.gridCount, *settings.grid, width, height) : settings.grid;
+    const std::optional<iconfinder::GridSpec> spec = iconfinder::givenGrid(sprites(), width, height);
     if (!spec)
         return std::nullopt;
     return iconfinder::layOutGrid(*spec, width, height);
