@@ -2,6 +2,8 @@
 
 #include "common/errors.h"
 
+#include <charconv>
+
 namespace iconfinder {
 namespace atlas_reading {
 
@@ -52,6 +54,30 @@ std::vector<NamedBox> readAtlasFrames(std::string_view text)
     if (text[first] == '<')
         return atlas_reading::starlingAtlas(text);
     return atlas_reading::libgdxAtlas(text);
+}
+
+std::optional<Anchor> anchorNamed(std::string_view text)
+{
+    if (text == "center")
+        return Anchor{0.5, 0.5};
+    if (text == "bottom")
+        return Anchor{0.5, 1};
+    const auto part = [](std::string_view number) -> std::optional<double> {
+        while (!number.empty() && number.front() == ' ')
+            number.remove_prefix(1);
+        double value = -1;
+        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (number.empty() || error != std::errc() || end != number.data() + number.size() || !(value >= 0 && value <= 1))
+            return std::nullopt;
+        return value;
+    };
+    const std::size_t comma = text.find(',');
+    if (comma == std::string_view::npos)
+        return std::nullopt;
+    const std::optional<double> x = part(text.substr(0, comma)), y = part(text.substr(comma + 1));
+    if (!x || !y)
+        return std::nullopt;
+    return Anchor{*x, *y};
 }
 
 } // namespace iconfinder

@@ -18,6 +18,9 @@ struct Anchor {
     friend bool operator==(const Anchor&, const Anchor&) = default;
 };
 
+// The anchor "center", "bottom" or "X,Y" (such as 0.5,1) names; none when it names none.
+std::optional<Anchor> anchorNamed(std::string_view text);
+
 // What an atlas says of a frame beyond where it lies, so that it is written again as it was.
 struct FrameNotes {
     std::optional<Anchor> pivot; // JSON "anchor" or "pivot", Starling pivotX and pivotY

@@ -238,25 +238,9 @@ std::optional<Anchor> anchorOf(const std::string& text)
 {
     if (text.empty())
         return std::nullopt;
-    if (text == "center")
-        return Anchor{0.5, 0.5};
-    if (text == "bottom")
-        return Anchor{0.5, 1};
-    const auto part = [&](const std::string& number) {
-        std::size_t used = 0;
-        double value = -1;
-        try {
-            value = std::stod(number, &used);
-        } catch (const std::exception&) {
-        }
-        if (used != number.size() || number.empty() || !(value >= 0 && value <= 1))
-            throw UsageError("--anchor: '" + text + "' is not center, bottom or X,Y from 0 to 1 (such as 0.5,1)");
-        return value;
-    };
-    const std::size_t comma = text.find(',');
-    if (comma == std::string::npos)
-        part("");
-    return Anchor{part(text.substr(0, comma)), part(text.substr(comma + 1))};
+    if (const std::optional<Anchor> anchor = anchorNamed(text))
+        return anchor;
+    throw UsageError("--anchor: '" + text + "' is not center, bottom or X,Y from 0 to 1 (such as 0.5,1)");
 }
 
 AtlasLayout layoutOf(const std::string& word)

@@ -92,10 +92,59 @@ std::set<std::size_t> someRows(pictures::Random& random, std::size_t size, std::
 
 std::vector<std::size_t> asVector(const std::set<std::size_t>& rows) { return {rows.begin(), rows.end()}; }
 
-// The command line of find-icons for the window's settings.
+// The command line of find-icons for the window's settings; `exporting` as options, which
+// the window's export settings are set to.
 struct Case {
     int tolerance, merge, minSize, grid, cell, spacing;
+    std::vector<std::string> exporting;
 };
+
+void setExport(ExportSettings& settings, const std::vector<std::string>& options)
+{
+    settings.NameEdit->setText(QString::fromLatin1(kDefaultNamePattern.data(), kDefaultNamePattern.size()));
+    for (QComboBox* box : {settings.OrderBox, settings.SameSizeBox, settings.AlignBox, settings.AnchorBox, settings.AnimationsBox})
+        box->setCurrentIndex(0);
+    settings.PaddingBox->setValue(0);
+    const auto place = [](const std::string& word, std::initializer_list<const char*> words) {
+        return static_cast<int>(std::find(words.begin(), words.end(), word) - words.begin());
+    };
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const std::size_t joined = options[i].find('=');
+        const std::string option = options[i].substr(0, joined);
+        const std::string value = joined != std::string::npos ? options[i].substr(joined + 1) : options[++i];
+        if (option == "--name")
+            settings.NameEdit->setText(QString::fromStdString(value));
+        else if (option == "--order")
+            settings.OrderBox->setCurrentIndex(place(value, {"search", "rows", "columns"}));
+        else if (option == "--padding")
+            settings.PaddingBox->setValue(std::stoi(value));
+        else if (option == "--same-size")
+            settings.SameSizeBox->setCurrentIndex(place(value, {"", "all", "rows", "columns"}));
+        else if (option == "--align")
+            settings.AlignBox->setCurrentIndex(place(value, {"center", "bottom", "bottom-left", "bottom-right", "top-left", "left", "right"}));
+        else if (option == "--anchor")
+            settings.AnchorBox->setEditText(value == "bottom" ? "아래" : QString::fromStdString(value));
+        else if (option == "--animations")
+            settings.AnimationsBox->setCurrentIndex(place(value, {"", "rows", "columns", "names"}));
+    }
+}
+
+// A case's export options that the layout has a place for, as find-icons takes them.
+std::vector<std::string> exportingFor(const Case& c, const std::string& layout)
+{
+    std::vector<std::string> options;
+    for (std::size_t i = 0; i + 1 < c.exporting.size(); i += 2) {
+        const std::string& option = c.exporting[i];
+        if ((option == "--anchor" && (layout == "libgdx" || layout == "css")) ||
+            (option == "--animations" && layout != "hash" && layout != "aseprite"))
+            continue;
+        if (option == "--same-size") // its value is optional: only joined to it
+            options.push_back(option + "=" + c.exporting[i + 1]);
+        else
+            options.insert(options.end(), {option, c.exporting[i + 1]});
+    }
+    return options;
+}
 
 std::vector<std::string> optionsFor(const Case& c, const std::string& background)
 {
@@ -124,9 +173,20 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
         sheet.at(x, 1) = makePixel(250, 250, 250); // faint marks
     writePictureFile(sheet, FileFormat::Png, dir / "sheet.png");
     writePictureFile(samplePicture(), FileFormat::Png, dir / "sample.png");
-    const Case cases[] = {{0, 0, 0, 0, 0, 0},  {10, 0, 0, 0, 0, 0},  {0, 3, 0, 0, 0, 0},  {0, 0, 12, 0, 0, 0}, {8, 2, 9, 0, 0, 0},
-                          {0, 0, 0, 1, 0, 0},  {0, 4, 0, 1, 0, 0},  {0, 0, 0, 2, 31, 0}, {0, 0, 20, 2, 30, 1}, {0, 0, 0, 2, 500, 0},
-                          {0, 0, 0, 3, 9, 2},  {0, 0, 0, 3, 400, 0}};
+    const Case cases[] = {
+        {0, 0, 0, 0, 0, 0, {}},
+        {10, 0, 0, 0, 0, 0, {"--order", "rows", "--name", "{stem}_r{row}c{col:02}", "--padding", "2", "--same-size", "rows", "--align",
+                             "bottom", "--anchor", "bottom", "--animations", "rows"}},
+        {0, 3, 0, 0, 0, 0, {"--order", "columns", "--same-size", "all", "--align", "left", "--anchor", "0.25,1", "--animations", "columns"}},
+        {0, 0, 12, 0, 0, 0, {"--name", "walk_{n}", "--animations", "names", "--padding", "1"}},
+        {8, 2, 9, 0, 0, 0, {}},
+        {0, 0, 0, 1, 0, 0, {"--same-size", "columns", "--align", "top-left", "--animations", "rows"}},
+        {0, 4, 0, 1, 0, 0, {}},
+        {0, 0, 0, 2, 31, 0, {"--name", "{stem}-{row}-{col}", "--anchor", "center"}},
+        {0, 0, 20, 2, 30, 1, {}},
+        {0, 0, 0, 2, 500, 0, {}},
+        {0, 0, 0, 3, 9, 2, {}},
+        {0, 0, 0, 3, 400, 0, {}}};
     const std::pair<const char*, AtlasLayout> layouts[] = {{"hash", AtlasLayout::Hash},         {"array", AtlasLayout::Array},
                                                            {"aseprite", AtlasLayout::Aseprite}, {"starling", AtlasLayout::Starling},
                                                            {"libgdx", AtlasLayout::Libgdx},     {"css", AtlasLayout::Css}};
@@ -147,7 +207,10 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
                 form->Settings->CellWidthBox->setValue(c.cell);
                 form->Settings->CellHeightBox->setValue(c.cell);
                 form->Settings->SpacingBox->setValue(c.spacing);
+                const std::vector<std::string> exporting = exportingFor(c, layoutName);
+                setExport(*form->Export, exporting);
                 std::vector<std::string> args = optionsFor(c, background);
+                args.insert(args.end(), exporting.begin(), exporting.end());
                 std::string what = file.filename().string();
                 for (const std::string& word : args)
                     what += " " + word;
@@ -182,6 +245,7 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
                 // Packed, the same page and the same atlas but for the page's name.
                 const std::string extension = std::string(1, '.').append(atlasExtension(layout));
                 std::vector<std::string> packing = optionsFor(c, background);
+                packing.insert(packing.end(), exporting.begin(), exporting.end());
                 packing.insert(packing.end(), {"--atlas", (dir / "cli-packed").string() + extension, "--atlas-format", layoutName, "--pack",
                                                (dir / "cli-packed.png").string(), file.string()});
                 ASSERT_EQ(findIconsCli(packing).exitCode, 0) << what;
@@ -206,7 +270,8 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
     for (QSpinBox* box : {form->Settings->ToleranceBox, form->Settings->MergeBox, form->Settings->MinSizeBox})
         box->setValue(0);
     form->Settings->GridBox->setCurrentIndex(0);
-    EXPECT_TRUE(form->Settings->atDefaults());
+    setExport(*form->Export, {});
+    EXPECT_TRUE(form->Settings->atDefaults() && form->Export->atDefaults());
     EXPECT_FALSE(form->Settings->CellWidthBox->isEnabled()) << "cell sizes only for a grid of given size";
 }
 
@@ -544,6 +609,23 @@ TEST_F(Window, TheCorrectedListIsWhatIsWrittenAndOpenedAgain)
     EXPECT_EQ(messages[1], QString::fromStdString(file.string()) + ": 열려 있는 그림 파일이므로 덮어쓰지 않습니다");
     EXPECT_EQ(test::slurp(file), pictureBytes);
     EXPECT_FALSE(fs::exists(dir / "none"));
+    // Export settings the layout or the list cannot hold: said in the window's words, naming
+    // the control; nothing written.
+    messages.clear();
+    const fs::path refused = dir / "refused.xml";
+    form->AtlasDialog = [&] { return TForm1::AtlasChoice{QString::fromStdString(refused.string()), AtlasLayout::Starling}; };
+    const std::pair<std::vector<std::string>, QString> misfits[] = {{{"--animations", "names"}, "애니메이션: starling 형식"},
+                                                                    {{"--animations", "rows"}, "행마다나 열마다는 순서가"},
+                                                                    {{"--anchor", "1,2"}, "기준점: '1,2'"},
+                                                                    {{"--name", "{row}"}, "이름: {row}"}};
+    for (const auto& [options, said] : misfits) {
+        setExport(*form->Export, options);
+        keys(QKeySequence(options[0] == "--name" ? "Ctrl+F" : "Ctrl+E"));
+        ASSERT_FALSE(messages.empty()) << options[0];
+        EXPECT_TRUE(messages.back().startsWith(said) && !messages.back().contains("--")) << messages.back().toStdString();
+    }
+    EXPECT_EQ(messages.size(), std::size(misfits));
+    EXPECT_FALSE(fs::exists(refused));
     EXPECT_TRUE(form->picture() == shown);
     EXPECT_EQ(form->regionList().size(), icons);
 }

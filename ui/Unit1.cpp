@@ -26,6 +26,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -115,7 +116,7 @@ void TForm1::describeControls()
         button->setAutoDefault(true);
     // Tab: the form's buttons and the colour box, the settings, About, the picture, the list.
     QWidget* before = Btn_FindIcons;
-    for (QWidget* next : Settings->tabOrder() + QList<QWidget*>{Button1, Image1, RegionTable}) {
+    for (QWidget* next : Settings->tabOrder() + QList<QWidget*>{Button1, Image1, RegionTable, ExportFold} + Export->tabOrder()) {
         setTabOrder(before, next);
         before = next;
     }
@@ -290,11 +291,15 @@ void TForm1::Btn_FindIconsClick()
         const BackgroundChoice choice{colour ? Kind::Colour : transparent ? Kind::Transparent : Kind::Auto,
                                       colour ? chosen.value<ColorValue>() : kWhite, tolerance};
         const BackgroundRule rule = ruleFor(choice, picture_);
+        const bool gridded = Settings->sprites().gridded();
+        const NamePattern names = Export->names(gridded || Export->order() != RegionOrder::Search);
         // At the settings' defaults, the form's own search; otherwise the sprites find-icons cuts.
         std::vector<ListedRegion> found =
-            Settings->atDefaults() ? namedAsFound(colour ? findIcons(picture_, chosen.value<ColorValue>(), &frames_).boxes
-                                                         : findIcons(picture_, rule, &frames_).boxes)
-                                   : cutSprites(rule);
+            Settings->atDefaults() && Export->order() == RegionOrder::Search
+                ? namedAsFound(colour ? findIcons(picture_, chosen.value<ColorValue>(), &frames_).boxes : findIcons(picture_, rule, &frames_).boxes,
+                               names)
+                : cutSprites(rule, names);
+        listGridded_ = gridded;
         if (colour)
             BackColor = chosen.value<ColorValue>();
         lastRule_ = rule;
@@ -306,11 +311,13 @@ void TForm1::Btn_FindIconsClick()
     });
 }
 
-std::vector<ListedRegion> TForm1::cutSprites(const BackgroundRule& rule)
+std::vector<ListedRegion> TForm1::cutSprites(const BackgroundRule& rule, const NamePattern& names)
 {
     SliceRequest request;
     request.sprites = Settings->sprites();
-    request.names = NamePattern::parse(kDefaultNamePattern, false);
+    if (!request.sprites.gridded()) // cells are taken row by row
+        request.sprites.shaping.order = Export->order();
+    request.names = names;
     const QString shown = pictureFile_.isEmpty() ? "샘플 그림" : pictureFile_;
     Slices slices;
     try {

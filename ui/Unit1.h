@@ -8,6 +8,7 @@
 #include "atlas/atlas.h"
 #include "regions/icon_search.h"
 #include "slice/slicing.h"
+#include "ui/export_settings.h"
 #include "ui/region_list.h"
 #include "ui/region_table.h"
 #include "ui/search_settings.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QString>
 #include <QTableView>
+#include <QToolButton>
 #include <QWidget>
 
 #include <functional>
@@ -76,6 +78,8 @@ public:
     QAction* RedoAction = nullptr;
 
     SearchSettings* Settings = nullptr;
+    ExportSettings* Export = nullptr; // under the list, folded away until ExportFold opens it
+    QToolButton* ExportFold = nullptr;
     QTableView* RegionTable = nullptr; // "영역 목록"
 
     const iconfinder::PixelImage& picture() const { return picture_; }
@@ -121,14 +125,17 @@ private:
     void openAtlas();
     void showSaved(const QString& file); // the status says what was written; dialogs start beside it
     iconfinder::SourcePicture sourcePicture();
-    iconfinder::Slices listedSlices() const;
+    iconfinder::Slices listedSlices(std::optional<iconfinder::RegionOrder> lines) const;
     // Writes the outputs for the list as it stands; a failure names the path, else `shownPath`.
     // Returns how many other files the icon folder holds.
-    std::size_t writeListed(const iconfinder::SliceOutputs& outputs, const QString& shownPath);
+    std::size_t writeListed(iconfinder::SliceOutputs outputs, const QString& shownPath);
     // The regions of the form's own search named as find-icons names them, the sprites cut
     // under the settings, and slices framed on the picture, each as the list's rows.
-    std::vector<ListedRegion> namedAsFound(const std::vector<iconfinder::RegionBox>& boxes) const;
-    std::vector<ListedRegion> cutSprites(const iconfinder::BackgroundRule& rule);
+    std::vector<ListedRegion> namedAsFound(const std::vector<iconfinder::RegionBox>& boxes, const iconfinder::NamePattern& names) const;
+    std::vector<ListedRegion> cutSprites(const iconfinder::BackgroundRule& rule, const iconfinder::NamePattern& names);
+    // How the list's regions lie in rows and columns, for the export: by the order chosen, or
+    // in rows when the last search cut a grid; none when neither.
+    std::optional<iconfinder::RegionOrder> listLines() const;
     std::vector<ListedRegion> framedAndListed(iconfinder::Slices slices);
     void copyResultLines();
     void clearFrames();
@@ -167,6 +174,7 @@ private:
     RegionTableModel* regionModel_ = nullptr;
     bool selectingFromPicture_ = false;  // a click on the picture chose the row: no scrolling to it
     iconfinder::BackgroundRule lastRule_ = iconfinder::BackgroundRule::colour({255, 255, 255}); // of that search
+    bool listGridded_ = false;           // the list came from a grid's cells
     iconfinder::FileFormat pictureFormat_ = iconfinder::FileFormat::Bmp;
     QString pictureText_;                // the status of the picture as loaded
     QString searchText_;                 // and of the last search, until the frames go

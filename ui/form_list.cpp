@@ -12,6 +12,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QSplitter>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <unordered_set>
@@ -58,6 +59,23 @@ void TForm1::buildRegionPanel()
     connect(RegionTable->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TForm1::selectionChanged);
     column->addWidget(title);
     column->addWidget(RegionTable);
+    // The export's settings fold away under the list, so that the list keeps the height.
+    auto* fold = ExportFold = new QToolButton;
+    fold->setObjectName("ExportFold");
+    fold->setText("내보내기 설정");
+    fold->setCheckable(true);
+    fold->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    fold->setArrowType(Qt::RightArrow);
+    fold->setAutoRaise(true);
+    Export = new ExportSettings;
+    Export->setObjectName("Export");
+    Export->hide();
+    connect(fold, &QToolButton::toggled, this, [this, fold](bool open) {
+        fold->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+        Export->setVisible(open);
+    });
+    column->addWidget(fold);
+    column->addWidget(Export);
 
     auto* split = new QSplitter(Qt::Horizontal);
     split->setObjectName("PictureSplit");
@@ -89,11 +107,11 @@ std::vector<ListedRegion> listedOf(std::span<const PlacedRegion> placed, std::ve
 
 } // namespace
 
-std::vector<ListedRegion> TForm1::namedAsFound(const std::vector<RegionBox>& boxes) const
+std::vector<ListedRegion> TForm1::namedAsFound(const std::vector<RegionBox>& boxes, const NamePattern& names) const
 {
     // Named as find-icons names crops and frames.
     const std::vector<PlacedRegion> placed = orderRegions(boxes, RegionOrder::Search);
-    return listedOf(placed, namesFor(NamePattern::parse(kDefaultNamePattern, false), placed, pictureStem_.toStdString()));
+    return listedOf(placed, namesFor(names, placed, pictureStem_.toStdString()));
 }
 
 std::vector<ListedRegion> TForm1::framedAndListed(Slices slices)

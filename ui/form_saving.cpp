@@ -41,7 +41,14 @@ SourcePicture TForm1::sourcePicture()
     return {&picture_, picture_.width(), picture_.height(), pictureFormat_, lastRule_, pathOf(pictureFile_), pictureStem_.toStdString()};
 }
 
-Slices TForm1::listedSlices() const
+std::optional<RegionOrder> TForm1::listLines() const
+{
+    if (Export->order() != RegionOrder::Search)
+        return Export->order();
+    return listGridded_ ? std::optional(RegionOrder::Rows) : std::nullopt;
+}
+
+Slices TForm1::listedSlices(std::optional<RegionOrder> lines) const
 {
     Slices slices;
     slices.placed.reserve(regions_.size());
@@ -50,13 +57,23 @@ Slices TForm1::listedSlices() const
         slices.placed.push_back({region.box, 0, 0, slices.placed.size()});
         slices.names.push_back(region.name);
     }
+    // Rows and columns as the list's boxes lie now, edits and all; the list keeps its order.
+    if (lines) {
+        const std::vector<RegionBox> boxes = boxesOf(slices.placed);
+        for (const PlacedRegion& placed : orderRegions(boxes, *lines)) {
+            slices.placed[placed.source].row = placed.row;
+            slices.placed[placed.source].column = placed.column;
+        }
+    }
     return slices;
 }
 
-std::size_t TForm1::writeListed(const SliceOutputs& outputs, const QString& shownPath)
+std::size_t TForm1::writeListed(SliceOutputs outputs, const QString& shownPath)
 {
+    const std::optional<RegionOrder> lines = listLines();
+    Export->applyTo(outputs, lines.has_value());
     try {
-        return writeSlices(sourcePicture(), listedSlices(), outputs,
+        return writeSlices(sourcePicture(), listedSlices(lines), outputs,
                     [this](OutputKind, const std::filesystem::path& path) { refuseThePicture(pictureFile_, path); });
     } catch (const IoError& e) {
         throw errorAt(e.path().empty() ? shownPath : QFile::decodeName(QByteArray::fromStdString(e.path())), e);
@@ -157,6 +174,7 @@ void TForm1::openAtlas()
     // As a search would list them, with the atlas's own names.
     savedText_.clear();
     listRegions(framedAndListed(std::move(slices)));
+    listGridded_ = false;
     replaced.keep();
     lastFolder_ = QFileInfo(name).absolutePath();
     searchText_ = QString("아틀라스의 영역 %1개: %2").arg(regions_.size()).arg(QFileInfo(name).fileName());
