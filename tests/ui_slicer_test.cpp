@@ -486,6 +486,19 @@ TEST_F(Window, BoxesDrawnChosenAndSplit)
     keys(QKeySequence("Ctrl+Z"));
     EXPECT_EQ(form->regionList().regions(), found);
 
+    // The anchor shows in a chosen box; its marker dragged to the box's corner and past the
+    // other is the anchor typed, from 0 to 1.
+    form->Export->AnchorBox->setEditText("아래");
+    const QPointF bottom = form->Image1->pivotPlace(0);
+    EXPECT_EQ(bottom, QPointF((first.minX + first.maxX + 1) / 2.0, first.maxY + 1));
+    drag(bottom.toPoint(), {first.minX, first.minY}, Qt::NoModifier);
+    EXPECT_EQ(form->Export->AnchorBox->currentText(), "0,0");
+    EXPECT_EQ(form->Image1->pivotPlace(0), QPointF(first.minX, first.minY));
+    drag({first.minX, first.minY}, {first.maxX + 30, first.maxY + 30}, Qt::NoModifier);
+    EXPECT_EQ(form->Export->AnchorBox->currentText(), "1,1");
+    EXPECT_EQ(form->regionList().regions(), found) << "the box stays";
+    form->Export->AnchorBox->setCurrentIndex(0);
+
     // The first row of icons, and nothing below it (QTest takes 0,0 for the middle).
     drag({1, 1}, {394, 70}, Qt::NoModifier);
     std::vector<std::size_t> inside;

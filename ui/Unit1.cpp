@@ -146,6 +146,17 @@ void TForm1::connectPicture()
         menu.exec(global);
     });
     Image1->setFrames(&frames_.frames());
+    // The anchor shows in the chosen boxes, and dragged there it is the anchor typed.
+    connect(Export, &ExportSettings::changed, this, [this] {
+        std::optional<QPointF> pivot;
+        try {
+            if (const std::optional<Anchor> anchor = Export->anchor())
+                pivot = QPointF(anchor->x, anchor->y);
+        } catch (const InputError&) { // shown when the export is written
+        }
+        Image1->setPivot(pivot, Export->PaddingBox->value());
+    });
+    connect(Image1, &PictureView::pivotDragged, this, [this](QPointF pivot) { Export->setAnchor({pivot.x(), pivot.y()}); });
     connect(Image1, &PictureView::focusChanged, this, [this](bool focused) {
         ImageScroll->setStyleSheet(focused ? "QScrollArea { border: 2px solid palette(highlight); }" : QString());
     });

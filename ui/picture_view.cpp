@@ -155,6 +155,65 @@ void PictureView::paintEvent(QPaintEvent* event)
         if (outline.intersects(exposed.adjusted(-2, -2, 2, 2)))
             painter.drawRect(outline);
     }
+    paintPivots(painter);
+}
+
+void PictureView::setPivot(std::optional<QPointF> pivot, int padding)
+{
+    pivot_ = pivot;
+    pivotPadding_ = padding;
+    update();
+}
+
+QRectF PictureView::pivotFrame(int index) const
+{
+    const iconfinder::Rect& box = highlights_[static_cast<std::size_t>(index)];
+    return QRectF(QPointF(box.left, box.top), QPointF(box.right, box.bottom)).adjusted(-pivotPadding_, -pivotPadding_, pivotPadding_, pivotPadding_);
+}
+
+QPointF PictureView::pivotPlace(int index) const
+{
+    const QRectF frame = pivotFrame(index);
+    return placeOf(QPointF(frame.left() + pivot_->x() * frame.width(), frame.top() + pivot_->y() * frame.height()));
+}
+
+void PictureView::paintPivots(QPainter& painter) const
+{
+    if (!pivot_)
+        return;
+    // A ring with a cross, dark inside light, to show on any colour.
+    constexpr double kRadius = 5;
+    painter.setBrush(Qt::NoBrush);
+    for (int k = 0; k < static_cast<int>(highlights_.size()); ++k) {
+        const QPointF at = pivotPlace(k);
+        for (const auto& [colour, width] : {std::pair{QColor(Qt::white), 3}, std::pair{QColor(230, 90, 0), 1}}) {
+            painter.setPen(QPen(colour, width));
+            painter.drawEllipse(at, kRadius, kRadius);
+            painter.drawLine(at - QPointF(kRadius + 2, 0), at + QPointF(kRadius + 2, 0));
+            painter.drawLine(at - QPointF(0, kRadius + 2), at + QPointF(0, kRadius + 2));
+        }
+    }
+}
+
+int PictureView::pivotAt(QPointF point) const
+{
+    constexpr double kReach = 7;
+    if (!pivot_)
+        return -1;
+    for (int k = static_cast<int>(highlights_.size()) - 1; k >= 0; --k) {
+        const QPointF off = point - pivotPlace(k);
+        if (std::abs(off.x()) <= kReach && std::abs(off.y()) <= kReach)
+            return k;
+    }
+    return -1;
+}
+
+void PictureView::dragPivot(QPointF point)
+{
+    const QRectF frame = pivotFrame(pivotDragging_);
+    const QPointF pixel = point * (100.0 / zoom_);
+    const auto across = [](double at, double from, double length) { return std::clamp((std::round(at * 2) / 2 - from) / length, 0.0, 1.0); };
+    emit pivotDragged({across(pixel.x(), frame.left(), frame.width()), across(pixel.y(), frame.top(), frame.height())});
 }
 
 void PictureView::focusInEvent(QFocusEvent* event)
@@ -174,12 +233,19 @@ void PictureView::mouseMoveEvent(QMouseEvent* event)
     const QPoint at = pixelAt(event->position());
     if (inPicture(at))
         emit mouseMoved(at.x(), at.y());
-    if (pressedAt_.x() >= 0 && (event->buttons() & Qt::LeftButton) && (dragging_ || at != pressedAt_)) {
+    if (pivotDragging_ >= 0 && (event->buttons() & Qt::LeftButton)) {
+        dragPivot(event->position());
+    } else if (pressedAt_.x() >= 0 && (event->buttons() & Qt::LeftButton) && (dragging_ || at != pressedAt_)) {
         dragging_ = true;
         showDrag(reshaping_ >= 0 ? reshaped(at) : dragged(at));
     } else if (!(event->buttons() & Qt::LeftButton)) {
         // Over a chosen box's edge the pointer says it can be dragged.
         const int edges = edgesAt(event->position()).second;
+        if (pivotAt(event->position()) >= 0) {
+            setCursor(Qt::SizeAllCursor);
+            QWidget::mouseMoveEvent(event);
+            return;
+        }
         const bool across = edges & (kLeft | kRight), down = edges & (kTop | kBottom);
         const bool falling = (edges & kLeft && edges & kTop) || (edges & kRight && edges & kBottom);
         setCursor(across && down ? (falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor)
@@ -239,6 +305,10 @@ void PictureView::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = pixelAt(event->position());
     const auto [box, edges] = edgesAt(event->position());
+    if (event->button() == Qt::LeftButton && !event->modifiers() && pivotAt(event->position()) >= 0) {
+        pivotDragging_ = pivotAt(event->position()); // before the edges: a pivot may lie on one
+        return;
+    }
     if (event->button() == Qt::LeftButton && !event->modifiers() && box >= 0) {
         // A chosen box's edge or corner: dragged to another place, the box stays chosen.
         pressedAt_ = at;
@@ -263,6 +333,11 @@ void PictureView::mousePressEvent(QMouseEvent* event)
 
 void PictureView::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton && pivotDragging_ >= 0) {
+        dragPivot(event->position());
+        pivotDragging_ = -1;
+        return;
+    }
     if (event->button() == Qt::LeftButton && pressedAt_.x() >= 0) {
         const int reshaping = reshaping_;
         const iconfinder::Rect area = reshaping >= 0 ? reshaped(pixelAt(event->position())) : dragged(pixelAt(event->position()));

@@ -36,6 +36,11 @@ public:
     // Rectangles marked over the picture (the selected regions' frames), not drawn into it.
     void setHighlights(std::vector<iconfinder::Rect> highlights);
     const std::vector<iconfinder::Rect>& highlights() const { return highlights_; }
+    // The pivot shown in each highlight, across it from 0 to 1 (the highlight grown by
+    // `padding` on every side, as its crop is); none to show none.
+    void setPivot(std::optional<QPointF> pivot, int padding);
+    // Where highlight `index` shows its pivot, in the view.
+    QPointF pivotPlace(int index) const;
 
     int zoom() const { return zoom_; }
     void setZoom(int percent);
@@ -55,6 +60,8 @@ signals:
     // A highlight's edges or corner dragged: highlight `index` is to become `box`.
     void highlightReshaped(int index, iconfinder::Rect box);
     void focusChanged(bool focused); // for whoever frames the view, so that focus shows
+    // A highlight's pivot marker dragged: the pivot, across it from 0 to 1, to half pixels.
+    void pivotDragged(QPointF pivot);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -77,6 +84,10 @@ private:
     iconfinder::Rect reshaped(QPoint to) const;
     void showDrag(const iconfinder::Rect& area);
     void paintGrid(QPainter& painter, QPoint first, QPoint last) const;
+    void paintPivots(QPainter& painter) const;
+    QRectF pivotFrame(int index) const; // in picture pixels
+    int pivotAt(QPointF point) const;   // the highlight whose marker is in reach, or -1
+    void dragPivot(QPointF point);
 
     const iconfinder::PixelImage* picture_ = nullptr;
     const std::vector<iconfinder::Rect>* frames_ = nullptr;
@@ -90,4 +101,7 @@ private:
     static constexpr int kLeft = 1, kTop = 2, kRight = 4, kBottom = 8;
     int reshaping_ = -1; // the highlight whose edges are being dragged
     int edges_ = 0;      // which of them
+    std::optional<QPointF> pivot_;
+    int pivotPadding_ = 0;
+    int pivotDragging_ = -1; // the highlight whose pivot marker is being dragged
 };
