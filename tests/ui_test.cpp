@@ -536,9 +536,38 @@ TEST_F(Window, ScreenReadersNameEveryControlAndTheListWidensWithTheWindow)
     EXPECT_EQ(nameOf(form->Settings->CellWidthBox), "셀 너비");
     EXPECT_EQ(nameOf(form->Settings->CellHeightBox), "셀 높이") << "not the × between them";
     EXPECT_EQ(nameOf(form->RegionTable), "영역 목록");
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Image1)->role(), QAccessible::Graphic) << "the picture is an image";
+    QAccessibleInterface* picture = QAccessible::queryAccessibleInterface(form->Image1);
+    EXPECT_EQ(picture->role(), QAccessible::Graphic) << "the picture is an image";
     press(form->Btn_FindIcons);
     EXPECT_EQ(form->RegionTable->model()->headerData(0, Qt::Vertical), "icon-0001") << "rows named by their region";
+    // The regions are the picture's children, by name and box, where they show on the screen.
+    ASSERT_EQ(picture->childCount(), 62);
+    QAccessibleInterface* second = picture->child(1);
+    const RegionBox box = form->regionList().regions()[1].box;
+    EXPECT_EQ(second->text(QAccessible::Name), "icon-0002");
+    EXPECT_EQ(second->text(QAccessible::Description), QString("x %1, y %2, 너비 %3, 높이 %4").arg(box.minX).arg(box.minY).arg(box.maxX - box.minX + 1).arg(box.maxY - box.minY + 1));
+    EXPECT_EQ(second->rect(), QRect(form->Image1->mapToGlobal(QPoint(box.minX, box.minY)), QSize(box.maxX - box.minX + 1, box.maxY - box.minY + 1)));
+    EXPECT_EQ(second->parent(), picture);
+    EXPECT_EQ(picture->indexOfChild(second), 1);
+    EXPECT_EQ(picture->childAt(second->rect().center().x(), second->rect().center().y()), second);
+    keys(QKeySequence(Qt::Key_Escape));
+    EXPECT_EQ(picture->childCount(), 0);
+    EXPECT_FALSE(second->isValid()) << "gone with its region";
+    // No role a screen reader cannot tell, and a name on every control Tab reaches.
+    std::vector<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(form.get())};
+    while (!pending.empty()) {
+        QAccessibleInterface* item = pending.back();
+        pending.pop_back();
+        const QWidget* widget = qobject_cast<QWidget*>(item->object());
+        const std::string what = widget ? widget->metaObject()->className() + (" " + widget->objectName().toStdString()) : "a child";
+        EXPECT_NE(item->role(), QAccessible::Grip) << what;
+        EXPECT_NE(item->role(), QAccessible::NoRole) << what;
+        if (widget && widget->isVisible() && widget->focusPolicy() & Qt::TabFocus && widget->isEnabled())
+            EXPECT_FALSE(item->text(QAccessible::Name).isEmpty()) << what;
+        if (!qobject_cast<const QComboBox*>(widget))
+            for (int k = 0; k < item->childCount(); ++k)
+                pending.push_back(item->child(k));
+    }
     form->resize(800, 600);
     QApplication::processEvents();
     const int narrow = form->RegionTable->width();

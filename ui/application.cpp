@@ -20,7 +20,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     auto* translator = new QTranslator(this);
     if (translator->load(QLocale(QLocale::Korean), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(translator);
-    describePicturesToScreenReaders();
+    describeToScreenReaders();
 }
 
 QString Application::messageTitle = QStringLiteral("iconfinder");

@@ -8,6 +8,7 @@
 #include "ui/application.h"
 #include "ui/dialogs.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -36,6 +37,16 @@ void TForm1::buildRegionPanel()
     regionModel_->rename = [this](int row, const QString& name) { return renameRow(row, name); };
     regionModel_->reshape = [this](int row, int column, const QString& number) { return reshapeRow(row, column, number); };
     RegionTable->setModel(regionModel_);
+    // Screen readers find the listed regions in the picture too, and hear when they change.
+    Image1->regions.count = [this] { return regions_.size(); };
+    Image1->regions.at = [this](std::size_t row) {
+        const ListedRegion& region = regions_.regions()[row];
+        return std::pair(QString::fromStdString(region.name), frameRect(region.box));
+    };
+    connect(regionModel_, &QAbstractItemModel::modelReset, this, [this] {
+        QAccessibleEvent reordered(Image1, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&reordered);
+    });
     RegionTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     RegionTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
     RegionTable->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::DoubleClicked);
@@ -88,6 +99,8 @@ void TForm1::buildRegionPanel()
     split->setStretchFactor(1, 1);
     split->setChildrenCollapsible(false);
     ImageScroll->setMinimumWidth(120);
+    // The picture takes the focus, and its arrow keys still scroll: no unnamed stop around it.
+    ImageScroll->setFocusPolicy(Qt::NoFocus);
     panel->setMinimumWidth(160);
     // At the form's size the sample picture shows whole, as on the form; the list takes the rest.
     const int pictureWidth = ImageArea->width() + 8;

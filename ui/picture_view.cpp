@@ -1,6 +1,7 @@
 #include "ui/picture_view.h"
 
 #include <QAccessibleWidget>
+#include <QPointer>
 #include <QContextMenuEvent>
 #include <QImage>
 #include <QPixmap>
@@ -9,23 +10,103 @@
 #include <QWheelEvent>
 
 #include <cmath>
+#include <unordered_map>
 
 namespace {
 
-// Screen readers meet the picture as an image, not an empty container.
-class PictureAccessible : public QAccessibleWidget {
+// One region of the picture for screen readers: its name, and its box said and on the screen.
+class RegionAccessible : public QAccessibleInterface {
 public:
-    explicit PictureAccessible(QWidget* view) : QAccessibleWidget(view, QAccessible::Graphic) {}
+    RegionAccessible(PictureView* view, int index) : view_(view), index_(index) {}
+    bool isValid() const override { return view_ && index_ < static_cast<int>(view_->regions.count()); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return view_ ? view_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(view_); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessible::Role role() const override { return QAccessible::Graphic; }
+    QAccessible::State state() const override { return {}; }
+    void setText(QAccessible::Text, const QString&) override {}
+    QString text(QAccessible::Text kind) const override
+    {
+        if (!isValid())
+            return {};
+        const auto [name, box] = view_->regions.at(static_cast<std::size_t>(index_));
+        if (kind == QAccessible::Name)
+            return name;
+        if (kind == QAccessible::Description)
+            return QString("x %1, y %2, 너비 %3, 높이 %4").arg(box.left).arg(box.top).arg(box.right - box.left).arg(box.bottom - box.top);
+        return {};
+    }
+    QRect rect() const override
+    {
+        if (!isValid())
+            return {};
+        const iconfinder::Rect box = view_->regions.at(static_cast<std::size_t>(index_)).second;
+        const QRectF shown(view_->placeOf(QPointF(box.left, box.top)), view_->placeOf(QPointF(box.right, box.bottom)));
+        return QRect(view_->mapToGlobal(shown.topLeft().toPoint()), shown.size().toSize());
+    }
+
+private:
+    QPointer<PictureView> view_;
+    int index_;
 };
 
-QAccessibleInterface* pictureAccessible(const QString& className, QObject* object)
+// Screen readers meet the picture as an image, not an empty container, and its regions as
+// its children.
+class PictureAccessible : public QAccessibleWidget {
+public:
+    explicit PictureAccessible(PictureView* view) : QAccessibleWidget(view, QAccessible::Graphic) {}
+    PictureView* view() const { return static_cast<PictureView*>(widget()); }
+    int childCount() const override { return static_cast<int>(view()->regions.count()); }
+    QAccessibleInterface* child(int index) const override
+    {
+        if (index < 0 || index >= childCount())
+            return nullptr;
+        // Made when first asked for; the accessibility cache owns them.
+        const auto [known, fresh] = children_.try_emplace(index, 0);
+        if (fresh)
+            known->second = QAccessible::registerAccessibleInterface(new RegionAccessible(view(), index));
+        return QAccessible::accessibleInterface(known->second);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        for (const auto& [index, id] : children_)
+            if (QAccessible::accessibleInterface(id) == child)
+                return index;
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        const QPoint pixel = view()->pixelAt(view()->mapFromGlobal(QPoint(x, y)));
+        const int count = childCount();
+        for (int k = 0; k < count; ++k) {
+            const iconfinder::Rect box = view()->regions.at(static_cast<std::size_t>(k)).second;
+            if (pixel.x() >= box.left && pixel.x() < box.right && pixel.y() >= box.top && pixel.y() < box.bottom)
+                return child(k);
+        }
+        return nullptr;
+    }
+
+private:
+    mutable std::unordered_map<int, QAccessible::Id> children_;
+};
+
+QAccessibleInterface* windowAccessible(const QString& className, QObject* object)
 {
-    return className == QLatin1String("PictureView") && object->isWidgetType() ? new PictureAccessible(static_cast<QWidget*>(object)) : nullptr;
+    if (className == QLatin1String("PictureView"))
+        return new PictureAccessible(static_cast<PictureView*>(object));
+    // A splitter's handle is a grip, which screen readers on this desktop know no role for.
+    if (className == QLatin1String("QSplitterHandle"))
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Separator);
+    return nullptr;
 }
 
 } // namespace
 
-void describePicturesToScreenReaders() { QAccessible::installFactory(pictureAccessible); }
+void describeToScreenReaders() { QAccessible::installFactory(windowAccessible); }
 
 PictureView::PictureView(QWidget* parent) : QWidget(parent)
 {

@@ -7,11 +7,13 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
-// Screen readers then take a PictureView for an image. Once, before any view is shown.
-void describePicturesToScreenReaders();
+// Screen readers then take a PictureView for an image holding its regions, and a splitter
+// handle for a separator. Once, before any view is shown.
+void describeToScreenReaders();
 
 // Shows a picture at its top-left corner, zoomed in whole steps with sharp square pixels,
 // drawing only the part exposed; takes the picture's size at that zoom. Reports the pointer
@@ -25,6 +27,12 @@ public:
     static constexpr std::array<int, 10> kZoomSteps{25, 50, 100, 200, 300, 400, 600, 800, 1200, 1600};
 
     explicit PictureView(QWidget* parent = nullptr);
+
+    // The regions screen readers find in the picture, by name and box; set by the owner.
+    struct Regions {
+        std::function<std::size_t()> count = [] { return std::size_t{0}; };
+        std::function<std::pair<QString, iconfinder::Rect>(std::size_t)> at;
+    } regions;
 
     // The view keeps pointers: the picture and the frames must outlive it or be replaced first.
     void setPicture(const iconfinder::PixelImage* picture);
