@@ -618,8 +618,8 @@ TEST_F(Window, TheCorrectedListIsWhatIsWrittenAndOpenedAgain)
     form->AtlasDialog = [&] { return TForm1::AtlasChoice{QString::fromStdString(file.string()), AtlasLayout::Hash}; };
     keys(QKeySequence("Ctrl+E"));
     ASSERT_EQ(messages.size(), 2u);
-    EXPECT_TRUE(messages[0].startsWith(QString::fromStdString((dir / "none" / "a.json").string()) + ": ")) << messages[0].toStdString();
-    EXPECT_EQ(messages[1], QString::fromStdString(file.string()) + ": 열려 있는 그림 파일이므로 덮어쓰지 않습니다");
+    EXPECT_TRUE(messages[0].startsWith("저장할 수 없습니다\n" + QString::fromStdString((dir / "none" / "a.json").string()) + ": ")) << messages[0].toStdString();
+    EXPECT_EQ(messages[1], "저장할 수 없습니다\n" + QString::fromStdString(file.string()) + ": 열려 있는 그림 파일이므로 덮어쓰지 않습니다");
     EXPECT_EQ(test::slurp(file), pictureBytes);
     EXPECT_FALSE(fs::exists(dir / "none"));
     // Export settings the layout or the list cannot hold: said in the window's words, naming

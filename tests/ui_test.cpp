@@ -130,8 +130,8 @@ TEST_F(Window, Loading)
     const fs::path bad = fs::path(BMPSUITE_DIR) / "bad" / "pal8badindex.bmp";
     openFile(bad);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], QString::fromStdString(bad.string()) + ": colour index 103 outside the palette of 101 colours (row 1 of 64)")
-        << "the file, then the reason";
+    EXPECT_EQ(messages[0], "그림을 열 수 없습니다\n" + QString::fromStdString(bad.string()) + ": colour index 103 outside the palette of 101 colours (row 1 of 64)")
+        << "what failed, the file, then the reason";
     EXPECT_TRUE(form->picture() == framed) << "the old picture and its frames stay";
     EXPECT_EQ(form->Image1->size(), QSize(395, 308));
 
@@ -443,7 +443,7 @@ TEST_F(Window, SavingAndCopyingWhatWasFound)
     form->SavePictureDialog = [&] { return QString::fromStdString((dir / "framed.gif").string()); };
     keys(QKeySequence("Ctrl+S"));
     ASSERT_EQ(messages.size(), 3u);
-    EXPECT_TRUE(messages[2].endsWith("framed.gif: must end in .bmp or .png"));
+    EXPECT_TRUE(messages[2].endsWith("framed.gif: 이름이 .bmp나 .png로 끝나야 합니다"));
     EXPECT_TRUE(form->picture() == framed);
     EXPECT_FALSE(fs::exists(dir / "nowhere"));
 }

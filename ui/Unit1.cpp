@@ -340,11 +340,11 @@ std::vector<ListedRegion> TForm1::cutSprites(const BackgroundRule& rule, const N
         const QString cells = Settings->GridBox->currentIndex() == SearchSettings::CountedGrid
                                   ? QString("가로 %1칸, 세로 %2칸은 그림 %3에 칸마다 1픽셀도 되지 않습니다")
                                   : QString("%1 × %2 칸이 그림 %3에 하나도 온전히 들어가지 않습니다");
-        throw errorAt(shown, Error(("격자: " + cells.arg(Settings->CellWidthBox->value()).arg(Settings->CellHeightBox->value()).arg(size)).toStdString()));
+        throw errorAt({}, shown, Error(("격자: " + cells.arg(Settings->CellWidthBox->value()).arg(Settings->CellHeightBox->value()).arg(size)).toStdString()));
     } catch (const NoGridFound&) {
-        throw errorAt(shown, Error("격자 자동: 영역들이 반복되는 고른 격자를 찾지 못했습니다"));
+        throw errorAt({}, shown, Error("격자 자동: 영역들이 반복되는 고른 격자를 찾지 못했습니다"));
     } catch (const Error& e) {
-        throw errorAt(shown, e);
+        throw errorAt("영역을 자를 수 없습니다", shown, e);
     }
     return framedAndListed(std::move(slices));
 }
@@ -368,7 +368,7 @@ void TForm1::loadFile(const QString& path)
         try {
             format = readPictureFile(pathOf(path), loaded);
         } catch (const Error& e) {
-            throw errorAt(path, e);
+            throw errorAt("그림을 열 수 없습니다", path, e);
         }
         if (!mayDiscardEdits())
             return;

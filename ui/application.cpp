@@ -35,7 +35,7 @@ void Application::showException(const std::exception_ptr& error)
     try {
         std::rethrow_exception(error);
     } catch (const std::bad_alloc&) {
-        showMessage(QStringLiteral("not enough memory"));
+        showMessage(QStringLiteral("메모리가 모자랍니다"));
     } catch (const std::exception& e) {
         showMessage(QString::fromUtf8(e.what()));
     } catch (...) {

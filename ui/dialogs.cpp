@@ -84,5 +84,9 @@ std::optional<TForm1::AtlasChoice> chooseAtlas()
 
 std::string pathOf(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
-Error errorAt(const QString& path, const Error& e) { return Error(QDir::toNativeSeparators(path).toStdString() + ": " + e.what()); }
+Error errorAt(const QString& failed, const QString& path, const Error& e)
+{
+    const std::string at = QDir::toNativeSeparators(path).toStdString() + ": " + e.what();
+    return Error(failed.isEmpty() ? at : failed.toStdString() + "\n" + at);
+}
 

@@ -23,8 +23,9 @@ std::optional<TForm1::AtlasChoice> chooseAtlas();
 // A file name as the library takes it.
 std::string pathOf(const QString& name);
 
-// The error as the window shows it: the path it concerns in front.
-iconfinder::Error errorAt(const QString& path, const iconfinder::Error& e);
+// The error as the window shows it: what could not be done (none when the reason says it in
+// the window's words), then the path it concerns and the reason in the library's words.
+iconfinder::Error errorAt(const QString& failed, const QString& path, const iconfinder::Error& e);
 
 // A wait cursor while a long handler runs.
 struct BusyCursor {

@@ -17,6 +17,8 @@ using namespace iconfinder;
 
 namespace {
 
+const QString kNotSaved = QStringLiteral("저장할 수 없습니다");
+
 // A path the window may write: never the picture it shows, also through links.
 void refuseThePicture(const QString& pictureFile, const std::filesystem::path& path)
 {
@@ -76,9 +78,9 @@ std::size_t TForm1::writeListed(SliceOutputs outputs, const QString& shownPath)
         return writeSlices(sourcePicture(), listedSlices(lines), outputs,
                     [this](OutputKind, const std::filesystem::path& path) { refuseThePicture(pictureFile_, path); });
     } catch (const IoError& e) {
-        throw errorAt(e.path().empty() ? shownPath : QFile::decodeName(QByteArray::fromStdString(e.path())), e);
+        throw errorAt(kNotSaved, e.path().empty() ? shownPath : QFile::decodeName(QByteArray::fromStdString(e.path())), e);
     } catch (const Error& e) {
-        throw errorAt(shownPath, e);
+        throw errorAt(kNotSaved, shownPath, e);
     }
 }
 
@@ -90,11 +92,11 @@ void TForm1::saveFramedPicture()
     const auto format = formatOfName(pathOf(name));
     try {
         if (!format)
-            throw IoError("must end in .bmp or .png");
+            throw IoError("이름이 .bmp나 .png로 끝나야 합니다");
         refuseThePicture(pictureFile_, pathOf(name));
         writePictureFile(picture_, *format, pathOf(name));
     } catch (const Error& e) {
-        throw errorAt(name, e);
+        throw errorAt(kNotSaved, name, e);
     }
     showSaved(name);
 }
@@ -169,7 +171,7 @@ void TForm1::openAtlas()
         slices = slicesOfFrames(framesOfPicture(readAtlasFile(pathOf(name)), pathOf(pictureFile_)), picture_.width(), picture_.height());
         checkFileNames(slices.names);
     } catch (const Error& e) {
-        throw errorAt(name, e);
+        throw errorAt("아틀라스를 열 수 없습니다", name, e);
     }
     // As a search would list them, with the atlas's own names.
     savedText_.clear();
