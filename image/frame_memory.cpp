@@ -86,21 +86,145 @@ void FrameMemory::undrawFrom(PixelImage& picture, std::size_t first)
     covered_.resize(keptRuns);
 }
 
+namespace {
+
+bool crosses(const Rect& a, const Rect& b) { return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom; }
+
+} // namespace
+
+bool FrameMemory::crossesAKeptFrame(std::span<const std::size_t> out, std::span<const std::pair<std::size_t, Rect>> in) const
+{
+    std::vector<Rect> changed;
+    for (const std::size_t f : out)
+        changed.push_back(frames_[f]);
+    for (const auto& [place, rect] : in)
+        changed.push_back(rect);
+    Rect around = changed.front();
+    for (const Rect& r : changed)
+        around = {std::min(around.left, r.left), std::min(around.top, r.top), std::max(around.right, r.right), std::max(around.bottom, r.bottom)};
+    for (std::size_t f = 0, next = 0; f < frames_.size(); ++f) {
+        if (next < out.size() && out[next] == f)
+            ++next;
+        else if (crosses(frames_[f], around) && std::any_of(changed.begin(), changed.end(), [&](const Rect& r) { return crosses(frames_[f], r); }))
+            return true;
+    }
+    return false;
+}
+
+bool FrameMemory::replace(PixelImage& picture, std::span<const std::size_t> out, std::span<const std::pair<std::size_t, Rect>> in, ColorValue pen)
+{
+    if ((out.empty() && in.empty()) || crossesAKeptFrame(out, in))
+        return out.empty() && in.empty();
+    // Where the runs of each frame taken out begin, and all the memory wanted, first: nothing
+    // may fail once the picture changes.
+    std::vector<std::size_t> outRuns(out.size());
+    std::size_t runs = 0, runsOut = 0;
+    for (std::size_t f = 0, next = 0; f < frames_.size() && next < out.size(); runs += runsPerFrame_[f++])
+        if (out[next] == f)
+            runsOut += runsPerFrame_[f], outRuns[next++] = runs;
+    std::size_t runsIn = 0;
+    for (const auto& [place, rect] : in)
+        runsIn += 2 * static_cast<std::size_t>(std::max(rect.right - rect.left, 0) + std::max(rect.bottom - rect.top, 0));
+    std::vector<Run> newRuns;
+    newRuns.reserve(runsIn);
+    std::vector<std::uint32_t> newCounts;
+    newCounts.reserve(in.size());
+    const std::size_t frames = frames_.size() - out.size() + in.size();
+    frames_.reserve(frames);
+    pens_.reserve(frames);
+    runsPerFrame_.reserve(frames);
+    covered_.reserve(covered_.size() - runsOut + runsIn);
+
+    for (std::size_t k = out.size(); k-- > 0;) // the last drawn put back first
+        putBack(picture, out[k], outRuns[k]);
+    removeFrames(out);
+    for (const auto& [place, rect] : in) {
+        const std::size_t before = newRuns.size();
+        forEachOutlinePixel(std::as_const(picture), rect, [&](Pixel p) {
+            if (newRuns.size() > before && newRuns.back().value == p)
+                ++newRuns.back().count;
+            else
+                newRuns.push_back({p, 1});
+        });
+        newCounts.push_back(static_cast<std::uint32_t>(newRuns.size() - before));
+        drawOutline(picture, rect, pen);
+    }
+    insertFrames(in, newRuns, newCounts, pen);
+    return true;
+}
+
+void FrameMemory::removeFrames(std::span<const std::size_t> out)
+{
+    // In place, the frames after the first taken out moved down over it.
+    std::size_t kept = 0, keptRuns = 0, runs = 0;
+    for (std::size_t f = 0, next = 0; f < frames_.size(); runs += runsPerFrame_[f++]) {
+        if (next < out.size() && out[next] == f) {
+            ++next;
+            continue;
+        }
+        if (kept != f) {
+            std::copy_n(covered_.begin() + static_cast<std::ptrdiff_t>(runs), runsPerFrame_[f], covered_.begin() + static_cast<std::ptrdiff_t>(keptRuns));
+            frames_[kept] = frames_[f];
+            pens_[kept] = pens_[f];
+            runsPerFrame_[kept] = runsPerFrame_[f];
+        }
+        keptRuns += runsPerFrame_[kept++];
+    }
+    frames_.resize(kept);
+    pens_.resize(kept);
+    runsPerFrame_.resize(kept);
+    covered_.resize(keptRuns);
+}
+
+void FrameMemory::insertFrames(std::span<const std::pair<std::size_t, Rect>> in, const std::vector<Run>& newRuns,
+                               const std::vector<std::uint32_t>& newCounts, ColorValue pen)
+{
+    // In place from the end: each frame moved up past the new ones after it, until none is left.
+    std::size_t oldFrame = frames_.size(), oldRun = covered_.size(), newRun = newRuns.size();
+    frames_.resize(frames_.size() + in.size());
+    pens_.resize(frames_.size());
+    runsPerFrame_.resize(frames_.size());
+    covered_.resize(covered_.size() + newRuns.size());
+    std::size_t run = covered_.size();
+    for (std::size_t place = frames_.size(), k = in.size(); k > 0;) {
+        --place;
+        if (in[k - 1].first == place) {
+            const std::uint32_t count = newCounts[--k];
+            newRun -= count, run -= count;
+            std::copy_n(newRuns.begin() + static_cast<std::ptrdiff_t>(newRun), count, covered_.begin() + static_cast<std::ptrdiff_t>(run));
+            frames_[place] = in[k].second, pens_[place] = pen, runsPerFrame_[place] = count;
+            continue;
+        }
+        const std::uint32_t count = runsPerFrame_[--oldFrame];
+        oldRun -= count, run -= count;
+        std::copy_backward(covered_.begin() + static_cast<std::ptrdiff_t>(oldRun), covered_.begin() + static_cast<std::ptrdiff_t>(oldRun + count),
+                           covered_.begin() + static_cast<std::ptrdiff_t>(run + count));
+        frames_[place] = frames_[oldFrame], pens_[place] = pens_[oldFrame], runsPerFrame_[place] = count;
+    }
+}
+
 void FrameMemory::takeBack(PixelImage& picture)
 {
     // Frames drawn over frames give their pixels back last drawn, first put back.
-    auto next = covered_.end();
+    std::size_t next = covered_.size();
     for (std::size_t f = frames_.size(); f-- > 0;) {
-        auto run = next - static_cast<std::ptrdiff_t>(runsPerFrame_[f]);
-        next = run;
-        std::uint32_t left = run != covered_.end() ? run->count : 0;
-        forEachOutlinePixel(picture, frames_[f], [&](Pixel& p) {
-            if (left == 0)
-                left = (++run)->count;
-            p = run->value;
-            --left;
-        });
+        next -= runsPerFrame_[f];
+        putBack(picture, f, next);
     }
+}
+
+void FrameMemory::putBack(PixelImage& picture, std::size_t frame, std::size_t firstRun) const
+{
+    if (runsPerFrame_[frame] == 0)
+        return;
+    auto run = covered_.begin() + static_cast<std::ptrdiff_t>(firstRun);
+    std::uint32_t left = run->count;
+    forEachOutlinePixel(picture, frames_[frame], [&](Pixel& p) {
+        if (left == 0)
+            left = (++run)->count;
+        p = run->value;
+        --left;
+    });
 }
 
 void FrameMemory::redraw(PixelImage& picture) noexcept

@@ -4,6 +4,7 @@
 #include "image/pixel_image.h"
 
 #include <cstdint>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -22,6 +23,11 @@ public:
     // Puts back every pixel drawn over, the last frame first; the frames and what they cover
     // stay known.
     void takeBack(PixelImage& picture);
+    // The frames at `out` (ascending) taken back and those of `in` (ascending places among
+    // the frames after) drawn in their places, the others kept as they are: only when no
+    // frame taken out or drawn crosses one kept, so that the order frames are drawn in cannot
+    // show. Returns false, changing nothing, when some does.
+    bool replace(PixelImage& picture, std::span<const std::size_t> out, std::span<const std::pair<std::size_t, Rect>> in, ColorValue pen);
     // Draws again every frame taken back; needs no memory, so it cannot fail.
     void redraw(PixelImage& picture) noexcept;
     void forget();
@@ -35,6 +41,15 @@ private:
         Pixel value;
         std::uint32_t count;
     };
+    // Puts back what frame `frame` covered, remembered from run `firstRun` on.
+    void putBack(PixelImage& picture, std::size_t frame, std::size_t firstRun) const;
+    bool crossesAKeptFrame(std::span<const std::size_t> out, std::span<const std::pair<std::size_t, Rect>> in) const;
+    // The memory of the frames at `out` forgotten, and that of new frames put in their places;
+    // within the memory reserved.
+    void removeFrames(std::span<const std::size_t> out);
+    void insertFrames(std::span<const std::pair<std::size_t, Rect>> in, const std::vector<Run>& newRuns,
+                      const std::vector<std::uint32_t>& newCounts, ColorValue pen);
+
     std::vector<Rect> frames_;
     std::vector<ColorValue> pens_;
     std::vector<Run> covered_;               // each frame's pixels, frame after frame

@@ -266,6 +266,35 @@ TEST(FrameMemory, TakesBackExactlyWhatFramesCovered)
         ASSERT_TRUE(undone == earlier) << "picture " << i << ", frames kept " << keep;
         partly.takeBack(undone);
         ASSERT_TRUE(undone == original) << "picture " << i;
+        // Frames taken out and put in where they cross no other: as if the new list were drawn.
+        std::vector<std::pair<Rect, ColorValue>> listed;
+        for (std::size_t k = 0; k < frames.frames().size(); ++k)
+            listed.emplace_back(frames.frames()[k], (frames.frames().size() - k) % 2 == 0 ? kRed : rgbColor(0, 0, static_cast<std::uint8_t>(frames.frames().size() - k)));
+        std::vector<std::size_t> out;
+        for (std::size_t k = listed.size(); k-- > 0;)
+            if (random.chance(20))
+                out.insert(out.begin(), k), listed.erase(listed.begin() + static_cast<std::ptrdiff_t>(k));
+        std::vector<std::pair<std::size_t, Rect>> in;
+        for (int k = random.below(3); k > 0; --k) {
+            const std::size_t place = static_cast<std::size_t>(random.below(static_cast<int>(listed.size()) + 1));
+            const int left = random.between(0, original.width()), top = random.between(0, original.height());
+            listed.insert(listed.begin() + static_cast<std::ptrdiff_t>(place), {Rect{left, top, left + random.between(1, 9), top + random.between(1, 9)}, kRed});
+            for (auto& [at, rect] : in)
+                at += at >= place;
+            in.emplace_back(place, listed[place].first);
+            std::sort(in.begin(), in.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        }
+        FrameMemory replaced = frames;
+        PixelImage redrawn = picture;
+        if (replaced.replace(redrawn, out, in, kRed)) {
+            PixelImage fresh = original;
+            FrameMemory drawn;
+            for (const auto& [rect, pen] : listed)
+                drawn.draw(fresh, rect, pen);
+            ASSERT_TRUE(redrawn == fresh && replaced.frames() == drawn.frames()) << "picture " << i;
+            replaced.takeBack(redrawn);
+            ASSERT_TRUE(redrawn == original) << "picture " << i;
+        }
         frames.takeBack(picture);
         ASSERT_TRUE(picture == original) << "picture " << i;
         frames.redraw(picture);

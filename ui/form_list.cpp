@@ -226,11 +226,24 @@ void TForm1::selectAt(int x, int y)
 
 void TForm1::redrawListFrames()
 {
-    // The frames are the list's: taken back and drawn again as the list stands.
-    frames_.takeBack(picture_);
-    frames_.forget();
+    // The frames are the list's, one a row: those of the rows the edits left in place stay,
+    // the rest are taken back and drawn again as the list stands, so that an edit near the
+    // end of a list of hundreds of thousands answers at once.
+    const RegionList::Change change = regions_.takeChange();
+    const bool mirrored = frames_.frames().size() == change.sizeBefore;
+    // One edit of a few rows whose frames cross no other: those frames alone, wherever they are.
+    constexpr std::size_t kFewRows = 256;
+    if (mirrored && change.edits == 1 && change.out.size() + change.in.size() <= kFewRows) {
+        std::vector<std::pair<std::size_t, Rect>> in;
+        for (const auto& [row, box] : change.in)
+            in.emplace_back(row, frameRect(box));
+        if (frames_.replace(picture_, change.out, in, kRed))
+            return;
+    }
+    const std::size_t from = mirrored ? change.from : 0;
+    frames_.undrawFrom(picture_, from);
     const std::vector<ListedRegion>& listed = regions_.regions();
-    frameEach(picture_, &frames_, listed.size(), [&](std::size_t i) { return frameRect(listed[i].box); });
+    frameEach(picture_, &frames_, listed.size() - from, [&](std::size_t i) { return frameRect(listed[from + i].box); });
 }
 
 void TForm1::showEdit(const std::vector<std::size_t>& rows)
@@ -361,16 +374,9 @@ void TForm1::splitRegion()
 void TForm1::reshapeAndShow(std::size_t row, RegionBox box)
 {
     regions_.reshape(row, box);
-    if (frames_.frames().size() != regions_.size()) {
-        showEdit({row});
-        return;
-    }
-    // One box moved: only its frame and those drawn after it are drawn again, and only its row
-    // is shown anew, so that a drag on a list of hundreds of thousands answers at once.
+    // One box moved: only its row is shown anew, so that a drag answers at once.
     savedText_.clear();
-    frames_.undrawFrom(picture_, row);
-    const std::vector<ListedRegion>& listed = regions_.regions();
-    frameEach(picture_, &frames_, listed.size() - row, [&](std::size_t i) { return frameRect(listed[row + i].box); });
+    redrawListFrames();
     regionModel_->rowChanged(static_cast<int>(row));
     selectionChanged(); // the highlight follows the box
     showStatus();

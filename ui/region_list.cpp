@@ -9,6 +9,7 @@
 void RegionList::reset(std::vector<ListedRegion> regions)
 {
     regions_ = std::move(regions);
+    change_ = {regions_.size(), regions_.size(), 0, {}, {}}; // whatever mirrors a new list takes it whole
     done_.clear();
     undone_.clear();
     savedAt_ = 0;
@@ -18,6 +19,7 @@ std::vector<std::size_t> RegionList::apply(const Edit& edit)
 {
     // One pass out and one pass in, so that deleting thousands of rows of a long list stays
     // linear.
+    noteChange(edit);
     std::vector<bool> leaving(regions_.size(), false);
     for (const auto& [row, region] : edit.out)
         leaving[row] = true;
@@ -126,6 +128,27 @@ std::vector<std::size_t> RegionList::reshape(std::size_t row, iconfinder::Region
     ListedRegion reshaped = regions_[row];
     reshaped.box = box;
     return record({{{row, regions_[row]}}, {{row, std::move(reshaped)}}});
+}
+
+void RegionList::noteChange(const Edit& edit)
+{
+    if (++change_.edits == 1) {
+        for (const auto& [row, region] : edit.out)
+            change_.out.push_back(row);
+        for (const auto& [row, region] : edit.in)
+            change_.in.emplace_back(row, region.box);
+    }
+    for (const auto& [row, region] : edit.out)
+        change_.from = std::min(change_.from, row);
+    for (const auto& [row, region] : edit.in)
+        change_.from = std::min(change_.from, row);
+}
+
+RegionList::Change RegionList::takeChange()
+{
+    Change change = std::move(change_);
+    change_ = {regions_.size(), regions_.size(), 0, {}, {}};
+    return change;
 }
 
 std::vector<std::size_t> RegionList::step(std::vector<Edit>& from, std::vector<Edit>& to)

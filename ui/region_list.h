@@ -53,6 +53,18 @@ public:
     bool editedSinceSaved() const { return lastEdit() != savedAt_; }
     void markSaved() { savedAt_ = lastEdit(); }
 
+    // Since it was last asked (or new): the rows before `from` are as they were, and the list
+    // was `sizeBefore` long, so that whatever mirrors it need redo only the rest; after a
+    // single edit, the rows it took out (as they were numbered) and put in (as they are).
+    struct Change {
+        std::size_t from = 0;
+        std::size_t sizeBefore = 0;
+        int edits = 0;
+        std::vector<std::size_t> out;
+        std::vector<std::pair<std::size_t, iconfinder::RegionBox>> in;
+    };
+    Change takeChange();
+
 private:
     using Placed = std::vector<std::pair<std::size_t, ListedRegion>>;
     // What an edit took out (rows before it) and put in (rows after it); undone by swapping.
@@ -63,6 +75,7 @@ private:
     };
     std::uint64_t lastEdit() const { return done_.empty() ? 0 : done_.back().id; }
     std::vector<std::size_t> apply(const Edit& edit);
+    void noteChange(const Edit& edit);
     std::vector<std::size_t> record(Edit edit);
     // Takes the last edit of `from` back (its swap) and keeps it in `to`.
     std::vector<std::size_t> step(std::vector<Edit>& from, std::vector<Edit>& to);
@@ -72,4 +85,5 @@ private:
     std::vector<Edit> undone_;
     std::uint64_t editsMade_ = 0;
     std::uint64_t savedAt_ = 0;
+    Change change_;
 };
