@@ -12,11 +12,11 @@
 namespace iconfinder {
 
 std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
-                                 const CropStyle& style, const GridLayout* trimmedCells, std::span<const std::optional<FrameTrim>> trims)
+                                 const CropStyle& style, std::span<const RegionBox> cells, std::span<const std::optional<FrameTrim>> trims)
 {
     std::vector<RegionBox> extents;
-    for (const PlacedRegion& region : regions)
-        extents.push_back(untrimmedExtent(region, trimmedCells));
+    for (std::size_t i = 0; i < regions.size(); ++i)
+        extents.push_back(i < cells.size() ? cells[i] : regions[i].box);
     const std::vector<std::pair<int, int>> sizes = cropSizes(extents, regions, style.sameSize);
     std::vector<AtlasFrame> frames;
     for (std::size_t i = 0; i < regions.size(); ++i) {

@@ -69,19 +69,13 @@ struct Atlas {
     bool premultipliedAlpha = false; // said where the layout can: JSON meta, libGDX pages
 };
 
-// The untrimmed extent of a frame: its cell when trimmed from one (a stray, row 0, has none),
-// else its box.
-inline RegionBox untrimmedExtent(const PlacedRegion& region, const GridLayout* trimmedCells)
-{
-    return trimmedCells && region.row > 0 ? trimmedCells->cell(region.column - 1, region.row - 1) : region.box;
-}
-
 // The frames of regions on one page, in output order, drawn as their crops would be: the
-// source picture is the crop (its padding, same size and alignment), and with trimmed grid
-// cells, the cell the box was trimmed from. A region with a trim of its own (a frame of an
-// atlas read back, `trims` in the regions' order) keeps it, so it is drawn as before.
+// source picture is the crop (its padding, same size and alignment) of the box's extent: the
+// cell it was trimmed from (`extents`, in the regions' order), else the box. A region with a
+// trim of its own (a frame of an atlas read back, `trims` likewise) keeps it, so it is drawn as
+// before.
 std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const std::vector<std::string>& names, const CropStyle& style,
-                                 const GridLayout* trimmedCells, std::span<const std::optional<FrameTrim>> trims = {});
+                                 std::span<const RegionBox> extents, std::span<const std::optional<FrameTrim>> trims = {});
 
 // How frames make animations: a row or column of the regions each, or the frames whose names
 // by the animation name pattern come out alike.

@@ -37,8 +37,8 @@ std::size_t stageCrops(OutputBatch& batch, const SourcePicture& picture, const S
 std::vector<FramePiece> piecesOf(const SourcePicture& picture, const Slices& slices, const SliceOutputs& outputs)
 {
     std::vector<PlacedRegion> extents = slices.placed;
-    for (PlacedRegion& region : extents)
-        region.box = untrimmedExtent(region, slices.trimmedCells ? &*slices.grid : nullptr);
+    for (std::size_t i = 0; i < slices.extents.size(); ++i)
+        extents[i].box = slices.extents[i];
     return framePieces(*picture.pixels, extents, slices.names, picture.rule, outputs.crop, slices.owners ? &*slices.owners : nullptr,
                        slices.trims);
 }
@@ -110,7 +110,7 @@ void stageAtlas(OutputBatch& batch, const SourcePicture& picture, const Slices& 
         const fs::path sheet = clearSheet ? stageTransparentSheet(batch, picture, out.path, outputs.crop, check) : picture.file;
         atlas.premultipliedAlpha = outputs.crop.premultiply && clearSheet; // the sheet itself is as it was
         atlas.pages.push_back({atlasImagePath(out.path, sheet), picture.width, picture.height});
-        atlas.frames = framesOf(slices.placed, slices.names, outputs.crop, slices.trimmedCells ? &*slices.grid : nullptr, slices.trims);
+        atlas.frames = framesOf(slices.placed, slices.names, outputs.crop, slices.extents, slices.trims);
     }
     // An atlas's frames read back keep what it said of them, unless asked otherwise.
     for (std::size_t i = 0; i < slices.notes.size(); ++i)
@@ -200,8 +200,11 @@ Slices cutSlices(ForegroundMask& mask, const SliceRequest& request, std::string_
         return slices;
     }
     Sprites sprites = findSprites(mask, request.sprites);
-    const bool trimmedCells = sprites.grid && request.sprites.trim;
-    Slices slices{std::move(sprites.placed), std::move(sprites.grid), trimmedCells, sprites.autoMerge, {}, {}, std::move(sprites.owners), {}};
+    Slices slices{std::move(sprites.placed), std::move(sprites.grid), {}, sprites.autoMerge, {}, {}, std::move(sprites.owners), {}};
+    // A cell trimmed to its foreground is drawn as the cell (a stray, in row 0, has none).
+    if (slices.grid && request.sprites.trim)
+        for (const PlacedRegion& region : slices.placed)
+            slices.extents.push_back(region.row > 0 ? slices.grid->cell(region.column - 1, region.row - 1) : region.box);
     // A whole picture's frame stands for all of it.
     if (request.sprites.whole)
         for (const PlacedRegion& region : slices.placed)

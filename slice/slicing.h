@@ -32,7 +32,7 @@ SlicePicture readForSlicing(ByteSource& source, const SliceRequest& request);
 struct Slices {
     std::vector<PlacedRegion> placed;
     std::optional<GridLayout> grid;
-    bool trimmedCells = false; // the grid's cells trimmed to their foreground
+    std::vector<RegionBox> extents; // of cells trimmed to their foreground, the cell of each box; else none
     std::optional<MergeDistance> autoMerge;
     std::vector<std::optional<FrameTrim>> trims; // of an atlas's frames read back, in the regions' order
     std::vector<FrameNotes> notes;               // likewise

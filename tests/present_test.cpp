@@ -158,7 +158,7 @@ TEST(Atlas, EveryLayoutHoldsTheFramesAsCropped)
         style.align = static_cast<Align>(random.below(7));
         Atlas atlas;
         atlas.pages.push_back({"../sheet.png", 1000, 1001});
-        atlas.frames = framesOf(regions, names, style, nullptr);
+        atlas.frames = framesOf(regions, names, style, {});
         atlas.anchor = Anchor{0.5, 1};
         atlas.animations = animationsOf(regions, AnimationGroups::Rows, NamePattern::parse("walk-{row}", true), "hero");
         const std::vector<std::pair<int, int>> sizes = cropSizes(boxesOf(regions), regions, style.sameSize);

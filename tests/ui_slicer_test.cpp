@@ -99,8 +99,10 @@ struct Case {
     std::vector<std::string> exporting;
 };
 
-void setExport(ExportSettings& settings, const std::vector<std::string>& options)
+void setExport(TForm1& form, const std::vector<std::string>& options)
 {
+    ExportSettings& settings = *form.Export;
+    form.Settings->TrimBox->setChecked(std::find(options.begin(), options.end(), "--trim") != options.end());
     settings.NameEdit->setText(QString::fromLatin1(kDefaultNamePattern.data(), kDefaultNamePattern.size()));
     for (QComboBox* box : {settings.OrderBox, settings.SameSizeBox, settings.AlignBox, settings.AnchorBox, settings.AnimationsBox})
         box->setCurrentIndex(0);
@@ -109,6 +111,8 @@ void setExport(ExportSettings& settings, const std::vector<std::string>& options
         return static_cast<int>(std::find(words.begin(), words.end(), word) - words.begin());
     };
     for (std::size_t i = 0; i < options.size(); ++i) {
+        if (options[i] == "--trim")
+            continue;
         const std::size_t joined = options[i].find('=');
         const std::string option = options[i].substr(0, joined);
         const std::string value = joined != std::string::npos ? options[i].substr(joined + 1) : options[++i];
@@ -133,15 +137,19 @@ void setExport(ExportSettings& settings, const std::vector<std::string>& options
 std::vector<std::string> exportingFor(const Case& c, const std::string& layout)
 {
     std::vector<std::string> options;
-    for (std::size_t i = 0; i + 1 < c.exporting.size(); i += 2) {
+    for (std::size_t i = 0; i < c.exporting.size(); ++i) {
         const std::string& option = c.exporting[i];
-        if ((option == "--anchor" && (layout == "libgdx" || layout == "css")) ||
-            (option == "--animations" && layout != "hash" && layout != "aseprite"))
+        if (option == "--trim") {
+            options.push_back(option);
+            continue;
+        }
+        const std::string& value = c.exporting[++i];
+        if ((option == "--anchor" && (layout == "libgdx" || layout == "css")) || (option == "--animations" && layout != "hash" && layout != "aseprite"))
             continue;
         if (option == "--same-size") // its value is optional: only joined to it
-            options.push_back(option + "=" + c.exporting[i + 1]);
+            options.push_back(option + "=" + value);
         else
-            options.insert(options.end(), {option, c.exporting[i + 1]});
+            options.insert(options.end(), {option, value});
     }
     return options;
 }
@@ -182,10 +190,10 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
         {8, 2, 9, 0, 0, 0, {}},
         {0, 0, 0, 1, 0, 0, {"--same-size", "columns", "--align", "top-left", "--animations", "rows"}},
         {0, 4, 0, 1, 0, 0, {}},
-        {0, 0, 0, 2, 31, 0, {"--name", "{stem}-{row}-{col}", "--anchor", "center"}},
+        {0, 0, 0, 2, 31, 0, {"--name", "{stem}-{row}-{col}", "--anchor", "center", "--trim"}},
         {0, 0, 20, 2, 30, 1, {}},
         {0, 0, 0, 2, 500, 0, {}},
-        {0, 0, 0, 3, 9, 2, {}},
+        {0, 0, 0, 3, 9, 2, {"--trim", "--padding", "1"}},
         {0, 0, 0, 3, 400, 0, {}}};
     const std::pair<const char*, AtlasLayout> layouts[] = {{"hash", AtlasLayout::Hash},         {"array", AtlasLayout::Array},
                                                            {"aseprite", AtlasLayout::Aseprite}, {"starling", AtlasLayout::Starling},
@@ -208,7 +216,7 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
                 form->Settings->CellHeightBox->setValue(c.cell);
                 form->Settings->SpacingBox->setValue(c.spacing);
                 const std::vector<std::string> exporting = exportingFor(c, layoutName);
-                setExport(*form->Export, exporting);
+                setExport(*form, exporting);
                 std::vector<std::string> args = optionsFor(c, background);
                 args.insert(args.end(), exporting.begin(), exporting.end());
                 std::string what = file.filename().string();
@@ -270,7 +278,7 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
     for (QSpinBox* box : {form->Settings->ToleranceBox, form->Settings->MergeBox, form->Settings->MinSizeBox})
         box->setValue(0);
     form->Settings->GridBox->setCurrentIndex(0);
-    setExport(*form->Export, {});
+    setExport(*form, {});
     EXPECT_TRUE(form->Settings->atDefaults() && form->Export->atDefaults());
     EXPECT_FALSE(form->Settings->CellWidthBox->isEnabled()) << "cell sizes only for a grid of given size";
 }
@@ -632,7 +640,7 @@ TEST_F(Window, TheCorrectedListIsWhatIsWrittenAndOpenedAgain)
                                                                     {{"--anchor", "1,2"}, "기준점: '1,2'"},
                                                                     {{"--name", "{row}"}, "이름: {row}"}};
     for (const auto& [options, said] : misfits) {
-        setExport(*form->Export, options);
+        setExport(*form, options);
         keys(QKeySequence(options[0] == "--name" ? "Ctrl+F" : "Ctrl+E"));
         ASSERT_FALSE(messages.empty()) << options[0];
         EXPECT_TRUE(messages.back().startsWith(said) && !messages.back().contains("--")) << messages.back().toStdString();

@@ -109,12 +109,12 @@ void TForm1::buildRegionPanel()
 
 namespace {
 
-std::vector<ListedRegion> listedOf(std::span<const PlacedRegion> placed, std::vector<std::string> names)
+std::vector<ListedRegion> listedOf(std::span<const PlacedRegion> placed, std::vector<std::string> names, std::span<const RegionBox> cells = {})
 {
     std::vector<ListedRegion> listed;
     listed.reserve(placed.size());
     for (std::size_t i = 0; i < placed.size(); ++i)
-        listed.push_back({std::move(names[i]), placed[i].box});
+        listed.push_back({std::move(names[i]), placed[i].box, i < cells.size() ? std::optional(cells[i]) : std::nullopt});
     return listed;
 }
 
@@ -130,7 +130,7 @@ std::vector<ListedRegion> TForm1::namedAsFound(const std::vector<RegionBox>& box
 std::vector<ListedRegion> TForm1::framedAndListed(Slices slices)
 {
     frameEach(picture_, &frames_, slices.placed.size(), [&](std::size_t i) { return frameRect(slices.placed[i].box); });
-    return listedOf(slices.placed, std::move(slices.names));
+    return listedOf(slices.placed, std::move(slices.names), slices.extents);
 }
 
 void TForm1::listRegions(std::vector<ListedRegion> listed)

@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <algorithm>
+
 using namespace iconfinder;
 
 namespace {
@@ -55,9 +57,12 @@ Slices TForm1::listedSlices(std::optional<RegionOrder> lines) const
     Slices slices;
     slices.placed.reserve(regions_.size());
     slices.names.reserve(regions_.size());
+    const bool trimmed = std::any_of(regions_.regions().begin(), regions_.regions().end(), [](const ListedRegion& r) { return r.cell.has_value(); });
     for (const ListedRegion& region : regions_.regions()) {
         slices.placed.push_back({region.box, 0, 0, slices.placed.size()});
         slices.names.push_back(region.name);
+        if (trimmed)
+            slices.extents.push_back(region.cell.value_or(region.box));
     }
     // Rows and columns as the list's boxes lie now, edits and all; the list keeps its order.
     if (lines) {

@@ -80,6 +80,7 @@ std::vector<std::size_t> RegionList::merge(const std::vector<std::size_t>& rows)
         return {};
     Edit edit;
     ListedRegion common = regions_[rows.front()];
+    common.cell.reset();
     for (const std::size_t row : rows) {
         const iconfinder::RegionBox& box = regions_[row].box;
         common.box = iconfinder::united(common.box, box);
@@ -127,6 +128,7 @@ std::vector<std::size_t> RegionList::reshape(std::size_t row, iconfinder::Region
         return {row};
     ListedRegion reshaped = regions_[row];
     reshaped.box = box;
+    reshaped.cell.reset();
     return record({{{row, regions_[row]}}, {{row, std::move(reshaped)}}});
 }
 

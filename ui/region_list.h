@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 struct ListedRegion {
     std::string name;
     iconfinder::RegionBox box;
+    std::optional<iconfinder::RegionBox> cell; // the grid cell the box was trimmed from, while the box stays
     friend bool operator==(const ListedRegion&, const ListedRegion&) = default;
 };
 

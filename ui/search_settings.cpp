@@ -24,8 +24,11 @@ SearchSettings::SearchSettings(QWidget* parent)
       MergeBox(spinBox(0, 1 << 16, 0, "이 거리보다 가까운 영역을 하나로 합칩니다. 1은 닿는 영역 (--merge)")),
       MinSizeBox(spinBox(0, 1 << 16, 0, "너비나 높이가 이보다 작은 영역은 뺍니다 (--min-size)")),
       GridBox(new QComboBox), CellWidthBox(spinBox(1, 1 << 16, 32, "칸의 너비 (--grid WxH)")),
-      CellHeightBox(spinBox(1, 1 << 16, 32, "칸의 높이 (--grid WxH)")), SpacingBox(spinBox(0, 1 << 16, 0, "칸 사이의 픽셀 (--grid-spacing)"))
+      CellHeightBox(spinBox(1, 1 << 16, 32, "칸의 높이 (--grid WxH)")), SpacingBox(spinBox(0, 1 << 16, 0, "칸 사이의 픽셀 (--grid-spacing)")),
+      TrimBox(new QCheckBox("다듬기"))
 {
+    TrimBox->setToolTip("칸의 영역을 칸 안의 그림에 맞게 줄입니다; 아틀라스는 칸의 크기를 그대로 둡니다 (--trim)");
+    TrimBox->setObjectName("TrimBox");
     GridBox->addItems({"없음", "자동", "크기 지정", "칸 수 지정"});
     GridBox->setToolTip("영역 대신 격자의 칸: 없음, 영역이 반복되는 격자 (--grid auto), 정한 크기 (--grid WxH), "
                         "또는 가로세로 칸 수 (--grid-count CxR)");
@@ -61,7 +64,8 @@ SearchSettings::SearchSettings(QWidget* parent)
         rows->addLayout(line, at, 0);
     };
     row(0, {{"허용 오차", ToleranceBox}, {"합치기 거리", MergeBox}, {"최소 크기", MinSizeBox}});
-    row(1, {{"격자", GridBox}, {"칸", CellWidthBox}, {"×", CellHeightBox}, {"간격", SpacingBox}});
+    row(1, {{"격자", GridBox}, {"칸", CellWidthBox}, {"×", CellHeightBox}, {"간격", SpacingBox}, {"", TrimBox}});
+    connect(TrimBox, &QCheckBox::toggled, this, &SearchSettings::changed);
     connect(GridBox, &QComboBox::currentIndexChanged, this, &SearchSettings::enableForGrid);
     connect(GridBox, &QComboBox::currentIndexChanged, this, &SearchSettings::changed);
     for (QSpinBox* box : {ToleranceBox, MergeBox, MinSizeBox, CellWidthBox, CellHeightBox, SpacingBox})
@@ -87,6 +91,7 @@ void SearchSettings::enableForGrid()
     CellHeightBox->setToolTip(counted ? "세로 칸 수 (--grid-count CxR)" : "칸의 높이 (--grid WxH)");
     // Cells of a given size are the regions as they are: nothing to merge.
     MergeBox->setEnabled(!sized);
+    TrimBox->setEnabled(GridBox->currentIndex() != NoGrid);
 }
 
 iconfinder::SpriteSettings SearchSettings::sprites() const
@@ -99,9 +104,11 @@ iconfinder::SpriteSettings SearchSettings::sprites() const
         [[fallthrough]];
     case SizedGrid:
         settings.grid = iconfinder::GridSpec{CellWidthBox->value(), CellHeightBox->value(), 0, 0, SpacingBox->value(), SpacingBox->value()};
+        settings.trim = TrimBox->isChecked();
         break;
     case AutoGrid:
         settings.guessGrid = true;
+        settings.trim = TrimBox->isChecked();
         [[fallthrough]];
     default:
         settings.shaping.merge = iconfinder::MergeDistance(MergeBox->value());
@@ -116,5 +123,5 @@ bool SearchSettings::atDefaults() const
 
 QList<QWidget*> SearchSettings::tabOrder() const
 {
-    return {ToleranceBox, MergeBox, MinSizeBox, GridBox, CellWidthBox, CellHeightBox, SpacingBox};
+    return {ToleranceBox, MergeBox, MinSizeBox, GridBox, CellWidthBox, CellHeightBox, SpacingBox, TrimBox};
 }

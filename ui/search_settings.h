@@ -2,13 +2,14 @@
 
 #include "slice/sprite_search.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QSpinBox>
 #include <QWidget>
 
 // The search's settings, each a find-icons option with its meaning: 허용 오차 (--tolerance),
 // 합치기 거리 (--merge), 최소 크기 (--min-size) and 격자 (--grid: none, auto, cells of
-// width x height, or --grid-count: columns x rows of cells; with spacing). At their defaults the search is the form's own.
+// width x height, or --grid-count: columns x rows of cells; with spacing; 다듬기, --trim). At their defaults the search is the form's own.
 class SearchSettings : public QWidget {
     Q_OBJECT
 public:
@@ -21,6 +22,7 @@ public:
     QSpinBox* CellWidthBox;
     QSpinBox* CellHeightBox;
     QSpinBox* SpacingBox;
+    QCheckBox* TrimBox; // a cell's box is the bounding box of its foreground
 
     enum GridChoice { NoGrid, AutoGrid, SizedGrid, CountedGrid };
 
