@@ -3,10 +3,11 @@
 # window shows, a zoom changes it again and Ctrl+0 brings the search's view back, Esc brings
 # back the view at start, pixel for pixel; a PNG with transparency opened through the file
 # dialog and searched under "투명"; a region chosen in the list, deleted and brought back with
-# Ctrl+Z; Ctrl+Q ends it with exit code 0. Skipped (77) where Xvfb, xdotool or ImageMagick
-# is missing.
+# Ctrl+Z; its icons and atlas saved through the dialogs by keys alone, as find-icons writes
+# them; Ctrl+Q ends it with exit code 0. Skipped (77) where Xvfb, xdotool or ImageMagick is
+# missing.
 set -u
-program=$1
+program=$1 find_icons=$2
 command -v xvfb-run >/dev/null && command -v xdotool >/dev/null && [ -x /usr/bin/import ] && [ -x /usr/bin/compare ] &&
   [ -x /usr/bin/convert ] || { echo "xvfb-run, xdotool or ImageMagick missing"; exit 77; }
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
@@ -16,6 +17,8 @@ trap 'rm -rf "$shots"' EXIT
 # Two sprites on transparency.
 /usr/bin/convert -size 160x120 xc:none -fill '#d02020' -draw 'rectangle 10,10 50,40' -fill '#2040d0' -draw 'circle 110,70 130,90' \
   "png32:$shots/sprites.png" || exit 1
+mkdir "$shots/icons"
+"$find_icons" "$shots/sprites.png" -b transparent --crop "$shots/cli-icons" --atlas "$shots/cli.json" || exit 1
 exec timeout 150 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   shots=$2
   "$1" & pid=$!
@@ -47,6 +50,14 @@ exec timeout 150 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   press $(printf "Tab %.0s" $(seq 8)) End Home; shoot chosen
   press Delete; shoot deleted
   press ctrl+z; shoot undone
+  # Saved by keys alone: each dialog takes the path typed into its name field.
+  intoDialog() {
+    xdotool windowfocus --sync "$window" key --clearmodifiers "$1"
+    for _ in $(seq 40); do [ "$(xdotool getactivewindow)" != "$window" ] && break; sleep 0.25; done
+    sleep 1; xdotool type --delay 20 "$2"; xdotool key Return; sleep 2
+  }
+  intoDialog ctrl+shift+s "$shots/icons"
+  intoDialog ctrl+e "$shots/window.json"
   press ctrl+q
   wait $pid; code=$?
   echo "exit code $code"
@@ -59,4 +70,6 @@ exec timeout 150 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   differ transparent chosen || { echo "choosing a row marked nothing"; exit 1; }
   differ chosen deleted || { echo "Delete changed nothing"; exit 1; }
   differ chosen undone && { echo "Ctrl+Z did not bring the region back"; exit 1; }
+  diff -r "$shots/icons" "$shots/cli-icons" || { echo "the icons saved are not those find-icons cuts"; exit 1; }
+  cmp "$shots/window.json" "$shots/cli.json" || { echo "the atlas saved is not the one find-icons writes"; exit 1; }
   exit $code' smoke "$program" "$shots"
