@@ -237,18 +237,6 @@ TEST(RegionMerge, AutomaticDistanceJoinsThePiecesOfEachSprite)
     EXPECT_FALSE(autoMergeDistance(even).merges());
 }
 
-TEST(RegionMerge, ManyBoxesStayFast)
-{
-    // 300,000 boxes on a grid, 3 pixels apart but for every third pair in a row, 2 apart: a
-    // pairwise merge would take hours, and growing one box at a time, minutes.
-    std::vector<RegionBox> boxes;
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 500; ++x)
-            boxes.push_back({x * 10, y * 10, x * 10 + (x % 3 == 0 ? 7 : 6), y * 10 + 6});
-    EXPECT_EQ(mergeRegions(boxes, 3).boxes.size(), 600u * 333) << "the pairs only";
-    EXPECT_EQ(mergeRegions(boxes, 4).boxes.size(), 1u) << "everything, in one";
-}
-
 TEST(RegionOrder, RowsAndColumnsFollowTheirRules)
 {
     pictures::Random random(4);

@@ -148,17 +148,6 @@ TEST(RegionExtraction, AnyBackgroundColourGivesTheSameBoxes)
     }
 }
 
-TEST(IconSearch, SecondSearchRedrawsTheSameFrames)
-{
-    PixelImage displayed = pictureWith(20, 12, {{2, 2}, {3, 3}, {4, 2}, {10, 5}, {14, 6}, {15, 7}, {19, 11}});
-    const std::vector<std::string> first = linesOf(findIcons(displayed, kWhite).ResultLines);
-    const PixelImage framed = displayed;
-    EXPECT_EQ(linesOf(findIcons(displayed, kWhite).ResultLines), first);
-    EXPECT_TRUE(displayed == framed);
-    EXPECT_EQ(displayed.at(19, 11), kRedPixel) << "a frame on the last column and row stays inside";
-
-}
-
 TEST(IconSearch, FramesAreBackgroundWhenRedIsChosen)
 {
     PixelImage displayed = pictureWith(5, 1, {{2, 0}});

@@ -189,16 +189,6 @@ TEST_F(Window, PointerReadout)
     EXPECT_EQ(form->Label1->text(), "X=394  Y=307");
 }
 
-TEST_F(Window, AboutMessage)
-{
-    press(form->Button1);
-    ASSERT_EQ(messages.size(), 1u);
-    const QStringList lines = messages[0].split("\r\n");
-    ASSERT_EQ(lines.size(), 11) << "ten lines, each ended by CR LF";
-    EXPECT_EQ(lines[8], "그럼 좋은하루 되세요   \r") << "a line of its own ends in a lone CR";
-    EXPECT_TRUE(lines[9].endsWith("icon finder"));
-}
-
 TEST_F(Window, HandlerExceptionsAreShownAndTheWindowCarriesOn)
 {
     form->OpenPictureDialog = []() -> QString { throw std::runtime_error("dialog failed"); };
