@@ -549,19 +549,34 @@ TEST_F(Window, BoxesDrawnChosenAndSplit)
     EXPECT_EQ(form->regionList().regions()[a].box, merged);
 }
 
-// 재생 plays the chosen regions, one after another at the atlases' frame duration.
+// 재생 plays the chosen regions, one after another at the atlases' frame duration, each drawn
+// as the atlas draws it and placed by the anchor.
 TEST_F(Window, ChosenRegionsPlayAsAnAnimation)
 {
     press(form->Btn_FindIcons);
     form->selectRows({0, 1, 2});
-    keys(QKeySequence("Ctrl+P"));
-    AnimationPlayer* player = form->findChild<AnimationPlayer*>();
-    ASSERT_TRUE(player);
-    EXPECT_EQ(player->frameCount(), 3);
-    EXPECT_EQ(player->currentFrame(), 0);
-    QTest::qWait(250);
-    EXPECT_NE(player->currentFrame(), 0) << "it plays";
-    player->close();
+    for (const bool sameSize : {false, true}) {
+        setExport(*form, sameSize ? std::vector<std::string>{"--same-size=all", "--padding", "1"} : std::vector<std::string>{"--anchor", "bottom"});
+        keys(QKeySequence("Ctrl+P"));
+        AnimationPlayer* player = form->findChild<AnimationPlayer*>();
+        ASSERT_TRUE(player);
+        ASSERT_EQ(player->frameCount(), 3);
+        EXPECT_EQ(player->currentFrame(), 0);
+        for (int frame = 1; frame < 3; ++frame) {
+            const QRect first = player->placeOf(0), place = player->placeOf(frame);
+            if (sameSize) {
+                EXPECT_EQ(place, first) << "frames of one size, centred alike";
+            } else {
+                EXPECT_EQ(place.bottom(), first.bottom()) << "standing on the anchor";
+                EXPECT_NE(place.height(), first.height());
+            }
+        }
+        QTest::qWait(250);
+        EXPECT_NE(player->currentFrame(), 0) << "it plays";
+        delete player;
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
 }
 
 TEST_F(Window, TheCorrectedListIsWhatIsWrittenAndOpenedAgain)

@@ -400,21 +400,33 @@ void TForm1::playRegions()
     const std::vector<std::size_t> rows = selectedRows();
     if (rows.empty())
         return;
-    // The chosen regions' own pixels, without the frames drawn over them, in the list's order.
+    // Each chosen frame as the atlas will draw it: its source picture (padding, same size,
+    // alignment, the cell it was trimmed from) with the region's own pixels, without the
+    // frames drawn over them, in the list's order; all on the anchor.
+    SliceOutputs outputs;
+    outputs.atlas.emplace();
+    const std::optional<RegionOrder> lines = listLines();
+    Export->applyTo(outputs, lines.has_value());
+    const Slices slices = listedSlices(lines);
+    const std::vector<AtlasFrame> drawn = framesOf(slices.placed, slices.names, outputs.crop, slices.extents);
     std::vector<QImage> frames;
     {
         const FramesSetAside aside(frames_, picture_);
+        const QImage whole(reinterpret_cast<const uchar*>(picture_.row(0)), picture_.width(), picture_.height(),
+                           static_cast<qsizetype>(picture_.width()) * 4, picture_.hasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
         for (const std::size_t row : rows) {
-            const RegionBox& box = regions_.regions()[row].box;
-            const QImage whole(reinterpret_cast<const uchar*>(picture_.row(0)), picture_.width(), picture_.height(),
-                               static_cast<qsizetype>(picture_.width()) * 4, picture_.hasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-            QImage frame = whole.copy(box.minX, box.minY, box.width(), box.height());
-            if (std::max(box.width(), box.height()) > kLargestShown) // a frame as large as a sheet is shown smaller
+            const AtlasFrame& atlasFrame = drawn[row];
+            QImage frame(atlasFrame.sourceWidth, atlasFrame.sourceHeight, QImage::Format_ARGB32);
+            frame.fill(Qt::transparent);
+            QPainter(&frame).drawImage(atlasFrame.offsetX, atlasFrame.offsetY, whole,
+                                       atlasFrame.box.minX, atlasFrame.box.minY, atlasFrame.box.width(), atlasFrame.box.height());
+            if (std::max(frame.width(), frame.height()) > kLargestShown) // a frame as large as a sheet is shown smaller
                 frame = frame.scaled(kLargestShown, kLargestShown, Qt::KeepAspectRatio, Qt::FastTransformation);
             frames.push_back(std::move(frame));
         }
     }
-    (new AnimationPlayer(std::move(frames), AtlasOutput{}.frameDuration, this))->show(); // the atlases' frame duration
+    const Anchor anchor = outputs.atlas->anchor.value_or(Anchor{});
+    (new AnimationPlayer(std::move(frames), {anchor.x, anchor.y}, outputs.atlas->frameDuration, this))->show();
 }
 
 void TForm1::undoEdit()
