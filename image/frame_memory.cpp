@@ -46,19 +46,25 @@ void drawOutline(PixelImage& picture, Rect rect, ColorValue pen)
 
 } // namespace
 
+std::uint32_t FrameMemory::remember(const PixelImage& picture, Rect rect, std::vector<Run>& runs)
+{
+    const std::size_t before = runs.size();
+    forEachOutlinePixel(picture, rect, [&](Pixel p) {
+        if (runs.size() > before && runs.back().value == p)
+            ++runs.back().count;
+        else
+            runs.push_back({p, 1});
+    });
+    return static_cast<std::uint32_t>(runs.size() - before);
+}
+
 void FrameMemory::draw(PixelImage& picture, Rect rect, ColorValue pen)
 {
     const std::size_t framesBefore = frames_.size(), before = covered_.size();
     try {
         frames_.push_back(rect);
         pens_.push_back(pen);
-        forEachOutlinePixel(std::as_const(picture), rect, [&](Pixel p) {
-            if (covered_.size() > before && covered_.back().value == p)
-                ++covered_.back().count;
-            else
-                covered_.push_back({p, 1});
-        });
-        runsPerFrame_.push_back(static_cast<std::uint32_t>(covered_.size() - before));
+        runsPerFrame_.push_back(remember(picture, rect, covered_));
     } catch (...) {
         frames_.resize(framesBefore);
         pens_.resize(framesBefore);
@@ -139,14 +145,7 @@ bool FrameMemory::replace(PixelImage& picture, std::span<const std::size_t> out,
         putBack(picture, out[k], outRuns[k]);
     removeFrames(out);
     for (const auto& [place, rect] : in) {
-        const std::size_t before = newRuns.size();
-        forEachOutlinePixel(std::as_const(picture), rect, [&](Pixel p) {
-            if (newRuns.size() > before && newRuns.back().value == p)
-                ++newRuns.back().count;
-            else
-                newRuns.push_back({p, 1});
-        });
-        newCounts.push_back(static_cast<std::uint32_t>(newRuns.size() - before));
+        newCounts.push_back(remember(picture, rect, newRuns));
         drawOutline(picture, rect, pen);
     }
     insertFrames(in, newRuns, newCounts, pen);

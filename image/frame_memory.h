@@ -41,6 +41,8 @@ private:
         Pixel value;
         std::uint32_t count;
     };
+    // Appends the runs of what the outline of `rect` covers; returns how many.
+    static std::uint32_t remember(const PixelImage& picture, Rect rect, std::vector<Run>& runs);
     // Puts back what frame `frame` covered, remembered from run `firstRun` on.
     void putBack(PixelImage& picture, std::size_t frame, std::size_t firstRun) const;
     bool crossesAKeptFrame(std::span<const std::size_t> out, std::span<const std::pair<std::size_t, Rect>> in) const;

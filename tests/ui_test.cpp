@@ -552,8 +552,9 @@ TEST_F(Window, ScreenReadersNameEveryControlAndTheListWidensWithTheWindow)
         const std::string what = widget ? widget->metaObject()->className() + (" " + widget->objectName().toStdString()) : "a child";
         EXPECT_NE(item->role(), QAccessible::Grip) << what;
         EXPECT_NE(item->role(), QAccessible::NoRole) << what;
-        if (widget && widget->isVisible() && widget->focusPolicy() & Qt::TabFocus && widget->isEnabled())
+        if (widget && widget->isVisible() && widget->focusPolicy() & Qt::TabFocus && widget->isEnabled()) {
             EXPECT_FALSE(item->text(QAccessible::Name).isEmpty()) << what;
+        }
         if (!qobject_cast<const QComboBox*>(widget))
             for (int k = 0; k < item->childCount(); ++k)
                 pending.push_back(item->child(k));

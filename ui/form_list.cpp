@@ -343,7 +343,7 @@ std::string TForm1::freeName(std::size_t skip) const
 
 void TForm1::addDrawnBox(Rect box)
 {
-    showEdit(regions_.add({freeName(0), {box.left, box.top, box.right - 1, box.bottom - 1}}));
+    showEdit(regions_.add({freeName(0), {box.left, box.top, box.right - 1, box.bottom - 1}, std::nullopt}));
 }
 
 void TForm1::splitRegion()
@@ -363,7 +363,7 @@ void TForm1::splitRegion()
     std::vector<ListedRegion> parts;
     for (const RegionBox& part : findRegions(inside, lastRule_))
         parts.push_back({parts.empty() ? whole.name : freeName(parts.size()),
-                         {box.minX + part.minX, box.minY + part.minY, box.minX + part.maxX, box.minY + part.maxY}});
+                         {box.minX + part.minX, box.minY + part.minY, box.minX + part.maxX, box.minY + part.maxY}, std::nullopt});
     if (parts.size() < 2) {
         Application::showMessage("'" + QString::fromStdString(whole.name) + "' 안에서 나눌 영역을 찾지 못했습니다");
         return;
