@@ -33,6 +33,11 @@ std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const st
     return frames;
 }
 
+std::string_view defaultAnimationName(AnimationGroups groups)
+{
+    return groups == AnimationGroups::Rows ? "{stem}-{row}" : groups == AnimationGroups::Columns ? "{stem}-{col}" : "{base}";
+}
+
 std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, AnimationGroups groups, const NamePattern& name,
                                     std::string_view stem)
 {

@@ -81,6 +81,9 @@ std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const st
 // by the animation name pattern come out alike.
 enum class AnimationGroups { Rows, Columns, Names };
 
+// The animation name pattern when none is given: {stem}-{row}, {stem}-{col} or {base}.
+std::string_view defaultAnimationName(AnimationGroups groups);
+
 // The animations of the regions, named by `name` formatted with the stem and the row or column
 // (for names, with each region's fields); frames in output order.
 std::vector<Animation> animationsOf(std::span<const PlacedRegion> regions, AnimationGroups groups, const class NamePattern& name,

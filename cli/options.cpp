@@ -261,8 +261,8 @@ void applyNames(Typed& typed, const CLI::App& app)
     const bool lines = sprites.shaping.order != RegionOrder::Search || sprites.gridded();
     try {
         if (const std::optional<AnimationGroups> groups = typed.atlas.animations) {
-            const char* byDefault = *groups == AnimationGroups::Rows ? "{stem}-{row}" : *groups == AnimationGroups::Columns ? "{stem}-{col}" : "{base}";
-            typed.atlas.animationName = NamePattern::parse(typed.animationPattern.empty() ? byDefault : typed.animationPattern, lines);
+            const std::string_view pattern = typed.animationPattern.empty() ? defaultAnimationName(*groups) : typed.animationPattern;
+            typed.atlas.animationName = NamePattern::parse(pattern, lines);
         }
         // A picture that is one frame is named after its file; the regions of several pictures
         // in one atlas by file and number (an atlas read back keeps its own names).

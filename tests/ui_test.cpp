@@ -521,6 +521,7 @@ TEST_F(Window, ScreenReadersNameEveryControlAndTheListWidensWithTheWindow)
     EXPECT_EQ(picture->childCount(), 0);
     EXPECT_FALSE(second->isValid()) << "gone with its region";
     // No role a screen reader cannot tell, and a name on every control Tab reaches.
+    form->ExportFold->setChecked(true);
     std::vector<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(form.get())};
     while (!pending.empty()) {
         QAccessibleInterface* item = pending.back();

@@ -4,6 +4,8 @@
 
 #include <QFormLayout>
 
+#include <cmath>
+
 using namespace iconfinder;
 
 namespace {
@@ -128,10 +130,7 @@ void ExportSettings::applyTo(SliceOutputs& outputs, bool lines) const
     if (atlas.layout != AtlasLayout::Hash && atlas.layout != AtlasLayout::Aseprite)
         throw InputError(("애니메이션: " + layout + " 형식에는 애니메이션이 없습니다 (JSON Hash나 Aseprite JSON으로 저장하세요)").toStdString());
     atlas.animations = static_cast<AnimationGroups>(animations);
-    atlas.animationName = NamePattern::parse(*atlas.animations == AnimationGroups::Rows      ? "{stem}-{row}"
-                                             : *atlas.animations == AnimationGroups::Columns ? "{stem}-{col}"
-                                                                                             : "{base}",
-                                             lines);
+    atlas.animationName = NamePattern::parse(defaultAnimationName(*atlas.animations), lines);
 }
 
 QList<QWidget*> ExportSettings::tabOrder() const { return {NameEdit, OrderBox, PaddingBox, SameSizeBox, AlignBox, AnchorBox, AnimationsBox}; }
