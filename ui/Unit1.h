@@ -140,6 +140,8 @@ private:
     void copyResultLines();
     void clearFrames();
     void buildRegionPanel();
+    void buildRegionTable();
+    void buildExportFold(class QVBoxLayout* column);
     void listRegions(std::vector<ListedRegion> listed);
     void forgetList(); // the list emptied, as after loading
     // Whether the list may be replaced: nothing in it was changed since the search or the

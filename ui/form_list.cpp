@@ -28,11 +28,37 @@ void TForm1::buildRegionPanel()
     column->setContentsMargins(4, 4, 4, 0);
     column->setSpacing(2);
     auto* title = new QLabel("영역 목록");
+    buildRegionTable();
+    title->setBuddy(RegionTable);
+    column->addWidget(title);
+    column->addWidget(RegionTable);
+    buildExportFold(column);
+
+    auto* split = new QSplitter(Qt::Horizontal);
+    split->setObjectName("PictureSplit");
+    delete FormLayout->replaceWidget(ImageScroll, split); // the layout hands back its old item
+    FormLayout->setStretchFactor(split, 1); // the picture and the list take the height
+    split->addWidget(ImageScroll);
+    split->addWidget(panel);
+    // A wider window widens the list too, a quarter as much as the picture.
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 1);
+    split->setChildrenCollapsible(false);
+    ImageScroll->setMinimumWidth(120);
+    // The picture takes the focus, and its arrow keys still scroll: no unnamed stop around it.
+    ImageScroll->setFocusPolicy(Qt::NoFocus);
+    panel->setMinimumWidth(160);
+    // At the form's size the sample picture shows whole, as on the form; the list takes the rest.
+    const int pictureWidth = ImageArea->width() + 8;
+    split->setSizes({pictureWidth, width() - pictureWidth});
+}
+
+void TForm1::buildRegionTable()
+{
     RegionTable = new QTableView;
     RegionTable->setObjectName("RegionTable");
     RegionTable->setAccessibleName("영역 목록");
     RegionTable->setStyleSheet("QTableView:focus { border: 2px solid palette(highlight); }"); // focus that shows
-    title->setBuddy(RegionTable);
     regionModel_ = new RegionTableModel(regions_, this);
     regionModel_->rename = [this](int row, const QString& name) { return renameRow(row, name); };
     regionModel_->reshape = [this](int row, int column, const QString& number) { return reshapeRow(row, column, number); };
@@ -68,8 +94,10 @@ void TForm1::buildRegionPanel()
         columns->resizeSection(i, digits);
     columns->setStretchLastSection(true);
     connect(RegionTable->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TForm1::selectionChanged);
-    column->addWidget(title);
-    column->addWidget(RegionTable);
+}
+
+void TForm1::buildExportFold(QVBoxLayout* column)
+{
     // The export's settings fold away under the list, so that the list keeps the height.
     auto* fold = ExportFold = new QToolButton;
     fold->setObjectName("ExportFold");
@@ -87,24 +115,6 @@ void TForm1::buildRegionPanel()
     });
     column->addWidget(fold);
     column->addWidget(Export);
-
-    auto* split = new QSplitter(Qt::Horizontal);
-    split->setObjectName("PictureSplit");
-    delete FormLayout->replaceWidget(ImageScroll, split); // the layout hands back its old item
-    FormLayout->setStretchFactor(split, 1); // the picture and the list take the height
-    split->addWidget(ImageScroll);
-    split->addWidget(panel);
-    // A wider window widens the list too, a quarter as much as the picture.
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 1);
-    split->setChildrenCollapsible(false);
-    ImageScroll->setMinimumWidth(120);
-    // The picture takes the focus, and its arrow keys still scroll: no unnamed stop around it.
-    ImageScroll->setFocusPolicy(Qt::NoFocus);
-    panel->setMinimumWidth(160);
-    // At the form's size the sample picture shows whole, as on the form; the list takes the rest.
-    const int pictureWidth = ImageArea->width() + 8;
-    split->setSizes({pictureWidth, width() - pictureWidth});
 }
 
 namespace {
