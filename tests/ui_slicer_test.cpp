@@ -653,7 +653,8 @@ TEST_F(Window, TheCorrectedListIsWhatIsWrittenAndOpenedAgain)
     const std::pair<std::vector<std::string>, QString> misfits[] = {{{"--animations", "names"}, "애니메이션: starling 형식"},
                                                                     {{"--animations", "rows"}, "행마다나 열마다는 순서가"},
                                                                     {{"--anchor", "1,2"}, "기준점: '1,2'"},
-                                                                    {{"--name", "{row}"}, "이름: {row}"}};
+                                                                    {{"--name", "{row}"}, "이름: {row}"},
+                                                                    {{"--name", "same"}, "이름: two regions have the same name 'same'"}};
     for (const auto& [options, said] : misfits) {
         setExport(*form, options);
         keys(QKeySequence(options[0] == "--name" ? "Ctrl+F" : "Ctrl+E"));

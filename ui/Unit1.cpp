@@ -341,6 +341,8 @@ std::vector<ListedRegion> TForm1::cutSprites(const BackgroundRule& rule, const N
                                   ? QString("가로 %1칸, 세로 %2칸은 그림 %3에 칸마다 1픽셀도 되지 않습니다")
                                   : QString("%1 × %2 칸이 그림 %3에 하나도 온전히 들어가지 않습니다");
         throw errorAt({}, shown, Error(("격자: " + cells.arg(Settings->CellWidthBox->value()).arg(Settings->CellHeightBox->value()).arg(size)).toStdString()));
+    } catch (const InputError& e) { // names the pattern gives alike, or no file could have
+        throw InputError(std::string("이름: ") + e.what());
     } catch (const NoGridFound&) {
         throw errorAt({}, shown, Error("격자 자동: 영역들이 반복되는 고른 격자를 찾지 못했습니다"));
     } catch (const Error& e) {

@@ -134,7 +134,11 @@ std::vector<ListedRegion> TForm1::namedAsFound(const std::vector<RegionBox>& box
 {
     // Named as find-icons names crops and frames.
     const std::vector<PlacedRegion> placed = orderRegions(boxes, RegionOrder::Search);
-    return listedOf(placed, namesFor(names, placed, pictureStem_.toStdString()));
+    try {
+        return listedOf(placed, namesFor(names, placed, pictureStem_.toStdString()));
+    } catch (const InputError& e) { // names the pattern gives alike, or no file could have
+        throw InputError(std::string("이름: ") + e.what());
+    }
 }
 
 std::vector<ListedRegion> TForm1::framedAndListed(Slices slices)
