@@ -77,15 +77,8 @@ void FrameMemory::draw(PixelImage& picture, Rect rect, ColorValue pen)
 
 void FrameMemory::undrawFrom(PixelImage& picture, std::size_t first)
 {
-    std::size_t keptRuns = 0;
-    for (std::size_t f = 0; f < first; ++f)
-        keptRuns += runsPerFrame_[f];
-    // The later frames as a memory of their own, taken back the usual way.
-    FrameMemory later;
-    later.frames_.assign(frames_.begin() + static_cast<std::ptrdiff_t>(first), frames_.end());
-    later.runsPerFrame_.assign(runsPerFrame_.begin() + static_cast<std::ptrdiff_t>(first), runsPerFrame_.end());
-    later.covered_.assign(covered_.begin() + static_cast<std::ptrdiff_t>(keptRuns), covered_.end());
-    later.takeBack(picture);
+    // In place, with no memory of its own: a search that ran out of it ends here.
+    const std::size_t keptRuns = putBackFrom(picture, first);
     frames_.resize(first);
     pens_.resize(first);
     runsPerFrame_.resize(first);
@@ -202,14 +195,17 @@ void FrameMemory::insertFrames(std::span<const std::pair<std::size_t, Rect>> in,
     }
 }
 
-void FrameMemory::takeBack(PixelImage& picture)
+void FrameMemory::takeBack(PixelImage& picture) { putBackFrom(picture, 0); }
+
+std::size_t FrameMemory::putBackFrom(PixelImage& picture, std::size_t first) const
 {
     // Frames drawn over frames give their pixels back last drawn, first put back.
     std::size_t next = covered_.size();
-    for (std::size_t f = frames_.size(); f-- > 0;) {
+    for (std::size_t f = frames_.size(); f-- > first;) {
         next -= runsPerFrame_[f];
         putBack(picture, f, next);
     }
+    return next;
 }
 
 void FrameMemory::putBack(PixelImage& picture, std::size_t frame, std::size_t firstRun) const

@@ -43,6 +43,9 @@ private:
     };
     // Appends the runs of what the outline of `rect` covers; returns how many.
     static std::uint32_t remember(const PixelImage& picture, Rect rect, std::vector<Run>& runs);
+    // Puts back what the frames from the `first`-th on covered, the last first; returns where
+    // their runs begin.
+    std::size_t putBackFrom(PixelImage& picture, std::size_t first) const;
     // Puts back what frame `frame` covered, remembered from run `firstRun` on.
     void putBack(PixelImage& picture, std::size_t frame, std::size_t firstRun) const;
     bool crossesAKeptFrame(std::span<const std::size_t> out, std::span<const std::pair<std::size_t, Rect>> in) const;
