@@ -547,6 +547,21 @@ TEST_F(Window, BoxesDrawnChosenAndSplit)
     EXPECT_EQ(form->selectedRows(), (std::vector<std::size_t>{a, b}));
     keys(QKeySequence("Ctrl+Z"));
     EXPECT_EQ(form->regionList().regions()[a].box, merged);
+
+    // A box drawn round three sprites and split: each part a name of its own, also when a
+    // name the parts would take is another region's already.
+    drag({1, 1}, {120, 60}, Qt::ShiftModifier);
+    const std::size_t size = form->regionList().size();
+    QAbstractItemModel* table = form->RegionTable->model();
+    ASSERT_TRUE(table->setData(table->index(0, 0), QString("icon-%1").arg(size + 2, 4, 10, QChar('0'))));
+    QApplication::processEvents();
+    form->selectRows({size - 1});
+    keys(QKeySequence("Ctrl+Shift+G"));
+    std::set<std::string> names;
+    for (const ListedRegion& region : form->regionList().regions())
+        names.insert(region.name);
+    EXPECT_GE(form->regionList().size(), size + 2);
+    EXPECT_EQ(names.size(), form->regionList().size());
 }
 
 // 재생 plays the chosen regions, one after another at the atlases' frame duration, each drawn

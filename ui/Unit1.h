@@ -156,7 +156,7 @@ private:
     void reshapeAndShow(std::size_t row, iconfinder::RegionBox box);
     void splitRegion();
     void playRegions();
-    std::string freeName(std::size_t skip) const;
+    std::vector<std::string> freeNames(std::size_t count, std::size_t skip) const;
     void chooseInside(iconfinder::Rect area);
     void undoEdit();
     void redoEdit();

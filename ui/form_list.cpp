@@ -341,23 +341,28 @@ bool TForm1::reshapeRow(int row, int column, const QString& number)
     return reshaped;
 }
 
-std::string TForm1::freeName(std::size_t skip) const
+std::vector<std::string> TForm1::freeNames(std::size_t count, std::size_t skip) const
 {
-    // Named as find-icons names regions, by the first number past the list's length (and
-    // `skip` more) that no region's name has.
-    std::unordered_set<std::string_view> taken;
+    // Named as find-icons names regions: the k-th by the first number past the list's length
+    // (and `skip` + k more) that no region's name and no name given before it has.
+    std::unordered_set<std::string> taken;
     for (const ListedRegion& region : regions_.regions())
         taken.insert(region.name);
     const NamePattern pattern = NamePattern::parse(kDefaultNamePattern, false);
-    std::string name;
-    for (int n = static_cast<int>(regions_.size() + skip) + 1; name.empty() || taken.count(name); ++n)
-        name = pattern.format({n, 0, 0, 0, 0, 0, 0, ""});
-    return name;
+    std::vector<std::string> names;
+    for (std::size_t k = 0; k < count; ++k) {
+        std::string name;
+        for (int n = static_cast<int>(regions_.size() + skip + k) + 1; name.empty() || taken.count(name); ++n)
+            name = pattern.format({n, 0, 0, 0, 0, 0, 0, ""});
+        taken.insert(name);
+        names.push_back(std::move(name));
+    }
+    return names;
 }
 
 void TForm1::addDrawnBox(Rect box)
 {
-    showEdit(regions_.add({freeName(0), {box.left, box.top, box.right - 1, box.bottom - 1}, std::nullopt}));
+    showEdit(regions_.add({freeNames(1, 0).front(), {box.left, box.top, box.right - 1, box.bottom - 1}, std::nullopt}));
 }
 
 void TForm1::splitRegion()
@@ -374,9 +379,11 @@ void TForm1::splitRegion()
         const FramesSetAside aside(frames_, picture_); // the box's own pixels, not the frames drawn
         inside = cropped(picture_, frameRect(box));
     }
+    const std::vector<RegionBox> found = findRegions(inside, lastRule_);
+    const std::vector<std::string> names = freeNames(found.empty() ? 0 : found.size() - 1, 1);
     std::vector<ListedRegion> parts;
-    for (const RegionBox& part : findRegions(inside, lastRule_))
-        parts.push_back({parts.empty() ? whole.name : freeName(parts.size()),
+    for (const RegionBox& part : found)
+        parts.push_back({parts.empty() ? whole.name : names[parts.size() - 1],
                          {box.minX + part.minX, box.minY + part.minY, box.minX + part.maxX, box.minY + part.maxY}, std::nullopt});
     if (parts.size() < 2) {
         Application::showMessage("'" + QString::fromStdString(whole.name) + "' 안에서 나눌 영역을 찾지 못했습니다");
