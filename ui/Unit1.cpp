@@ -336,7 +336,7 @@ std::vector<ListedRegion> TForm1::cutSprites(const BackgroundRule& rule, const N
         slices = cutSlices(mask, request, pictureStem_.toStdString());
     } catch (const GridMisfit&) {
         // Said in the window's words, naming its controls.
-        const QString size = QString("(%1 × %2)").arg(picture_.width()).arg(picture_.height());
+        const QString size = sizeText(picture_);
         const QString cells = Settings->GridBox->currentIndex() == SearchSettings::CountedGrid
                                   ? QString("가로 %1칸, 세로 %2칸은 그림 %3에 칸마다 1픽셀도 되지 않습니다")
                                   : QString("%1 × %2 칸이 그림 %3에 하나도 온전히 들어가지 않습니다");

@@ -45,7 +45,7 @@ public:
         if (!isValid())
             return {};
         const iconfinder::Rect box = view_->regions.at(static_cast<std::size_t>(index_)).second;
-        const QRectF shown(view_->placeOf(QPointF(box.left, box.top)), view_->placeOf(QPointF(box.right, box.bottom)));
+        const QRectF shown = view_->placeOf(box);
         return QRect(view_->mapToGlobal(shown.topLeft().toPoint()), shown.size().toSize());
     }
 
@@ -143,7 +143,7 @@ void PictureView::paintGrid(QPainter& painter, QPoint first, QPoint last) const
     for (int row = firstRow; row <= lastRow; ++row)
         for (int column = firstColumn; column <= lastColumn; ++column) {
             const iconfinder::RegionBox cell = grid_->cell(column, row);
-            painter.drawRect(QRectF(placeOf(QPointF(cell.minX, cell.minY)), placeOf(QPointF(cell.maxX + 1, cell.maxY + 1))).adjusted(0, 0, -1, -1));
+            painter.drawRect(placeOf(iconfinder::frameRect(cell)).adjusted(0, 0, -1, -1));
         }
 }
 
@@ -178,6 +178,11 @@ QPoint PictureView::pixelAt(QPointF point) const
 }
 
 QPointF PictureView::placeOf(QPointF pixel) const { return pixel * zoom_ / 100.0; }
+
+QRectF PictureView::placeOf(const iconfinder::Rect& rect) const
+{
+    return {placeOf(QPointF(rect.left, rect.top)), placeOf(QPointF(rect.right, rect.bottom))};
+}
 
 bool PictureView::inPicture(QPoint pixel) const
 {
@@ -214,7 +219,7 @@ void PictureView::paintEvent(QPaintEvent* event)
     if (zoom_ < 100 && frames_) {
         painter.setPen(QPen(Qt::red, 0));
         for (const iconfinder::Rect& frame : *frames_) {
-            const QRectF outline(placeOf(QPointF(frame.left, frame.top)), placeOf(QPointF(frame.right, frame.bottom)));
+            const QRectF outline = placeOf(frame);
             if (outline.intersects(exposed))
                 painter.drawRect(outline.adjusted(0, 0, -1, -1));
         }
@@ -224,7 +229,7 @@ void PictureView::paintEvent(QPaintEvent* event)
     if (dragging_) {
         painter.setPen(QPen(QColor(0, 120, 215), 1, Qt::DashLine));
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRectF(placeOf(QPointF(dragArea_.left, dragArea_.top)), placeOf(QPointF(dragArea_.right, dragArea_.bottom))).adjusted(0, 0, -1, -1));
+        painter.drawRect(placeOf(dragArea_).adjusted(0, 0, -1, -1));
     }
     // Selected frames: a tint over the box and a two-pixel outline around it, visible on red
     // and at every zoom.
@@ -232,7 +237,7 @@ void PictureView::paintEvent(QPaintEvent* event)
     painter.setPen(QPen(mark, 2));
     painter.setBrush(QColor(mark.red(), mark.green(), mark.blue(), 48));
     for (const iconfinder::Rect& box : highlights_) {
-        const QRectF outline = QRectF(placeOf(QPointF(box.left, box.top)), placeOf(QPointF(box.right, box.bottom))).adjusted(-1, -1, 1, 1);
+        const QRectF outline = placeOf(box).adjusted(-1, -1, 1, 1);
         if (outline.intersects(exposed.adjusted(-2, -2, 2, 2)))
             painter.drawRect(outline);
     }
@@ -321,12 +326,12 @@ void PictureView::mouseMoveEvent(QMouseEvent* event)
         showDrag(reshaping_ >= 0 ? reshaped(at) : dragged(at));
     } else if (!(event->buttons() & Qt::LeftButton)) {
         // Over a chosen box's edge the pointer says it can be dragged.
-        const int edges = edgesAt(event->position()).second;
         if (pivotAt(event->position()) >= 0) {
             setCursor(Qt::SizeAllCursor);
             QWidget::mouseMoveEvent(event);
             return;
         }
+        const int edges = edgesAt(event->position()).second;
         const bool across = edges & (kLeft | kRight), down = edges & (kTop | kBottom);
         const bool falling = (edges & kLeft && edges & kTop) || (edges & kRight && edges & kBottom);
         setCursor(across && down ? (falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor)
@@ -352,7 +357,7 @@ std::pair<int, int> PictureView::edgesAt(QPointF point) const
     constexpr double kReach = 4;
     for (int k = static_cast<int>(highlights_.size()) - 1; k >= 0; --k) {
         const iconfinder::Rect& box = highlights_[static_cast<std::size_t>(k)];
-        const QRectF outline(placeOf(QPointF(box.left, box.top)), placeOf(QPointF(box.right, box.bottom)));
+        const QRectF outline = placeOf(box);
         if (!outline.adjusted(-kReach, -kReach, kReach, kReach).contains(point))
             continue;
         // Of two edges in reach (a small box), the nearer.
@@ -386,8 +391,8 @@ void PictureView::mousePressEvent(QMouseEvent* event)
 {
     const QPoint at = pixelAt(event->position());
     const auto [box, edges] = edgesAt(event->position());
-    if (event->button() == Qt::LeftButton && !event->modifiers() && pivotAt(event->position()) >= 0) {
-        pivotDragging_ = pivotAt(event->position()); // before the edges: a pivot may lie on one
+    if (const int pivot = pivotAt(event->position()); event->button() == Qt::LeftButton && !event->modifiers() && pivot >= 0) {
+        pivotDragging_ = pivot; // before the edges: a pivot may lie on one
         return;
     }
     if (event->button() == Qt::LeftButton && !event->modifiers() && box >= 0) {

@@ -55,6 +55,7 @@ public:
     // The picture pixel under a point of the view, and a picture point's place in the view.
     QPoint pixelAt(QPointF point) const;
     QPointF placeOf(QPointF pixel) const;
+    QRectF placeOf(const iconfinder::Rect& rect) const;
 
 signals:
     void mouseMoved(int x, int y);
