@@ -3,6 +3,7 @@
 #include "common/errors.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace iconfinder {
 namespace atlas_reading {
@@ -35,6 +36,15 @@ void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box, st
     frames.push_back({std::move(name), box, {}, trim, std::move(notes)});
 }
 
+std::optional<double> decimalIn(std::string_view text)
+{
+    double number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(number))
+        return std::nullopt;
+    return number;
+}
+
 void refuseTurn(const std::string& name, std::string_view degrees)
 {
     throw InputError("frame '" + name + "' is stored turned by " + std::string(degrees) + " degrees, which cannot be cut");
@@ -65,11 +75,8 @@ std::optional<Anchor> anchorNamed(std::string_view text)
     const auto part = [](std::string_view number) -> std::optional<double> {
         while (!number.empty() && number.front() == ' ')
             number.remove_prefix(1);
-        double value = -1;
-        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-        if (number.empty() || error != std::errc() || end != number.data() + number.size() || !(value >= 0 && value <= 1))
-            return std::nullopt;
-        return value;
+        const std::optional<double> value = atlas_reading::decimalIn(number);
+        return value && *value >= 0 && *value <= 1 ? value : std::nullopt;
     };
     const std::size_t comma = text.find(',');
     if (comma == std::string_view::npos)

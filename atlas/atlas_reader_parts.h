@@ -23,6 +23,9 @@ RegionBox boxOf(const std::string& name, long long x, long long y, long long w, 
 void addFrame(std::vector<NamedBox>& frames, std::string name, RegionBox box, std::optional<FrameTrim> trim = std::nullopt,
               Turn turn = Turn::None, FrameNotes notes = {});
 
+// A finite decimal number such as 12 or -3.5 that is the whole text, or none.
+std::optional<double> decimalIn(std::string_view text);
+
 // Refuses a frame stored turned other than a quarter round.
 [[noreturn]] void refuseTurn(const std::string& name, std::string_view degrees);
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <optional>
 
 // The two layouts read as text: Starling XML and libGDX's .atlas. Both are scanned once, left
@@ -105,16 +104,6 @@ std::string imagePath(std::string_view text)
         return {};
     const std::size_t close = head.find(head[at], at + 1);
     return close == std::string_view::npos ? std::string() : unescapedXml(head.substr(at + 1, close - at - 1));
-}
-
-// A decimal number such as 12 or -3.5, or none.
-std::optional<double> decimalIn(std::string_view text)
-{
-    double number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(number))
-        return std::nullopt;
-    return number;
 }
 
 // A SubTexture's box from its x, y, width and height, and its trim from frameX, frameY (the
