@@ -87,9 +87,9 @@ struct Turning {
 std::vector<Turning> turnings(const std::vector<Size>& sizes, const Order& items, bool mayTurn)
 {
     std::vector<Turning> all{{sizes, {}, tallestFirst(sizes, items)}};
+    if (!mayTurn)
+        return all;
     for (const bool lying : {true, false}) {
-        if (!mayTurn)
-            break;
         Turning turning{sizes, std::vector<bool>(sizes.size()), {}};
         for (const std::size_t i : items) {
             Size& s = turning.sizes[i];
