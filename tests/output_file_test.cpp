@@ -6,7 +6,9 @@
 #include "files/output_file.h"
 #include "files/scratch_files.h"
 #include "formats/picture_file.h"
+#include "tests/support/checks.h"
 #include "tests/support/pictures.h"
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -33,32 +35,33 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    // Every path under dir with its contents, to compare before and after.
-    std::map<std::string, std::string> snapshot() const
-    {
-        std::map<std::string, std::string> entries;
-        for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            entries[fs::relative(entry.path(), dir).string()] =
-                entry.is_directory() ? "(folder)" : std::string(std::istreambuf_iterator<char>(in), {});
-        }
-        return entries;
-    }
-
     static void text(ByteWriter& out, const std::string& value) { out.write(value); }
 
     fs::path dir;
 };
 
-template <class Call>
-std::string errorOf(Call call)
+using test::errorOf;
+
+// Every path under a folder, hidden ones too, with its contents, to compare before and after.
+std::map<std::string, std::string> contentsOf(const fs::path& folder)
 {
-    try {
-        call();
-    } catch (const Error& e) {
-        return e.what();
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        entries[fs::relative(entry.path(), folder).string()] = entry.is_directory() ? "(folder)" : test::slurp(entry.path());
+    return entries;
+}
+
+// Runs `run` in a child process that ends with it, as a run that is killed does.
+void inChild(const std::function<void()>& run)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        run();
+        ::_exit(0);
     }
-    return "(no error)";
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_EQ(status, 0);
 }
 
 TEST_F(Files, ReadingNamesTheSystemsReason)
@@ -84,7 +87,7 @@ TEST_F(Files, AWholeFileOrNone)
         EXPECT_EQ(errorOf([&] { writePictureFile(picture, FileFormat::Bmp, "/dev/full"); }), "not a regular file");
     }
     // An encoder that fails halfway leaves the earlier file as it was and nothing else.
-    const auto before = snapshot();
+    const auto before = contentsOf(dir);
     EXPECT_EQ(errorOf([&] {
                   writeWholeFile(dir / "ok.bmp", [](ByteWriter& out) {
                       text(out, std::string(1 << 20, 'x'));
@@ -92,7 +95,7 @@ TEST_F(Files, AWholeFileOrNone)
                   });
               }),
               "stopped");
-    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(contentsOf(dir), before);
 }
 
 TEST_F(Files, FilesInAFolderAllOrNone)
@@ -100,7 +103,7 @@ TEST_F(Files, FilesInAFolderAllOrNone)
     const fs::path folder = dir / "crops";
     fs::create_directories(folder / "c.txt"); // a directory where the third file belongs
     std::ofstream(folder / "a.txt") << "old a";
-    const auto before = snapshot();
+    const auto before = contentsOf(dir);
     const std::vector<std::string> names = {"a.txt", "b.txt", "c.txt", "d.txt"};
     const auto write = [&](std::size_t i, ByteWriter& out) { text(out, "new " + names[i]); };
     try {
@@ -110,11 +113,11 @@ TEST_F(Files, FilesInAFolderAllOrNone)
         EXPECT_EQ(std::string(e.what()), "is a directory");
         EXPECT_EQ(e.path(), (folder / "c.txt").string());
     }
-    EXPECT_EQ(snapshot(), before) << "the folder is left as it was";
+    EXPECT_EQ(contentsOf(dir), before) << "the folder is left as it was";
 
     // A failure while writing the third file: the first two are not left behind.
     fs::remove(folder / "c.txt");
-    const auto clean = snapshot();
+    const auto clean = contentsOf(dir);
     EXPECT_EQ(errorOf([&] {
                   writeFilesInFolder(folder, names, [&](std::size_t i, ByteWriter& out) {
                       if (i == 2)
@@ -123,7 +126,7 @@ TEST_F(Files, FilesInAFolderAllOrNone)
                   });
               }),
               "cannot write: the disk is full");
-    EXPECT_EQ(snapshot(), clean);
+    EXPECT_EQ(contentsOf(dir), clean);
 
     // A folder the call creates is gone again after a failure, parents included.
     EXPECT_THROW(writeFilesInFolder(dir / "new" / "deeper", names, [](std::size_t i, ByteWriter&) {
@@ -134,12 +137,8 @@ TEST_F(Files, FilesInAFolderAllOrNone)
     EXPECT_FALSE(fs::exists(dir / "new"));
 
     writeFilesInFolder(folder, names, write);
-    std::ifstream a(folder / "a.txt");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}), "new a.txt") << "an earlier file is replaced";
-    std::set<std::string> listed;
-    for (const auto& entry : fs::directory_iterator(folder))
-        listed.insert(entry.path().filename().string());
-    EXPECT_EQ(listed, std::set<std::string>(names.begin(), names.end())) << "no temporary file stays";
+    EXPECT_EQ(contentsOf(folder), (std::map<std::string, std::string>{{"a.txt", "new a.txt"}, {"b.txt", "new b.txt"}, {"c.txt", "new c.txt"}, {"d.txt", "new d.txt"}}))
+        << "an earlier file replaced, and no temporary file stays";
 
     std::ofstream(dir / "file") << "x";
     EXPECT_NE(errorOf([&] { writeFilesInFolder(dir / "file" / "sub", names, write); }).find("cannot create directory"), std::string::npos);
@@ -151,10 +150,10 @@ TEST_F(Files, FilesInAFolderAllOrNone)
     for (const std::string name : {"a.txt", "c.txt"})
         std::ofstream(folder / name) << "old " << name;
     if (std::system(("chattr +i '" + (folder / "c.txt").string() + "' 2>/dev/null").c_str()) == 0) {
-        const auto held = snapshot();
+        const auto held = contentsOf(dir);
         EXPECT_NE(errorOf([&] { writeFilesInFolder(folder, names, write); }), "");
         std::system(("chattr -i '" + (folder / "c.txt").string() + "'").c_str());
-        EXPECT_EQ(snapshot(), held) << "a.txt restored, b.txt taken back";
+        EXPECT_EQ(contentsOf(dir), held) << "a.txt restored, b.txt taken back";
     }
 }
 
@@ -168,17 +167,6 @@ pid_t deadPid()
     return child;
 }
 
-// What a folder holds, hidden files too, by name and contents.
-std::map<std::string, std::string> contentsOf(const fs::path& folder)
-{
-    std::map<std::string, std::string> entries;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        entries[entry.path().filename().string()] = entry.is_directory() ? "(folder)" : std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return entries;
-}
-
 TEST_F(Files, WhatDeadRunsLeftIsFinishedOrRemovedAndNothingElse)
 {
     const fs::path folder = dir / "crops";
@@ -189,8 +177,7 @@ TEST_F(Files, WhatDeadRunsLeftIsFinishedOrRemovedAndNothingElse)
         fs::create_directories(folder);
         std::ofstream(folder / "a") << "old";
         std::ofstream(folder / "b") << "old";
-        const pid_t child = ::fork();
-        if (child == 0) {
+        inChild([&] {
             auto* record = new CommitRecord; // never destroyed: the run dies with it
             for (const std::string& name : names) {
                 const fs::path part = folder / scratch::partName(name), target = folder / name;
@@ -205,11 +192,7 @@ TEST_F(Files, WhatDeadRunsLeftIsFinishedOrRemovedAndNothingElse)
                 if (const std::string name = entry.path().filename().string(); name.rfind(".a.", 0) == 0 || name.rfind(".c.", 0) == 0)
                     if (contentsOf(folder)[name] == "new")
                         fs::rename(entry.path(), folder / name.substr(1, 1));
-            ::_exit(0);
-        }
-        int status = 0;
-        ::waitpid(child, &status, 0);
-        ASSERT_EQ(status, 0);
+        });
         writeWholeFile(folder / "next", [](ByteWriter& out) { out.write(std::string("next run")); });
         const std::map<std::string, std::string> expected =
             undoing ? std::map<std::string, std::string>{{"a", "old"}, {"b", "old"}, {"next", "next run"}}
@@ -224,8 +207,7 @@ TEST_F(Files, WhatDeadRunsLeftIsFinishedOrRemovedAndNothingElse)
             fs::remove_all(folder);
             fs::create_directories(folder);
             std::ofstream(folder / "a") << "old";
-            const pid_t child = ::fork();
-            if (child == 0) {
+            inChild([&] {
                 const fs::path work = dir / scratch::partName("crops");
                 if (scratch::makeWorkFolder(work) != 0)
                     ::_exit(1);
@@ -237,15 +219,10 @@ TEST_F(Files, WhatDeadRunsLeftIsFinishedOrRemovedAndNothingElse)
                     ::_exit(1);
                 if (stage > 1 && !undoing)
                     fs::remove_all(work);
-                ::_exit(0);
-            }
-            int status = 0;
-            ::waitpid(child, &status, 0);
-            ASSERT_EQ(status, 0);
+            });
             writeWholeFile(dir / "next", [](ByteWriter& out) { out.write(std::string("next run")); });
-            EXPECT_EQ(contentsOf(folder), (undoing ? std::map<std::string, std::string>{{"a", "old"}} : std::map<std::string, std::string>{{"b", "new"}}))
-                << (undoing ? "undone" : "finished") << " from stage " << stage;
-            EXPECT_EQ(contentsOf(dir).size(), 2u) << "the folder and the next run's file alone, stage " << stage;
+            const std::map<std::string, std::string> kept = {{"crops", "(folder)"}, {undoing ? "crops/a" : "crops/b", undoing ? "old" : "new"}, {"next", "next run"}};
+            EXPECT_EQ(contentsOf(dir), kept) << "the folder and the next run's file alone, " << (undoing ? "undone" : "finished") << " from stage " << stage;
         }
     }
 

@@ -6,6 +6,7 @@
 #include "formats/png/png_writer.h"
 #include "mask/auto_background.h"
 #include "mask/foreground_mask.h"
+#include "tests/support/checks.h"
 #include "tests/support/pictures.h"
 #include "tests/support/png_bytes.h"
 #include "tests/support/run_command.h"
@@ -35,12 +36,13 @@ std::vector<std::filesystem::path> suiteFiles()
     return files;
 }
 
-PixelImage decode(const std::vector<std::uint8_t>& bytes)
+// The picture decoded with the given budget for the whole-data road, or the reason it was refused.
+std::pair<PixelImage, std::string> decodedBy(const std::vector<std::uint8_t>& bytes, std::size_t budget = png::kWholeDataBudget)
 {
     MemorySource source({reinterpret_cast<const std::byte*>(bytes.data()), bytes.size()});
     PictureBuilder builder;
-    EXPECT_EQ(decodePicture(source, builder), FileFormat::Png);
-    return builder.take();
+    const std::string error = test::errorOf([&] { png::decode(source, builder, budget); });
+    return {error.empty() ? builder.take() : PixelImage(), error};
 }
 
 TEST(PngSuite, EveryFileMatchesAnIndependentDecoder)
@@ -133,21 +135,9 @@ TEST(PngSuite, EveryFileFillsTheMaskOfItsPicture)
 }
 
 // The whole-data road and the streaming one give the same picture, or both refuse the file.
-std::pair<PixelImage, std::string> decodedBy(const std::vector<std::uint8_t>& bytes, std::size_t budget)
-{
-    MemorySource source({reinterpret_cast<const std::byte*>(bytes.data()), bytes.size()});
-    PictureBuilder builder;
-    try {
-        png::decode(source, builder, budget);
-    } catch (const FormatError& e) {
-        return {PixelImage(), e.what()};
-    }
-    return {builder.take(), ""};
-}
-
 void expectBothRoadsAgree(const std::vector<std::uint8_t>& bytes, const std::string& what)
 {
-    const auto [whole, wholeError] = decodedBy(bytes, png::kWholeDataBudget);
+    const auto [whole, wholeError] = decodedBy(bytes);
     const auto [streamed, streamedError] = decodedBy(bytes, 0);
     ASSERT_EQ(wholeError, streamedError) << what;
     ASSERT_EQ(whole.hasAlpha(), streamed.hasAlpha()) << what;
@@ -226,58 +216,37 @@ TEST(PngReader, ColourKeysMatchTheFilesOwnSamples)
     // reduction: the high byte, not the nearest 8-bit value.
     const std::vector<std::uint8_t> rows = {0, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0x12, 0x35, 0x56, 0x78, 0x9A, 0xBC,
                                             0x12, 0xFF, 0x00, 0x80, 0xFE, 0xFF};
-    const PixelImage picture = decode(test::pngBytes(3, 1, 16, 2, rows, {{"tRNS", {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}}}));
+    const PixelImage picture = decodedBy(test::pngBytes(3, 1, 16, 2, rows, {{"tRNS", {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}}})).first;
     ASSERT_TRUE(picture.hasAlpha());
     EXPECT_EQ(picture.at(0, 0), makePixel(0x12, 0x56, 0x9A, 0));
     EXPECT_EQ(picture.at(1, 0), makePixel(0x12, 0x56, 0x9A, 255));
     EXPECT_EQ(picture.at(2, 0), makePixel(0x12, 0x00, 0xFE, 255));
 
     // 8-bit grey with a key, and a palette whose tRNS is shorter than the palette.
-    const PixelImage grey = decode(test::pngBytes(3, 1, 8, 0, {0, 7, 8, 9}, {{"tRNS", {0, 8}}}));
+    const PixelImage grey = decodedBy(test::pngBytes(3, 1, 8, 0, {0, 7, 8, 9}, {{"tRNS", {0, 8}}})).first;
     EXPECT_EQ(alphaOf(grey.at(0, 0)), 255);
     EXPECT_EQ(grey.at(1, 0), makePixel(8, 8, 8, 0));
-    const PixelImage palette =
-        decode(test::pngBytes(2, 1, 8, 3, {0, 0, 1}, {{"PLTE", {10, 20, 30, 40, 50, 60}}, {"tRNS", {77}}}));
+    const PixelImage palette = decodedBy(test::pngBytes(2, 1, 8, 3, {0, 0, 1}, {{"PLTE", {10, 20, 30, 40, 50, 60}}, {"tRNS", {77}}})).first;
     EXPECT_EQ(palette.at(0, 0), makePixel(10, 20, 30, 77));
     EXPECT_EQ(palette.at(1, 0), makePixel(40, 50, 60, 255));
 }
 
 TEST(PngReader, SizesAreCheckedBeforeAnythingIsAllocated)
 {
-    const auto errorOf = [](const std::vector<std::uint8_t>& bytes) {
-        MemorySource source({reinterpret_cast<const std::byte*>(bytes.data()), bytes.size()});
-        PictureBuilder builder;
-        try {
-            decodePicture(source, builder);
-        } catch (const FormatError& e) {
-            return std::string(e.what());
-        }
-        return std::string("(decoded)");
-    };
-    EXPECT_EQ(errorOf(test::pngBytes(40000, 40000, 8, 0, {0})), "picture of 40000 x 40000 pixels exceeds the limit of 2^30 pixels (4 GiB)");
+    EXPECT_EQ(decodedBy(test::pngBytes(40000, 40000, 8, 0, {0})).second, "picture of 40000 x 40000 pixels exceeds the limit of 2^30 pixels (4 GiB)");
     // 32768 x 32768 interlaced, in 69 bytes: refused before its data is looked for.
     std::vector<std::uint8_t> header = test::pngBytes(32768, 32768, 8, 2, {});
     header[28] = 1;
     const auto crc = crc32(0, header.data() + 12, 17);
     for (int i = 0; i < 4; ++i)
         header[29 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
-    EXPECT_EQ(errorOf(header).rfind("truncated PNG data: ", 0), 0u) << errorOf(header);
+    EXPECT_EQ(decodedBy(header).second.rfind("truncated PNG data: ", 0), 0u) << decodedBy(header).second;
 }
 
 // Files as encoders and editors really leave them, against the same picture written cleanly.
 TEST(PngReader, ReadsFilesAsTheWorldWritesThem)
 {
     using Bytes = std::vector<std::uint8_t>;
-    const auto decoded = [](const Bytes& bytes) {
-        MemorySource source({reinterpret_cast<const std::byte*>(bytes.data()), bytes.size()});
-        PictureBuilder builder;
-        try {
-            decodePicture(source, builder);
-        } catch (const FormatError& e) {
-            return std::pair(PixelImage(), std::string(e.what()));
-        }
-        return std::pair(builder.take(), std::string());
-    };
     const auto damaged = [](Bytes bytes, std::size_t at) {
         bytes[at] ^= 0x40;
         return bytes;
@@ -303,7 +272,7 @@ TEST(PngReader, ReadsFilesAsTheWorldWritesThem)
         clean.insert(clean.end(), piece.begin(), piece.end());
     }
     clean.insert(clean.end(), whole.end() - 12, whole.end());
-    const auto [picture, none] = decoded(clean);
+    const auto [picture, none] = decodedBy(clean);
     ASSERT_EQ(none, "");
     const std::size_t end = clean.size() - 12, afterHeader = 33;
     const Bytes text = test::chunkBytes("tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'h', 'i'});
@@ -320,7 +289,7 @@ TEST(PngReader, ReadsFilesAsTheWorldWritesThem)
         {"a damaged text chunk in place of the end", damaged(inserted(Bytes(clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(end)), end, text), end + 10)},
     };
     for (const auto& [what, bytes] : readable) {
-        const auto [read, error] = decoded(bytes);
+        const auto [read, error] = decodedBy(bytes);
         EXPECT_EQ(error, "") << what;
         EXPECT_TRUE(read.pixelCount() == picture.pixelCount() &&
                     std::equal(read.pixels().begin(), read.pixels().end(), picture.pixels().begin()))
@@ -328,14 +297,14 @@ TEST(PngReader, ReadsFilesAsTheWorldWritesThem)
     }
     // A damaged colour key is dropped: the picture is read without transparency.
     const Bytes keyed = test::pngBytes(40, 48, 8, 2, rows, {{"tRNS", {0, 1, 0, 2, 0, 3}}});
-    EXPECT_TRUE(decoded(keyed).first.hasAlpha());
-    EXPECT_FALSE(decoded(damaged(keyed, afterHeader + 9)).first.hasAlpha());
+    EXPECT_TRUE(decodedBy(keyed).first.hasAlpha());
+    EXPECT_FALSE(decodedBy(damaged(keyed, afterHeader + 9)).first.hasAlpha());
 
     // Image data is read when zlib's own checksum holds, whatever the chunk's says.
-    EXPECT_EQ(decoded(damaged(clean, 30)).second, "IHDR chunk is damaged (checksum)");
-    EXPECT_EQ(decoded(damaged(clean, end - 2)).second, "");
-    EXPECT_EQ(decoded(damaged(clean, end - 30)).second, "IDAT chunk is damaged (checksum)");
-    const std::string cut = decoded(Bytes(clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(clean.size() / 2))).second;
+    EXPECT_EQ(decodedBy(damaged(clean, 30)).second, "IHDR chunk is damaged (checksum)");
+    EXPECT_EQ(decodedBy(damaged(clean, end - 2)).second, "");
+    EXPECT_EQ(decodedBy(damaged(clean, end - 30)).second, "IDAT chunk is damaged (checksum)");
+    const std::string cut = decodedBy(Bytes(clean.begin(), clean.begin() + static_cast<std::ptrdiff_t>(clean.size() / 2))).second;
     std::smatch row;
     ASSERT_TRUE(std::regex_match(cut, row, std::regex(R"(truncated PNG data \(row (\d+) of 48\))"))) << cut;
     EXPECT_GT(std::stoi(row[1]), 10) << "the rows before the cut were read";

@@ -8,6 +8,7 @@
 #include "pack/packer.h"
 #include "regions/icon_search.h"
 #include "present/report.h"
+#include "tests/support/checks.h"
 #include "tests/support/pictures.h"
 #include "tests/support/run_command.h"
 
@@ -26,12 +27,7 @@ namespace {
 
 std::string nameError(std::string_view pattern, bool rows)
 {
-    try {
-        NamePattern::parse(pattern, rows);
-    } catch (const InputError& e) {
-        return e.what();
-    }
-    return "(parsed)";
+    return test::errorOf([&] { NamePattern::parse(pattern, rows); });
 }
 
 TEST(NamePattern, EveryFieldAndWidth)
@@ -253,12 +249,8 @@ TEST(Atlas, HostileAtlasesAreRefusedWithAMessage)
         {"{\"frames\": {", "not valid JSON"},
     };
     for (const auto& [text, message] : refused) {
-        try {
-            readAtlasFrames(text);
-            ADD_FAILURE() << "read: " << text.substr(0, 80);
-        } catch (const InputError& e) {
-            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
-        }
+        const std::string error = test::errorOf([&] { readAtlasFrames(text); });
+        EXPECT_NE(error.find(message), std::string::npos) << error << " reading " << text.substr(0, 80);
     }
     EXPECT_EQ(readAtlasFrames(longTag).size(), 1u) << "a long tag is read without recursion";
     // Frame tags that would give every frame thousands of places: refused, not spent time on.

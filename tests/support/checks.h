@@ -1,6 +1,7 @@
 #pragma once
 
 // What the tests ask of runs, folders and files, each in one line.
+#include "common/errors.h"
 #include "formats/picture_file.h"
 #include "tests/support/run_command.h"
 
@@ -18,6 +19,18 @@ inline ::testing::AssertionResult endedWith(const CommandResult& run, int code, 
     if (run.exitCode == code && run.err.find(part) != std::string::npos)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "status " << run.exitCode << ", said: " << run.err;
+}
+
+// The message of the error `call` throws, or "" when it throws none.
+template <class Call>
+std::string errorOf(Call call)
+{
+    try {
+        call();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "";
 }
 
 inline std::size_t entriesIn(const std::filesystem::path& folder)

@@ -52,6 +52,12 @@ PixelImage iconSheet(int width, int height, std::uint64_t seed, int cell)
     return image;
 }
 
+void fill(PixelImage& picture, Rect box, Pixel colour)
+{
+    for (int y = box.top; y < box.bottom; ++y)
+        std::fill(picture.row(y) + box.left, picture.row(y) + box.right, colour);
+}
+
 PixelImage randomPicture(Random& random, Pixel back)
 {
     const int width = random.between(1, 64);
@@ -66,10 +72,7 @@ PixelImage randomPicture(Random& random, Pixel back)
     for (int blocks = random.below(4); blocks > 0; --blocks) {
         const int x0 = random.below(width), y0 = random.below(height);
         const int x1 = std::min(width, x0 + random.between(1, 12)), y1 = std::min(height, y0 + random.between(1, 12));
-        const Pixel fill = random.chance(50) ? back : inks[1];
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                picture.at(x, y) = fill;
+        fill(picture, {x0, y0, x1, y1}, random.chance(50) ? back : inks[1]);
     }
     return picture;
 }

@@ -27,6 +27,9 @@ private:
 // several colours each) on white, one per cell with a small margin; about 30% foreground.
 PixelImage iconSheet(int width, int height, std::uint64_t seed, int cell = 31);
 
+// Paints `box` (right and bottom exclusive) in `colour`.
+void fill(PixelImage& picture, Rect box, Pixel colour);
+
 // 1..64 pixels a side, 5% to 90% foreground in a few colours, background pixels now and then
 // with a stray fourth byte, a colour one off the background, and blocks that make larger
 // regions and regions on the edges.
