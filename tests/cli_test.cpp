@@ -68,12 +68,9 @@ protected:
     void writeSheets()
     {
         PixelImage sheet(60, 40, 0, true);
-        for (int y = 5; y < 15; ++y)
-            for (int x = 5; x < 12; ++x)
-                sheet.at(x, y) = makePixel(200, 10, 10);
-        for (int y = 20; y < 32; ++y)
-            for (int x = 30; x < 50; ++x)
-                sheet.at(x, y) = makePixel(10, 10, 200, x == 30 ? 128 : 255);
+        pictures::fill(sheet, {5, 5, 12, 15}, makePixel(200, 10, 10));
+        pictures::fill(sheet, {31, 20, 50, 32}, makePixel(10, 10, 200));
+        pictures::fill(sheet, {30, 20, 31, 32}, makePixel(10, 10, 200, 128));
         sheet.at(55, 2) = makePixel(0, 0, 0, 20); // nearly transparent dust
         writePictureFile(sheet, FileFormat::Png, dir / "sheet.png");
         PixelImage magenta(sheet.width(), sheet.height(), 0);
@@ -193,12 +190,8 @@ TEST_F(FindIconsCli, MergeSizeFilterOrderAndAtlas)
 {
     // Two parts of one sprite a pixel apart, a speck, and a second sprite.
     PixelImage sheet(40, 20, makePixel(255, 255, 255));
-    for (int y = 2; y < 8; ++y) {
-        sheet.at(2, y) = sheet.at(4, y) = makePixel(0, 0, 0);
-        for (int x = 20; x < 30; ++x)
-            sheet.at(x, y + 1) = makePixel(0, 0, 0);
-    }
-    sheet.at(35, 15) = makePixel(0, 0, 0);
+    for (const Rect& part : {Rect{2, 2, 3, 8}, {4, 2, 5, 8}, {20, 3, 30, 9}, {35, 15, 36, 16}})
+        pictures::fill(sheet, part, makePixel(0, 0, 0));
     writePictureFile(sheet, FileFormat::Png, dir / "parts.png");
     const std::string file = (dir / "parts.png").string();
     EXPECT_EQ(findIconsCli({file}).out, "2 , 2 , 2 , 7 \n4 , 2 , 4 , 7 \n20 , 3 , 29 , 8 \n35 , 15 , 35 , 15 \n");
@@ -344,10 +337,8 @@ TEST_F(FindIconsCli, PackedAtlasesOnOneOrSeveralPages)
     // Frames of the same pixels share one place on the page, each keeping its name and offsets,
     // unless asked not to; a premultiplied page is said to be so.
     PixelImage twins(40, 20, pictures::kWhite);
-    for (const auto& [x0, y0, size, colour] : {std::tuple{2, 2, 8, makePixel(200, 0, 0)}, {22, 2, 8, makePixel(200, 0, 0)}, {12, 12, 4, makePixel(0, 0, 200)}})
-        for (int y = y0; y < y0 + size; ++y)
-            for (int x = x0; x < x0 + size; ++x)
-                twins.at(x, y) = colour;
+    for (const auto& [box, colour] : {std::pair{Rect{2, 2, 10, 10}, makePixel(200, 0, 0)}, {{22, 2, 30, 10}, makePixel(200, 0, 0)}, {{12, 12, 16, 16}, makePixel(0, 0, 200)}})
+        pictures::fill(twins, box, colour);
     writePictureFile(twins, FileFormat::Bmp, dir / "twins.bmp");
     for (const bool keep : {false, true}) {
         std::vector<std::string> args = {(dir / "twins.bmp").string(), "--atlas", (dir / "d.json").string(), "--pack", (dir / "d.png").string(), "--premultiply"};
@@ -443,14 +434,10 @@ TEST_F(FindIconsCli, GridCellsTheGuessedGridAndCropsOfASpritesOwnPixels)
         PixelImage sheet(4 * 18 + 5, 2 * 14 + 6, makePixel(255, 255, 255));
         for (int row = 0; row < 2; ++row)
             for (int column = 0; column < (row == 0 ? 4 : 3); ++column)
-                for (int y = 5; y < 12; ++y)
-                    for (int x = 4; x < 14; ++x)
-                        sheet.at(1 + column * 18 + x, 3 + row * 14 + y) = row == 0 && column == 1 ? other : ink;
+                pictures::fill(sheet, {5 + column * 18, 8 + row * 14, 15 + column * 18, 15 + row * 14}, row == 0 && column == 1 ? other : ink);
         if (arm) {
-            for (int y = 12; y <= 14; ++y)
-                sheet.at(23, y) = sheet.at(24, y) = makePixel(255, 255, 255);
-            for (int x = 15; x <= 23; ++x)
-                sheet.at(x, 13) = ink;
+            pictures::fill(sheet, {23, 12, 25, 15}, makePixel(255, 255, 255));
+            pictures::fill(sheet, {15, 13, 24, 14}, ink);
         }
         writePictureFile(sheet, FileFormat::Png, path);
     };

@@ -145,6 +145,18 @@ TEST(RegionMerge, MatchesThePlainDefinition)
             for (const std::size_t member : plain[g].members)
                 ASSERT_EQ(merged.groupOf[member], g) << "set " << i << ": box " << member << " is in merged box " << g;
     }
+    // Many boxes of very different sizes, so that groups grow into one another again and
+    // again and huge boxes meet small ones.
+    for (int i = 0; i < 200; ++i) {
+        std::vector<RegionBox> boxes;
+        const int area = random.between(100, 600);
+        for (int k = random.between(100, 250); k > 0; --k) {
+            const int x = random.below(area), y = random.below(area), size = random.chance(5) ? random.between(50, 200) : random.between(0, 6);
+            boxes.push_back({x, y, x + random.below(size + 1), y + random.below(size + 1)});
+        }
+        const int distance = random.between(1, 12);
+        ASSERT_EQ(mergeRegions(boxes, distance).boxes, boxesOf(mergedPlainly(boxes, all(boxes.size()), distance))) << "cascade " << i;
+    }
     EXPECT_EQ(mergeRegions(std::vector<RegionBox>{{0, 0, 5, 5}, {6, 6, 9, 9}}, 1).boxes.size(), 1u) << "a corner touch joins at 1";
     EXPECT_EQ(mergeRegions(std::vector<RegionBox>{{0, 0, 5, 5}, {7, 0, 9, 5}}, 1).boxes.size(), 2u) << "a one-column gap does not";
     EXPECT_EQ(mergeRegions(std::vector<RegionBox>{{0, 0, 5, 5}, {7, 0, 9, 5}}, 2).boxes.size(), 1u) << "but is closer than 2";
@@ -185,25 +197,6 @@ TEST(RegionMerge, AColumnOfDotsDoesNotChainSpritesTogether)
     const MergedRegions merged = mergeRegions(boxes, 5, 1);
     EXPECT_EQ(merged.boxes.size(), 10u) << "every line on its own, with the dots beside it";
     EXPECT_EQ(std::count_if(merged.boxes.begin(), merged.boxes.end(), [](const RegionBox& b) { return b.width() == 1; }), 0);
-}
-
-TEST(RegionMerge, CascadesAndHugeBoxesMatchThePlainDefinition)
-{
-    // Many boxes of very different sizes, so that groups grow into one another again and
-    // again and huge boxes meet small ones.
-    pictures::Random random(2024);
-    for (int i = 0; i < 200; ++i) {
-        std::vector<RegionBox> boxes;
-        const int area = random.between(100, 600);
-        for (int k = random.between(100, 250); k > 0; --k) {
-            const int x = random.below(area), y = random.below(area);
-            const int size = random.chance(5) ? random.between(50, 200) : random.between(0, 6);
-            boxes.push_back({x, y, x + random.below(size + 1), y + random.below(size + 1)});
-        }
-        const int distance = random.between(1, 12);
-        ASSERT_EQ(mergeRegions(boxes, distance).boxes, boxesOf(mergedPlainly(boxes, all(boxes.size()), distance)))
-            << "set " << i << ", distance " << distance;
-    }
 }
 
 TEST(RegionMerge, AutomaticDistanceJoinsThePiecesOfEachSprite)
@@ -360,7 +353,7 @@ TEST(RegionOrder, LinesOfTextAreRowsHoweverTallSomeGlyphsAre)
     }
 }
 
-TEST(RegionOrder, ASheetReadsRowByRow)
+TEST(RegionOrder, ASheetReadsRowByRowThoughItsRowsWobbleOrOverlap)
 {
     // Sprites of a 3 x 2 sheet whose tops wobble, found in scan order.
     const std::vector<RegionBox> found = {{40, 0, 50, 9}, {0, 2, 10, 12}, {20, 1, 30, 11}, {21, 20, 29, 30}, {0, 22, 9, 31}, {41, 19, 49, 29}};
@@ -376,15 +369,11 @@ TEST(RegionOrder, ASheetReadsRowByRow)
     EXPECT_EQ(byColumns[1].box.minX, 0);
     EXPECT_EQ(byColumns[1].column, 1);
     EXPECT_EQ(byColumns[1].row, 2);
-}
-
-TEST(RegionOrder, RowsThatOverlapALittleStayApartAndShortFramesStayInTheirRow)
-{
     // Frames 20 high whose second row starts 3 pixels above the first one's bottom, and a short
     // frame hanging at the bottom of the first row.
-    const std::vector<RegionBox> found = {{0, 0, 9, 19}, {12, 0, 21, 19}, {24, 14, 33, 19}, {0, 17, 9, 36}, {12, 17, 21, 36}};
-    std::vector<std::pair<int, int>> places;
-    for (const PlacedRegion& p : orderRegions(found, RegionOrder::Rows))
+    const std::vector<RegionBox> overlapping = {{0, 0, 9, 19}, {12, 0, 21, 19}, {24, 14, 33, 19}, {0, 17, 9, 36}, {12, 17, 21, 36}};
+    places.clear();
+    for (const PlacedRegion& p : orderRegions(overlapping, RegionOrder::Rows))
         places.emplace_back(p.row, p.column);
     EXPECT_EQ(places, (std::vector<std::pair<int, int>>{{1, 1}, {1, 2}, {1, 3}, {2, 1}, {2, 2}}));
 }

@@ -183,16 +183,13 @@ TEST(Canvas, RectangleCoversRightAndBottomExclusive)
     EXPECT_EQ(picture.at(0, 3), kWhitePixel);
 }
 
-TEST(Colours, Resolution)
+TEST(Colours, ResolutionAndBackgroundWrittenEitherWay)
 {
     EXPECT_EQ(resolve(255), (Rgb{255, 0, 0})) << "255 is pure red: the low byte";
     EXPECT_EQ(resolve(*colorByName("btnface")), (Rgb{212, 208, 200})) << "a system colour, by any case";
     EXPECT_EQ(resolve(systemColor(200)), (Rgb{0, 0, 0}));
     EXPECT_EQ(toPixel(rgbColor(1, 2, 3)), makePixel(1, 2, 3, 255)) << "drawn colours are opaque";
-}
-
-TEST(Colours, BackgroundWrittenEitherWayReadsAsBackground)
-{
+    // Every named colour, drawn by the canvas or stored as a pixel, reads as that background.
     for (const NamedColor& colour : namedColors()) {
         PixelImage picture(3, 3, kBlackPixel ^ 0x010101u);
         Canvas canvas(picture);
@@ -226,16 +223,17 @@ TEST(FrameMemory, TakesBackExactlyWhatFramesCovered)
         const PixelImage original = pictures::randomPicture(random, toPixel(kWhite));
         PixelImage picture = original;
         FrameMemory frames;
-        // Frames over frames, one pixel wide or high, partly outside, empty.
-        for (int k = random.below(12); k > 0; --k) {
+        // Frames over frames, one pixel wide or high, partly outside, empty; red and blues.
+        const int count = random.below(12);
+        const auto pen = [&](std::size_t k) { return k % 2 ? kRed : rgbColor(0, 0, static_cast<std::uint8_t>(k)); };
+        for (int k = 0; k < count; ++k) {
             const int left = random.between(-3, original.width()), top = random.between(-3, original.height());
-            const Rect rect{left, top, left + random.between(0, 30), top + random.between(0, 30)};
-            frames.draw(picture, rect, k % 2 == 0 ? kRed : rgbColor(0, 0, static_cast<std::uint8_t>(k)));
+            frames.draw(picture, {left, top, left + random.between(0, 30), top + random.between(0, 30)}, pen(static_cast<std::size_t>(k)));
         }
         PixelImage direct = original;
         for (std::size_t k = 0; k < frames.frames().size(); ++k) {
             Canvas canvas(direct);
-            canvas.penColor = (frames.frames().size() - k) % 2 == 0 ? kRed : rgbColor(0, 0, static_cast<std::uint8_t>(frames.frames().size() - k));
+            canvas.penColor = pen(k);
             canvas.brushStyle = BrushStyle::Clear;
             canvas.rectangle(frames.frames()[k]);
         }
@@ -245,10 +243,8 @@ TEST(FrameMemory, TakesBackExactlyWhatFramesCovered)
         // the earlier ones left it.
         const std::size_t keep = static_cast<std::size_t>(random.below(static_cast<int>(frames.frames().size()) + 1));
         PixelImage earlier = original;
-        for (std::size_t k = 0; k < keep; ++k) {
-            FrameMemory once;
-            once.draw(earlier, frames.frames()[k], (frames.frames().size() - k) % 2 == 0 ? kRed : rgbColor(0, 0, static_cast<std::uint8_t>(frames.frames().size() - k)));
-        }
+        for (std::size_t k = 0; k < keep; ++k)
+            FrameMemory().draw(earlier, frames.frames()[k], pen(k));
         FrameMemory partly = frames;
         PixelImage undone = picture;
         partly.undrawFrom(undone, keep);
@@ -258,7 +254,7 @@ TEST(FrameMemory, TakesBackExactlyWhatFramesCovered)
         // Frames taken out and put in where they cross no other: as if the new list were drawn.
         std::vector<std::pair<Rect, ColorValue>> listed;
         for (std::size_t k = 0; k < frames.frames().size(); ++k)
-            listed.emplace_back(frames.frames()[k], (frames.frames().size() - k) % 2 == 0 ? kRed : rgbColor(0, 0, static_cast<std::uint8_t>(frames.frames().size() - k)));
+            listed.emplace_back(frames.frames()[k], pen(k));
         std::vector<std::size_t> out;
         for (std::size_t k = listed.size(); k-- > 0;)
             if (random.chance(20))

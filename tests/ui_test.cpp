@@ -6,6 +6,7 @@
 #include "present/frames.h"
 #include "resources/sample_picture.h"
 #include "regions/icon_search.h"
+#include "tests/support/pictures.h"
 #include "tests/support/run_command.h"
 #include "ui/Unit1.h"
 #include "ui/application.h"
@@ -44,6 +45,7 @@ TEST_F(Window, StartState)
     EXPECT_EQ(form->Label1->text(), "");
     EXPECT_EQ(status(), "샘플 그림 (395 × 308)");
     EXPECT_EQ(Application::messageTitle, form->windowTitle()) << "message boxes carry the window's title";
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "취소") << "Qt's own dialogs speak Korean";
 
     const auto nextTabStop = [](QWidget* w) {
         do
@@ -172,36 +174,37 @@ TEST_F(Window, Loading)
     EXPECT_TRUE(form->picture() == small) << "loading again removes the frames";
     EXPECT_EQ(messages.size(), failures);
 
-    press(form->Btn_FindIcons);
-    EXPECT_EQ(form->picture().at(10, 20), makePixel(255, 0, 0)) << "the window stays usable";
-}
-
-TEST_F(Window, PointerReadout)
-{
-    moveOver(form->Image1, {12, 300});
-    EXPECT_EQ(form->Label1->text(), "X=12  Y=300");
-    moveOver(form->Image1, {0, 0});
-    EXPECT_EQ(form->Label1->text(), "X=0  Y=0");
-    moveOver(form->Panel1, {300, 20});
-    moveOver(form.get(), {600, 400});
-    EXPECT_EQ(form->Label1->text(), "X=0  Y=0") << "moves outside the picture leave it";
-    moveOver(form->Image1, {394, 307});
-    EXPECT_EQ(form->Label1->text(), "X=394  Y=307");
-}
-
-TEST_F(Window, HandlerExceptionsAreShownAndTheWindowCarriesOn)
-{
+    // A handler's exception is shown, and the window carries on.
     form->OpenPictureDialog = []() -> QString { throw std::runtime_error("dialog failed"); };
     press(form->Btn_OpenFile);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], "dialog failed");
+    EXPECT_EQ(messages.back(), "dialog failed");
     press(form->Btn_FindIcons);
-    EXPECT_EQ(messages.size(), 1u);
-    EXPECT_EQ(form->picture().at(form->picture().width() - 1, 0), makePixel(255, 255, 255));
+    EXPECT_EQ(messages.size(), failures + 1);
+    EXPECT_EQ(form->picture().at(10, 20), makePixel(255, 0, 0)) << "the window stays usable";
+
+    // Dropped files load as from the dialog.
+    PixelImage dropped(30, 20, makePixel(255, 255, 255));
+    dropped.at(4, 5) = makePixel(0, 0, 0);
+    writePictureFile(dropped, FileFormat::Png, dir / "dropped.png");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString((dir / "dropped.png").string()))});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &drop);
+    EXPECT_EQ(messages.size(), failures + 1);
+    EXPECT_TRUE(form->picture() == dropped);
+    EXPECT_EQ(status(), "dropped.png (30 × 20)");
 }
 
-TEST_F(Window, ZoomKeepsPixelsSharpAndCoordinatesInThePicture)
+TEST_F(Window, PointerReadoutAndZoomKeepPixelsSharpAndCoordinatesInThePicture)
 {
+    moveOver(form->Image1, {394, 307});
+    EXPECT_EQ(form->Label1->text(), "X=394  Y=307");
+    moveOver(form->Panel1, {300, 20});
+    moveOver(form.get(), {600, 400});
+    EXPECT_EQ(form->Label1->text(), "X=394  Y=307") << "moves outside the picture leave it";
     press(form->Btn_FindIcons);
     const QString found = status();
     keys(QKeySequence("Ctrl+="));
@@ -280,26 +283,6 @@ TEST_F(Window, BackgroundFromThePicture)
     EXPECT_EQ(form->ColorBox->currentText(), "#010203");
 }
 
-TEST_F(Window, DroppedFilesLoadAsFromTheDialog)
-{
-    PixelImage small(30, 20, makePixel(255, 255, 255));
-    small.at(4, 5) = makePixel(0, 0, 0);
-    writePictureFile(small, FileFormat::Png, dir / "dropped.png");
-    const auto drop = [&](const fs::path& path) {
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path.string()))});
-        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(form.get(), &enter);
-        EXPECT_TRUE(enter.isAccepted());
-        QDropEvent dropped(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(form.get(), &dropped);
-    };
-    drop(dir / "dropped.png");
-    EXPECT_TRUE(messages.empty());
-    EXPECT_TRUE(form->picture() == small);
-    EXPECT_EQ(status(), "dropped.png (30 × 20)");
-}
-
 // Saves ask before replacing, say what they wrote and fail without harm; their bytes against
 // find-icons' own, and the lines copied, are checked with the slicer's settings.
 TEST_F(Window, SavesAskBeforeReplacingAndSayWhatTheyWrote)
@@ -361,22 +344,12 @@ TEST_F(Window, SavesAskBeforeReplacingAndSayWhatTheyWrote)
     EXPECT_FALSE(status().startsWith("저장함")) << "until the next action";
 }
 
-TEST_F(Window, QtsOwnDialogsSpeakKorean)
-{
-    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "취소");
-    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), "열기");
-}
-
 TEST_F(Window, TransparentPicturesAndTheRulesThatAreNoColour)
 {
     // A PNG with alpha: sprites on transparency, a nearly transparent speck.
     PixelImage sheet(40, 30, 0, true);
-    for (int y = 3; y < 10; ++y)
-        for (int x = 4; x < 12; ++x)
-            sheet.at(x, y) = makePixel(200, 10, 10);
-    for (int y = 15; y < 25; ++y)
-        for (int x = 20; x < 35; ++x)
-            sheet.at(x, y) = makePixel(10, 10, 200, 128);
+    pictures::fill(sheet, {4, 3, 12, 10}, makePixel(200, 10, 10));
+    pictures::fill(sheet, {20, 15, 35, 25}, makePixel(10, 10, 200, 128));
     writePictureFile(sheet, FileFormat::Png, dir / "sheet.png");
 
     // "투명" on a picture without transparency says so and changes nothing.
