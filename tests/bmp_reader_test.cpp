@@ -2,10 +2,7 @@
 #include "formats/bmp/bmp_reader.h"
 #include "formats/picture_file.h"
 #include "image/page_prefault.h"
-#include "formats/bmp/bmp_writer.h"
 #include "present/frames.h"
-#include "mask/foreground_mask.h"
-#include "regions/icon_search.h"
 #include "tests/support/checks.h"
 #include "tests/support/pictures.h"
 
@@ -140,16 +137,6 @@ TEST(BmpReader, RleDeltasRunsPastTheRowEndAndDataAfterTheLastRow)
                                                      .pixels = {4, 0x12, 0, 0, 0, 5, 0x21, 0x21, 0x20, 0, 0, 0, 3, 0x11}}
                                              .build());
     EXPECT_EQ(std::vector(clipped.pixels().begin(), clipped.pixels().end()), (std::vector{two, one, two, one, two, one}));
-}
-
-TEST(BmpWriter, RoundTripKeepsEveryColour)
-{
-    for (int width : {1, 2, 3, 4, 5, 17}) {
-        const PixelImage picture = pictures::noise(width, 9, 50, static_cast<std::uint64_t>(width));
-        const std::vector<std::byte> file = bmp::encode(picture);
-        EXPECT_EQ(file.size(), 54 + (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4 * 9);
-        EXPECT_TRUE(bmp::read(file) == picture) << width;
-    }
 }
 
 TEST(PagePrefault, PagesMadeReadyWhileTheyAreWrittenKeepWhatWasWritten)

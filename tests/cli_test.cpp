@@ -1,8 +1,6 @@
 // find-icons end to end: outputs, the files it writes, several pictures, and exit codes.
 #include "formats/bmp/bmp_reader.h"
 #include "formats/bmp/bmp_writer.h"
-#include "formats/picture_file.h"
-#include "present/frames.h"
 #include "resources/sample_picture.h"
 #include "regions/icon_search.h"
 #include "regions/result_lines.h"
@@ -541,6 +539,10 @@ TEST_F(FindIconsCli, ANameCannotForgeALine)
     EXPECT_EQ(result.out, shown + ":5 , 5 , 11 , 14 \n" + shown + ":30 , 20 , 49 , 31 \n");
     const auto alone = findIconsCli({odd.string(), "--format", "json", "-b", "Lime"});
     EXPECT_EQ(nlohmann::json::parse(alone.out)["file"], odd.string()) << "JSON has its own escapes";
+    const fs::path invalid = dir / "bad\xff" "name.png";
+    fs::copy_file(dir / "sheet.png", invalid);
+    EXPECT_EQ(nlohmann::json::parse(findIconsCli({invalid.string(), "--format", "json", "-b", "Lime"}).out)["file"], (dir / "bad\xEF\xBF\xBDname.png").string())
+        << "a byte that is no UTF-8 is replaced";
     fs::rename(odd, dir / "gone\rname.png");
     EXPECT_EQ(findIconsCli({(dir / "gone\rname.png").string() + "x"}).err.find('\r'), std::string::npos);
 }

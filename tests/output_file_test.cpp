@@ -1,11 +1,9 @@
 // Files are read and written whole or not at all, and errors name the system's reason.
-#include "common/errors.h"
 #include "formats/bmp/bmp_reader.h"
 #include "files/byte_source.h"
 #include "files/commit_record.h"
 #include "files/output_file.h"
 #include "files/scratch_files.h"
-#include "formats/picture_file.h"
 #include "tests/support/checks.h"
 #include "tests/support/pictures.h"
 #include <functional>
@@ -15,7 +13,6 @@
 #include <filesystem>
 #include <map>
 #include <fstream>
-#include <set>
 #include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,7 +1,5 @@
 // The PNG reader on the PNG suite against an independent decoder (Qt's), the files it must
 // refuse, masks straight from the file, and colour keys no suite file pins down.
-#include "common/errors.h"
-#include "formats/picture_file.h"
 #include "formats/png/png_reader.h"
 #include "formats/png/png_writer.h"
 #include "mask/auto_background.h"

@@ -1,4 +1,4 @@
-// Names, crops, JSON reports and atlases, read back.
+// Names, crops and atlases, read back, and packing.
 #include "atlas/atlas.h"
 #include "atlas/atlas_reader.h"
 #include "present/crops.h"
@@ -7,7 +7,6 @@
 #include "pack/pack.h"
 #include "pack/packer.h"
 #include "regions/icon_search.h"
-#include "present/report.h"
 #include "tests/support/checks.h"
 #include "tests/support/pictures.h"
 #include "tests/support/run_command.h"
@@ -16,10 +15,8 @@
 #include <nlohmann/json.hpp>
 
 #include <bit>
-#include <regex>
 #include <tuple>
 
-#include <set>
 
 using namespace iconfinder;
 
@@ -110,27 +107,6 @@ TEST(Crops, PaddingSameSizeAlignmentAndTransparency)
     EXPECT_EQ(transparent.at(1, 1), ink);
     clear.bleed = false;
     EXPECT_EQ(cropOf(sheet, box, rule, clear, 0, 0).at(0, 0), Pixel{0});
-}
-
-TEST(Reports, JsonSaysWhatWasUsedAndStaysValid)
-{
-    const std::vector<PlacedRegion> regions = {{{1, 2, 3, 4}, 0, 0}};
-    const std::string text = jsonReport({std::string("bad\xff" "name.png"), FileFormat::Png, 10, 20, BackgroundRule::transparent(5), std::nullopt, std::nullopt}, regions);
-    ASSERT_EQ(text.back(), '\n');
-    ASSERT_EQ(text.find('\n'), text.size() - 1) << "one line";
-    const nlohmann::json report = nlohmann::json::parse(text);
-    EXPECT_EQ(report["background"], "transparent");
-    EXPECT_EQ(report["tolerance"], 5);
-    EXPECT_EQ(report["format"], "png");
-    EXPECT_EQ(report["regions"][0]["maxY"], 4);
-    EXPECT_EQ(report["file"], "bad\xEF\xBF\xBDname.png") << "the bad byte is replaced";
-    EXPECT_EQ(nlohmann::json::parse(jsonReport({std::nullopt, FileFormat::Bmp, 1, 1, BackgroundRule::colour({0xAB, 0, 0x0C}), std::nullopt, std::nullopt}, {}))["background"],
-              "#ab000c");
-    EXPECT_EQ(nlohmann::json::parse(jsonFailure("x.png", "truncated PNG data"))["error"], "truncated PNG data");
-
-    std::string lines;
-    appendLines(lines, regions, "x.png:");
-    EXPECT_EQ(lines, "x.png:1 , 2 , 3 , 4 \n");
 }
 
 // Frames drawn as their crops, in every layout, read back to the same names and boxes;

@@ -1,6 +1,5 @@
 // The sample picture: the generator reproduces the committed file, and the file is what a
 // person expects of it.
-#include "formats/bmp/bmp_reader.h"
 #include "resources/sample_picture.h"
 #include "regions/icon_search.h"
 #include "tests/support/run_command.h"

@@ -16,7 +16,6 @@
 #include <QSpinBox>
 
 #include <algorithm>
-#include <map>
 #include <set>
 
 void PrintTo(const ListedRegion& region, std::ostream* out)

@@ -14,7 +14,6 @@
 
 #include <QAbstractItemView>
 #include <QAccessible>
-#include <QClipboard>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QRegularExpression>
