@@ -505,19 +505,11 @@ TEST_F(FindIconsCli, RunningOutOfMemoryEndsOnePictureNotTheRun)
 #endif
     // A plain 8192 x 8192 bitmap, 192 MiB of pixels kept sparse on the disk: its crops need the
     // picture in memory, which a limit of 150 MiB of address space does not leave.
-    {
-        const std::uint32_t side = 8192, row = side * 3, pixels = row * side;
-        std::ofstream out(dir / "huge.bmp", std::ios::binary);
-        const auto put = [&](std::uint32_t value, int bytes) {
-            for (int i = 0; i < bytes; ++i)
-                out.put(static_cast<char>(value >> (8 * i)));
-        };
-        out.write("BM", 2);
-        put(54 + pixels, 4), put(0, 4), put(54, 4), put(40, 4), put(side, 4), put(side, 4), put(1, 2), put(24, 2);
-        put(0, 4), put(pixels, 4), put(0, 16);
-        out.seekp(54 + pixels - 1);
-        out.put(0);
-    }
+    std::vector<std::byte> header = bmp::encode(PixelImage(1, 1, 0));
+    header[18] = header[22] = std::byte{0}; // 8192 wide and high
+    header[19] = header[23] = std::byte{0x20};
+    std::ofstream(dir / "huge.bmp", std::ios::binary).write(reinterpret_cast<const char*>(header.data()), 54);
+    fs::resize_file(dir / "huge.bmp", 54 + 8192ull * 8192 * 3);
     writeSheets();
     const std::string huge = (dir / "huge.bmp").string(), sheet = (dir / "magenta.bmp").string();
     const auto result = test::runCommand("/bin/sh", {"-c", "ulimit -v 150000; exec \"$0\" \"$@\"", FIND_ICONS, "-b", "Fuchsia",

@@ -163,7 +163,7 @@ TEST(GridGuess, RefusesGridsThatExplainNothing)
     EXPECT_FALSE(guessGrid(std::vector<RegionBox>{{3, 4, 8, 9}}, 12, 14));
 }
 
-TEST(GridGuess, IconsCentredInCellsOfAPaddedPage)
+TEST(GridGuess, IconsCentredInCellsOfAPaddedPageAndAFilledSheetsGutters)
 {
     // 50 x 50 cells from the corner of a 1024 x 512 page, an icon of 20 to 30 pixels centred in
     // most of them, the rest of the page empty.
@@ -176,20 +176,8 @@ TEST(GridGuess, IconsCentredInCellsOfAPaddedPage)
                 icons.push_back({column * 50 + 25 - half, row * 50 + 25 - half, column * 50 + 24 + half, row * 50 + 24 + half});
             }
     EXPECT_EQ(guessGrid(icons, 1024, 512), (GridSpec{50, 50, 0, 0, 0, 0}));
-}
-
-TEST(GridCells, CountedCellsAreAsLargeAsThePictureHolds)
-{
-    EXPECT_EQ(gridOfCount({4, 2}, {1, 1, 0, 0, 2, 2}, 4 * 18 - 2, 2 * 14 - 2), (GridSpec{16, 12, 0, 0, 2, 2}));
-    EXPECT_EQ(gridOfCount({4, 2}, {1, 1, 3, 1, 2, 0}, 4 * 18 + 4, 27), (GridSpec{16, 13, 3, 1, 2, 0})) << "the rest left over";
-    EXPECT_FALSE(gridOfCount({40, 1}, {1, 1, 0, 0, 1, 0}, 77, 34)) << "cells of less than a pixel";
-}
-
-TEST(GridGuess, GuttersOfAFilledSheetAreKept)
-{
     // 12 x 6 cells of 14 pixels, 4 apart, filling the sheet; sprites of 5 to 14 pixels anywhere
     // in them. Cells 17 wide with no gutter would hold them too, drifting a pixel a column.
-    pictures::Random random(14);
     std::vector<RegionBox> sprites;
     for (int row = 0; row < 6; ++row)
         for (int column = 0; column < 12; ++column) {
@@ -197,7 +185,14 @@ TEST(GridGuess, GuttersOfAFilledSheetAreKept)
             const int x = column * 18 + random.below(15 - w), y = row * 18 + random.below(15 - h);
             sprites.push_back({x, y, x + w - 1, y + h - 1});
         }
-    EXPECT_EQ(guessGrid(sprites, 12 * 18 - 4, 6 * 18 - 4), (GridSpec{14, 14, 0, 0, 4, 4}));
+    EXPECT_EQ(guessGrid(sprites, 12 * 18 - 4, 6 * 18 - 4), (GridSpec{14, 14, 0, 0, 4, 4})) << "the gutters of a filled sheet kept";
+}
+
+TEST(GridCells, CountedCellsAreAsLargeAsThePictureHolds)
+{
+    EXPECT_EQ(gridOfCount({4, 2}, {1, 1, 0, 0, 2, 2}, 4 * 18 - 2, 2 * 14 - 2), (GridSpec{16, 12, 0, 0, 2, 2}));
+    EXPECT_EQ(gridOfCount({4, 2}, {1, 1, 3, 1, 2, 0}, 4 * 18 + 4, 27), (GridSpec{16, 13, 3, 1, 2, 0})) << "the rest left over";
+    EXPECT_FALSE(gridOfCount({40, 1}, {1, 1, 0, 0, 1, 0}, 77, 34)) << "cells of less than a pixel";
 }
 
 } // namespace

@@ -61,16 +61,6 @@ void inChild(const std::function<void()>& run)
     ASSERT_EQ(status, 0);
 }
 
-TEST_F(Files, ReadingNamesTheSystemsReason)
-{
-    EXPECT_EQ(errorOf([&] { bmp::readFile(dir / "missing.bmp"); }), "cannot open: No such file or directory");
-    EXPECT_EQ(errorOf([&] { bmp::readFile(dir); }), "is a directory, not a picture file");
-    std::ofstream(dir / "words.txt") << "neither a bitmap nor a PNG";
-    PictureBuilder sink;
-    EXPECT_EQ(errorOf([&] { readPictureFile(dir / "words.txt", sink); }), "not a PNG or BMP file");
-    EXPECT_EQ(errorOf([&] { bmp::readFile(dir / "words.txt"); }), "not a bitmap file (no 'BM' signature)");
-}
-
 TEST_F(Files, AWholeFileOrNone)
 {
     const PixelImage picture = pictures::noise(5, 5, 50, 1);

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 using namespace iconfinder;
 
@@ -16,9 +14,7 @@ TEST(SamplePicture, GeneratorReproducesTheCommittedFileByteForByte)
 {
     const std::string out = (std::filesystem::temp_directory_path() / "iconfinder-sample.bmp").string();
     ASSERT_EQ(test::runCommand(MAKE_SAMPLE, {out}).exitCode, 0);
-    std::ifstream generated(out, std::ios::binary), committed(SAMPLE_BMP, std::ios::binary);
-    const std::string a((std::istreambuf_iterator<char>(generated)), std::istreambuf_iterator<char>());
-    const std::string b((std::istreambuf_iterator<char>(committed)), std::istreambuf_iterator<char>());
+    const std::string a = test::slurp(out), b = test::slurp(SAMPLE_BMP);
     std::filesystem::remove(out);
     EXPECT_EQ(a.size(), 365958u);
     EXPECT_TRUE(a == b) << "tools/make_sample no longer draws resources/sample.bmp";

@@ -58,13 +58,8 @@ public:
     static std::vector<ListedRegion> merged(const std::vector<ListedRegion>& list, const std::set<std::size_t>& rows)
     {
         ListedRegion common = list[*rows.begin()];
-        for (const std::size_t row : rows) {
-            const RegionBox& b = list[row].box;
-            common.box.minX = std::min(common.box.minX, b.minX);
-            common.box.minY = std::min(common.box.minY, b.minY);
-            common.box.maxX = std::max(common.box.maxX, b.maxX);
-            common.box.maxY = std::max(common.box.maxY, b.maxY);
-        }
+        for (const std::size_t row : rows)
+            common.box = united(common.box, list[row].box);
         std::vector<ListedRegion> result;
         for (std::size_t i = 0; i < list.size(); ++i) {
             if (i == *rows.begin())
@@ -517,12 +512,8 @@ TEST_F(Window, BoxesDrawnChosenAndSplit)
 
     // Two neighbours whose common box meets no other box, merged, then split again: the two
     // boxes, the first keeping its name.
-    const auto common = [&](std::size_t a) {
-        const RegionBox &x = found[a].box, &y = found[a + 1].box;
-        return RegionBox{std::min(x.minX, y.minX), std::min(x.minY, y.minY), std::max(x.maxX, y.maxX), std::max(x.maxY, y.maxY)};
-    };
     const auto alone = [&](std::size_t a) {
-        const RegionBox box = common(a);
+        const RegionBox box = united(found[a].box, found[a + 1].box);
         for (std::size_t k = 0; k < found.size(); ++k)
             if (k != a && k != a + 1 && found[k].box.minX <= box.maxX && box.minX <= found[k].box.maxX && found[k].box.minY <= box.maxY &&
                 box.minY <= found[k].box.maxY)

@@ -156,43 +156,22 @@ PixelImage pattern(int width, int height, Rule on)
 
 } // namespace
 
-PixelImage chessboard(int width, int height)
-{
-    return pattern(width, height, [](int x, int y) { return (x + y) % 2 == 0; });
-}
+PixelImage chessboard(int width, int height) { return pattern(width, height, [](int x, int y) { return (x + y) % 2 == 0; }); }
 
-PixelImage antiDiagonalStripes(int width, int height)
-{
-    return pattern(width, height, [](int x, int y) { return (x + y) % 3 == 0; });
-}
+PixelImage antiDiagonalStripes(int width, int height) { return pattern(width, height, [](int x, int y) { return (x + y) % 3 == 0; }); }
 
 PixelImage nestedRings(int width, int height)
 {
-    return pattern(width, height, [=](int x, int y) {
-        const int ring = std::min({x, y, width - 1 - x, height - 1 - y});
-        return ring % 2 == 0;
-    });
+    return pattern(width, height, [=](int x, int y) { return std::min({x, y, width - 1 - x, height - 1 - y}) % 2 == 0; });
 }
 
-PixelImage comb(int width, int height)
-{
-    return pattern(width, height, [](int x, int y) { return y == 0 || x % 2 == 0; });
-}
+PixelImage comb(int width, int height) { return pattern(width, height, [](int x, int y) { return y == 0 || x % 2 == 0; }); }
 
-PixelImage filled(int width, int height)
-{
-    return pattern(width, height, [](int, int) { return true; });
-}
+PixelImage filled(int width, int height) { return pattern(width, height, [](int, int) { return true; }); }
 
-PixelImage dots(int width, int height)
-{
-    return pattern(width, height, [](int x, int y) { return x % 2 == 0 && y % 2 == 0; });
-}
+PixelImage dots(int width, int height) { return pattern(width, height, [](int x, int y) { return x % 2 == 0 && y % 2 == 0; }); }
 
-PixelImage verticalStripes(int width, int height)
-{
-    return pattern(width, height, [](int x, int) { return x % 2 == 0; });
-}
+PixelImage verticalStripes(int width, int height) { return pattern(width, height, [](int x, int) { return x % 2 == 0; }); }
 
 PixelImage spiral(int width, int height)
 {
