@@ -51,15 +51,8 @@ std::string linesOf(std::span<const RegionBox> boxes)
 
 std::vector<RegionBox> sampleBoxes() { return findRegions(samplePicture(), BackgroundRule::colour({255, 255, 255})); }
 
-class FindIconsCli : public ::testing::Test {
+class FindIconsCli : public test::InFolder {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("iconfinder-cli-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
     static ::testing::AssertionResult succeeds(const std::vector<std::string>& args) { return endedWith(findIconsCli(args), 0, ""); }
 
     // A sheet of sprites on a transparent background, and the same on magenta without alpha.
@@ -76,8 +69,6 @@ protected:
             magenta.pixels()[i] = alphaOf(sheet.pixels()[i]) < 30 ? makePixel(255, 0, 255) : (sheet.pixels()[i] | kAlphaBits);
         writePictureFile(magenta, FileFormat::Bmp, dir / "magenta.bmp");
     }
-
-    fs::path dir;
 };
 
 TEST_F(FindIconsCli, LinesAndJsonHoldTheRegionsAndWhatWasUsed)
@@ -155,8 +146,7 @@ TEST_F(FindIconsCli, MagentaSheetCutIntoTransparentSprites)
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const PixelImage first = readPicture(dir / "sprites" / "magenta_r1c01.png");
     const PixelImage second = readPicture(dir / "sprites" / "magenta_r2c01.png");
-    EXPECT_EQ(first.width(), 22);
-    EXPECT_EQ(first.height(), 14);
+    EXPECT_EQ(std::pair(first.width(), first.height()), std::pair(22, 14));
     EXPECT_TRUE(first.hasAlpha());
     EXPECT_EQ(first.at(0, 0), makePixel(200, 10, 10, 0)) << "transparent, the sprite's colour bled into it";
     EXPECT_EQ(first.at(7, 3), makePixel(200, 10, 10)) << "centred across, on the bottom edge above the padding";

@@ -22,19 +22,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Files : public ::testing::Test {
+class Files : public test::InFolder {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("iconfinder-files-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     static void text(ByteWriter& out, const std::string& value) { out.write(value); }
-
-    fs::path dir;
 };
 
 using test::errorOf;

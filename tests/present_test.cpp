@@ -66,8 +66,7 @@ TEST(Crops, PaddingSameSizeAlignmentAndTransparency)
     CropStyle padded;
     padded.padding = 2;
     const PixelImage withPadding = cropOf(sheet, box, rule, padded, 0, 0);
-    EXPECT_EQ(withPadding.width(), 6);
-    EXPECT_EQ(withPadding.height(), 7);
+    EXPECT_EQ(std::pair(withPadding.width(), withPadding.height()), std::pair(6, 7));
     EXPECT_EQ(withPadding.at(0, 0), magenta);
     EXPECT_EQ(withPadding.at(2, 2), ink);
     EXPECT_FALSE(withPadding.hasAlpha());
@@ -75,8 +74,7 @@ TEST(Crops, PaddingSameSizeAlignmentAndTransparency)
     CropStyle same;
     same.sameSize = SameSize::All;
     const PixelImage centred = cropOf(sheet, box, rule, same, 5, 6);
-    EXPECT_EQ(centred.width(), 5);
-    EXPECT_EQ(centred.height(), 6);
+    EXPECT_EQ(std::pair(centred.width(), centred.height()), std::pair(5, 6));
     EXPECT_EQ(centred.at(1, 1), ink) << "the odd column and row left over go right and down";
     same.align = Align::Bottom;
     const PixelImage standing = cropOf(sheet, box, rule, same, 5, 6);

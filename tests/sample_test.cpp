@@ -25,8 +25,7 @@ TEST(SamplePicture, GeneratorReproducesTheCommittedFileByteForByte)
 TEST(SamplePicture, FiftyIconsInFiveRowsOfTen)
 {
     PixelImage picture = samplePicture();
-    ASSERT_EQ(picture.width(), 395);
-    ASSERT_EQ(picture.height(), 308);
+    ASSERT_EQ(std::pair(picture.width(), picture.height()), std::pair(395, 308));
     const std::vector<RegionBox> boxes = findRegions(picture, BackgroundRule::colour({255, 255, 255}));
     // Every cell of the 10 x 5 grid holds at least one region; parts of one icon stay in its cell.
     bool cellUsed[5][10] = {};

@@ -31,6 +31,17 @@ using test::writeBmp;
 
 namespace {
 
+// How many pixels of a colour a widget shows.
+int shownIn(QWidget* widget, QRgb colour)
+{
+    const QImage shown = widget->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            count += (shown.pixel(x, y) & 0xFFFFFF) == colour;
+    return count;
+}
+
 TEST_F(Window, StartState)
 {
     EXPECT_TRUE(form->picture() == samplePicture());
@@ -230,12 +241,7 @@ TEST_F(Window, PointerReadoutAndZoomKeepPixelsSharpAndCoordinatesInThePicture)
         keys(QKeySequence("Ctrl+-"));
     EXPECT_EQ(form->Image1->zoom(), 25) << "the smallest step";
     // Zoomed out, one-pixel frames still show.
-    const QImage small = form->Image1->grab().toImage();
-    int red = 0;
-    for (int y = 0; y < small.height(); ++y)
-        for (int x = 0; x < small.width(); ++x)
-            red += small.pixel(x, y) == qRgb(255, 0, 0);
-    EXPECT_GT(red, 500);
+    EXPECT_GT(shownIn(form->Image1, 0xFF0000), 500);
 
     QWheelEvent wheel(QPointF(40, 40), form->Image1->mapToGlobal(QPointF(40, 40)), QPoint(), QPoint(0, 240), Qt::NoButton,
                       Qt::ControlModifier, Qt::NoScrollPhase, false);
@@ -451,14 +457,7 @@ TEST_F(Window, KeyboardReachesEveryButton)
 
 TEST_F(Window, AChosenGridShowsItsCellsBeforeAnythingIsCut)
 {
-    const auto cellLines = [&] {
-        const QImage shown = form->Image1->grab().toImage();
-        int lines = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x)
-                lines += (shown.pixel(x, y) & 0xFFFFFF) == 0x00A050;
-        return lines;
-    };
+    const auto cellLines = [&] { return shownIn(form->Image1, 0x00A050); };
     EXPECT_EQ(cellLines(), 0);
     form->Settings->GridBox->setCurrentIndex(SearchSettings::SizedGrid);
     form->Settings->CellWidthBox->setValue(39);

@@ -1,9 +1,9 @@
 #pragma once
 
 // The window on the offscreen platform, with its modal dialogs answered by the test.
-#include "formats/picture_file.h"
 #include "ui/Unit1.h"
 #include "ui/application.h"
+#include "tests/support/checks.h"
 
 #include <QMouseEvent>
 #include <QPushButton>
@@ -12,7 +12,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
@@ -23,10 +22,11 @@ namespace fs = std::filesystem;
 
 inline void writeBmp(const PixelImage& picture, const fs::path& path) { writePictureFile(picture, FileFormat::Bmp, path); }
 
-class Window : public ::testing::Test {
+class Window : public InFolder {
 protected:
     void SetUp() override
     {
+        InFolder::SetUp();
         Application::showMessage = [this](const QString& text) { messages.push_back(text); };
         form = std::make_unique<TForm1>();
         Form1 = form.get();
@@ -34,13 +34,11 @@ protected:
         form->show();
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        dir = fs::temp_directory_path() / ("iconfinder-ui-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
     }
     void TearDown() override
     {
         Form1 = nullptr;
-        fs::remove_all(dir);
+        InFolder::TearDown();
     }
 
     void press(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -61,7 +59,6 @@ protected:
 
     std::unique_ptr<TForm1> form;
     std::vector<QString> messages;
-    fs::path dir;
 };
 
 } // namespace iconfinder::test

@@ -10,8 +10,23 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 
 namespace iconfinder::test {
+
+// A test in a folder of its own, empty at the start and removed after it.
+class InFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = std::filesystem::temp_directory_path() / ("iconfinder-test-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    std::filesystem::path dir;
+};
 
 // The run ended with `code` and its error output holds `part`.
 inline ::testing::AssertionResult endedWith(const CommandResult& run, int code, const std::string& part)
