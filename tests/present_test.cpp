@@ -53,9 +53,7 @@ TEST(Crops, PaddingSameSizeAlignmentAndTransparency)
     // A 2 x 3 sprite at (1, 1) on magenta, with a magenta hole inside it.
     const Pixel magenta = makePixel(255, 0, 255), ink = makePixel(10, 20, 30);
     PixelImage sheet(6, 6, magenta);
-    for (int y = 1; y <= 3; ++y)
-        for (int x = 1; x <= 2; ++x)
-            sheet.at(x, y) = ink;
+    pictures::fill(sheet, {1, 1, 3, 4}, ink);
     sheet.at(2, 2) = magenta;
     const RegionBox box{1, 1, 2, 3};
     const BackgroundRule rule = BackgroundRule::colour({255, 0, 255});
@@ -63,16 +61,13 @@ TEST(Crops, PaddingSameSizeAlignmentAndTransparency)
     const PixelImage plain = cropOf(sheet, box, rule, {}, 0, 0);
     EXPECT_TRUE(plain == cropped(sheet, {1, 1, 3, 4})) << "the box's own pixels, nothing else";
 
-    CropStyle padded;
-    padded.padding = 2;
-    const PixelImage withPadding = cropOf(sheet, box, rule, padded, 0, 0);
+    const PixelImage withPadding = cropOf(sheet, box, rule, {.padding = 2}, 0, 0);
     EXPECT_EQ(std::pair(withPadding.width(), withPadding.height()), std::pair(6, 7));
     EXPECT_EQ(withPadding.at(0, 0), magenta);
     EXPECT_EQ(withPadding.at(2, 2), ink);
     EXPECT_FALSE(withPadding.hasAlpha());
 
-    CropStyle same;
-    same.sameSize = SameSize::All;
+    CropStyle same{.sameSize = SameSize::All};
     const PixelImage centred = cropOf(sheet, box, rule, same, 5, 6);
     EXPECT_EQ(std::pair(centred.width(), centred.height()), std::pair(5, 6));
     EXPECT_EQ(centred.at(1, 1), ink) << "the odd column and row left over go right and down";
@@ -95,9 +90,7 @@ TEST(Crops, PaddingSameSizeAlignmentAndTransparency)
     EXPECT_EQ(cropSizes(boxes, placed, SameSize::Columns), (Sizes{{7, 3}, {2, 6}, {7, 3}}));
     EXPECT_EQ(cropSizes(boxes, placed, SameSize::None), (Sizes{{4, 2}, {2, 6}, {7, 3}}));
 
-    CropStyle clear;
-    clear.transparent = true;
-    clear.padding = 1;
+    CropStyle clear{.padding = 1, .transparent = true};
     const PixelImage transparent = cropOf(sheet, box, rule, clear, 0, 0);
     EXPECT_TRUE(transparent.hasAlpha());
     EXPECT_EQ(transparent.at(0, 0), ink & kColourBits) << "padding is transparent, with the nearest colour bled into it";

@@ -47,27 +47,20 @@ public:
     bool canUndo() const { return at_ > 0; }
     bool canRedo() const { return at_ + 1 < states_.size(); }
 
-    static std::vector<ListedRegion> without(const std::vector<ListedRegion>& list, const std::set<std::size_t>& rows)
+    static std::vector<ListedRegion> without(const std::vector<ListedRegion>& list, const std::vector<std::size_t>& rows)
     {
         std::vector<ListedRegion> kept;
         for (std::size_t i = 0; i < list.size(); ++i)
-            if (!rows.count(i))
+            if (std::ranges::count(rows, i) == 0)
                 kept.push_back(list[i]);
         return kept;
     }
-    static std::vector<ListedRegion> merged(const std::vector<ListedRegion>& list, const std::set<std::size_t>& rows)
+    // The first of the rows, in its place, with the box of them all.
+    static std::vector<ListedRegion> merged(std::vector<ListedRegion> list, const std::vector<std::size_t>& rows)
     {
-        ListedRegion common = list[*rows.begin()];
         for (const std::size_t row : rows)
-            common.box = united(common.box, list[row].box);
-        std::vector<ListedRegion> result;
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            if (i == *rows.begin())
-                result.push_back(common);
-            else if (!rows.count(i))
-                result.push_back(list[i]);
-        }
-        return result;
+            list[rows[0]].box = united(list[rows[0]].box, list[row].box);
+        return without(list, {rows.begin() + 1, rows.end()});
     }
 
 private:
@@ -75,16 +68,15 @@ private:
     std::size_t at_ = 0;
 };
 
-std::set<std::size_t> someRows(pictures::Random& random, std::size_t size, std::size_t atLeast)
+// At least `atLeast` rows of `size` (all when there are fewer), as the list selects them.
+std::vector<std::size_t> someRows(pictures::Random& random, std::size_t size, std::size_t atLeast)
 {
     std::set<std::size_t> rows;
     const std::size_t wanted = atLeast + static_cast<std::size_t>(random.below(4));
     while (rows.size() < std::min(wanted, size))
         rows.insert(static_cast<std::size_t>(random.below(static_cast<int>(size))));
-    return rows;
+    return {rows.begin(), rows.end()};
 }
-
-std::vector<std::size_t> asVector(const std::set<std::size_t>& rows) { return {rows.begin(), rows.end()}; }
 
 // The command line of find-icons for the window's settings; `exporting` as options, which
 // the window's export settings are set to.
@@ -305,8 +297,10 @@ TEST_F(Window, TheListCorrectsTheSearchWithUndo)
     EXPECT_TRUE(form->picture() == searched);
 
     // A click inside boxes chooses the smallest under the pointer.
+    ListModel model(form->regionList().regions());
     form->selectRows({0, 1});
     keys(QKeySequence("Ctrl+G"));
+    model.edit(ListModel::merged(model.now(), {0, 1}));
     ASSERT_EQ(form->regionList().size(), 61u);
     const RegionBox merged = form->regionList().regions()[0].box;
     EXPECT_TRUE(form->picture() == framedAsListed());
@@ -325,22 +319,22 @@ TEST_F(Window, TheListCorrectsTheSearchWithUndo)
 
     // Random edits through the keys, against a model of the list and the frames it gives.
     keys(QKeySequence("Ctrl+Z"));
+    model.undo();
     ASSERT_TRUE(form->picture() == searched);
-    ListModel model(form->regionList().regions());
     pictures::Random random(3);
     for (int step = 0; step < 150; ++step) {
         const std::string where = "step " + std::to_string(step);
         const std::size_t size = form->regionList().size();
         const int what = random.below(6);
         if (what == 0 && size > 0) {
-            const std::set<std::size_t> rows = someRows(random, size, 1);
-            form->selectRows(asVector(rows));
+            const std::vector<std::size_t> rows = someRows(random, size, 1);
+            form->selectRows(rows);
             form->RegionTable->setFocus();
             QTest::keyClick(form->RegionTable, Qt::Key_Delete);
             model.edit(ListModel::without(model.now(), rows));
         } else if (what == 1 && size > 1) {
-            const std::set<std::size_t> rows = someRows(random, size, 2);
-            form->selectRows(asVector(rows));
+            const std::vector<std::size_t> rows = someRows(random, size, 2);
+            form->selectRows(rows);
             keys(QKeySequence("Ctrl+G"));
             model.edit(ListModel::merged(model.now(), rows));
         } else if (what == 2 && size > 0) {
@@ -374,7 +368,7 @@ TEST_F(Window, TheListCorrectsTheSearchWithUndo)
         ASSERT_EQ(form->regionList().regions(), model.now()) << where;
         ASSERT_EQ(table->rowCount(), static_cast<int>(model.now().size())) << where;
         ASSERT_TRUE(form->picture() == framedAsListed()) << where;
-        ASSERT_EQ(form->UndoAction->isEnabled(), model.canUndo()) << where;
+        ASSERT_EQ(std::pair(form->UndoAction->isEnabled(), form->RedoAction->isEnabled()), std::pair(model.canUndo(), model.canRedo())) << where;
     }
     while (form->UndoAction->isEnabled())
         keys(QKeySequence("Ctrl+Z"));
