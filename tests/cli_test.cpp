@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <csignal>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <fstream>
 #include <regex>
@@ -31,7 +30,10 @@ using test::slurp;
 
 namespace {
 
-test::CommandResult findIconsCli(const std::vector<std::string>& args) { return test::runCommand(FIND_ICONS, args); }
+test::CommandResult findIconsCli(const std::vector<std::string>& args, std::optional<test::SignalAfter> interrupt = {})
+{
+    return test::runCommand(FIND_ICONS, args, interrupt);
+}
 
 std::vector<std::string> joined(std::vector<std::string> args, const std::vector<std::string>& more)
 {
@@ -566,25 +568,8 @@ TEST_F(FindIconsCli, OutputsGoOnlyWhereAskedAndNeverOverAnInput)
     EXPECT_EQ(readPicture(dir / "real.bmp").width(), 60);
 }
 
-// Starts find-icons, and ends it with `signal` after `micros`; returns how it ended.
-int interrupted(const std::vector<std::string>& args, int signal, int micros)
-{
-    std::vector<char*> argv = {const_cast<char*>(FIND_ICONS)};
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::freopen("/dev/null", "w", stdout);
-        ::execv(FIND_ICONS, argv.data());
-        ::_exit(127);
-    }
-    ::usleep(static_cast<useconds_t>(micros));
-    ::kill(child, signal);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return status;
-}
+// Starts find-icons, and ends it with `signal` after `micros`.
+void interrupted(const std::vector<std::string>& args, int signal, int micros) { findIconsCli(args, test::SignalAfter{signal, micros}); }
 
 std::vector<std::string> partFilesIn(const fs::path& folder)
 {

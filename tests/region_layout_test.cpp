@@ -240,17 +240,7 @@ TEST(RegionOrder, RowsAndColumnsFollowTheirRules)
             // Columns are rows of the boxes seen with x and y exchanged.
             const auto seen = [&](const RegionBox& b) { return columns ? RegionBox{b.minY, b.minX, b.maxY, b.maxX} : b; };
             const std::vector<PlacedRegion> placed = orderRegions(boxes, order);
-            ASSERT_EQ(placed.size(), boxes.size());
-            std::vector<RegionBox> sortedIn, sortedOut;
-            for (const PlacedRegion& p : placed)
-                sortedOut.push_back(p.box);
-            sortedIn = boxes;
-            const auto less = [](const RegionBox& a, const RegionBox& b) {
-                return std::tie(a.minX, a.minY, a.maxX, a.maxY) < std::tie(b.minX, b.minY, b.maxX, b.maxY);
-            };
-            std::sort(sortedIn.begin(), sortedIn.end(), less);
-            std::sort(sortedOut.begin(), sortedOut.end(), less);
-            ASSERT_EQ(sortedIn, sortedOut) << "a permutation";
+            ASSERT_TRUE(std::ranges::is_permutation(boxes, placed, {}, {}, &PlacedRegion::box)) << "set " << i;
 
             // The rows are formed by the boxes of usual height (at most half as tall again as the
             // median); each taller one is in the row nearest its centre.

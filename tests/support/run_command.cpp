@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <csignal>
 #include <spawn.h>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -18,7 +19,7 @@ std::string slurp(const std::filesystem::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-CommandResult runCommand(const std::string& program, const std::vector<std::string>& args)
+CommandResult runCommand(const std::string& program, const std::vector<std::string>& args, std::optional<SignalAfter> interrupt)
 {
     char outPath[] = "/tmp/iconfinder-out-XXXXXX";
     char errPath[] = "/tmp/iconfinder-err-XXXXXX";
@@ -39,6 +40,10 @@ CommandResult runCommand(const std::string& program, const std::vector<std::stri
     ::close(errFd);
     if (spawned != 0)
         throw std::runtime_error("cannot start " + program);
+    if (interrupt) {
+        ::usleep(static_cast<useconds_t>(interrupt->micros));
+        ::kill(pid, interrupt->signal);
+    }
     int status = 0;
     ::waitpid(pid, &status, 0);
     CommandResult result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), slurp(outPath), slurp(errPath)};
