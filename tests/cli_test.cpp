@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <csignal>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <fstream>
 #include <regex>
 #include <set>
