@@ -115,10 +115,7 @@ TEST(Atlas, EveryLayoutHoldsTheFramesAsCropped)
             // Integer-like names, whose order a hash loses, and names no CSS class or XML may hold as they are.
             names.push_back(i % 3 == 0 ? std::to_string(count - i) : i % 3 == 1 ? "a b&<\"" + std::to_string(i) : "hero_" + std::to_string(i));
         }
-        CropStyle style;
-        style.padding = random.below(3);
-        style.sameSize = static_cast<SameSize>(random.below(4));
-        style.align = static_cast<Align>(random.below(7));
+        const CropStyle style{.padding = random.below(3), .sameSize = static_cast<SameSize>(random.below(4)), .align = static_cast<Align>(random.below(7))};
         Atlas atlas;
         atlas.pages.push_back({"../sheet.png", 1000, 1001});
         atlas.frames = framesOf(regions, names, style, {});
@@ -308,8 +305,7 @@ TEST(Packing, PackedFramesHoldTheirCropsTrimmedAndExtruded)
             regions.push_back({box, 0, 0, regions.size()});
             names.push_back('f' + std::to_string(regions.size()));
         }
-        CropStyle style;
-        style.padding = random.below(3);
+        const CropStyle style{.padding = random.below(3)};
         const PackStyle pack{random.below(3), random.below(3), 256, false, random.chance(20), random.chance(50),
                              random.chance(50) ? Turn::Clockwise : Turn::Anticlockwise};
         const PackedAtlas packed = packPieces(framePieces(picture, regions, names, rule, style, nullptr), style, pack);
