@@ -6,11 +6,11 @@
 #include "files/scratch_files.h"
 #include "tests/support/checks.h"
 #include "tests/support/pictures.h"
-#include <functional>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <fstream>
 #include <cstdlib>

@@ -367,7 +367,10 @@ TEST_F(Window, SearchesSayWhatTheyFoundAndEscapeTakesEveryFrameBack)
     const std::size_t found = findRegions(original, BackgroundRule::colour({255, 255, 255})).size();
     EXPECT_TRUE(QRegularExpression(QString("^영역 %1개 찾음 \\(\\d+\\.\\d ms\\)$").arg(found)).match(status()).hasMatch()) << status().toStdString();
     choose("Red");
-    press(form->Btn_FindIcons); // frames are background now: the white between them is found
+    press(form->Btn_FindIcons);
+    PixelImage onRed = original;
+    findIcons(onRed, kRed);
+    EXPECT_TRUE(form->picture() == onRed) << "a search sees the picture as loaded, without the last one's frames";
     choose("Black");
     press(form->Btn_FindIcons);
     ASSERT_FALSE(form->picture() == original);
