@@ -78,17 +78,20 @@ std::vector<std::size_t> someRows(pictures::Random& random, std::size_t size, st
     return {rows.begin(), rows.end()};
 }
 
-// The command line of find-icons for the window's settings; `exporting` as options, which
-// the window's export settings are set to.
+// Export options as find-icons names them, each with its value ("" for none).
+using ExportOptions = std::vector<std::pair<std::string, std::string>>;
+
+// The command line of find-icons for the window's settings; `exporting` the options the
+// window's export settings are set to.
 struct Case {
     int tolerance, merge, minSize, grid, cell, spacing;
-    std::vector<std::string> exporting;
+    ExportOptions exporting;
 };
 
-void setExport(TForm1& form, const std::vector<std::string>& options)
+void setExport(TForm1& form, const ExportOptions& options)
 {
     ExportSettings& settings = *form.Export;
-    form.Settings->TrimBox->setChecked(std::find(options.begin(), options.end(), "--trim") != options.end());
+    form.Settings->TrimBox->setChecked(std::ranges::count(options, std::pair<std::string, std::string>("--trim", "")) > 0);
     settings.NameEdit->setText(QString::fromLatin1(kDefaultNamePattern.data(), kDefaultNamePattern.size()));
     for (QComboBox* box : {settings.OrderBox, settings.SameSizeBox, settings.AlignBox, settings.AnchorBox, settings.AnimationsBox})
         box->setCurrentIndex(0);
@@ -96,12 +99,7 @@ void setExport(TForm1& form, const std::vector<std::string>& options)
     const auto place = [](const std::string& word, std::initializer_list<const char*> words) {
         return static_cast<int>(std::find(words.begin(), words.end(), word) - words.begin());
     };
-    for (std::size_t i = 0; i < options.size(); ++i) {
-        if (options[i] == "--trim")
-            continue;
-        const std::size_t joined = options[i].find('=');
-        const std::string option = options[i].substr(0, joined);
-        const std::string value = joined != std::string::npos ? options[i].substr(joined + 1) : options[++i];
+    for (const auto& [option, value] : options) {
         if (option == "--name")
             settings.NameEdit->setText(QString::fromStdString(value));
         else if (option == "--order")
@@ -119,28 +117,18 @@ void setExport(TForm1& form, const std::vector<std::string>& options)
     }
 }
 
-// A case's export options that the layout has a place for, as find-icons takes them.
-std::vector<std::string> exportingFor(const Case& c, const std::string& layout)
+// A case's export options that the layout has a place for.
+ExportOptions exportingFor(const Case& c, const std::string& layout)
 {
-    std::vector<std::string> options;
-    for (std::size_t i = 0; i < c.exporting.size(); ++i) {
-        const std::string& option = c.exporting[i];
-        if (option == "--trim") {
-            options.push_back(option);
-            continue;
-        }
-        const std::string& value = c.exporting[++i];
-        if ((option == "--anchor" && (layout == "libgdx" || layout == "css")) || (option == "--animations" && layout != "hash" && layout != "aseprite"))
-            continue;
-        if (option == "--same-size") // its value is optional: only joined to it
-            options.push_back(option + "=" + value);
-        else
-            options.insert(options.end(), {option, value});
-    }
+    ExportOptions options;
+    for (const auto& [option, value] : c.exporting)
+        if (!(option == "--anchor" && (layout == "libgdx" || layout == "css")) && !(option == "--animations" && layout != "hash" && layout != "aseprite"))
+            options.emplace_back(option, value);
     return options;
 }
 
-std::vector<std::string> optionsFor(const Case& c, const std::string& background)
+// The command line of find-icons for the window's settings and export options.
+std::vector<std::string> optionsFor(const Case& c, const std::string& background, const ExportOptions& exporting)
 {
     std::vector<std::string> options = {"-b", background == "White" ? "White" : "auto", "--tolerance", std::to_string(c.tolerance)};
     if (c.merge > 0 && c.grid < 2)
@@ -152,6 +140,14 @@ std::vector<std::string> optionsFor(const Case& c, const std::string& background
     if (c.grid >= 2)
         options.insert(options.end(), {c.grid == 2 ? "--grid" : "--grid-count", std::to_string(c.cell) + "x" + std::to_string(c.cell),
                                        "--grid-spacing", std::to_string(c.spacing)});
+    for (const auto& [option, value] : exporting) {
+        if (value.empty())
+            options.push_back(option);
+        else if (option == "--same-size") // its value is optional: only joined to it
+            options.push_back(option + "=" + value);
+        else
+            options.insert(options.end(), {option, value});
+    }
     return options;
 }
 
@@ -169,17 +165,17 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
     writePictureFile(samplePicture(), FileFormat::Png, dir / "sample.png");
     const Case cases[] = {
         {0, 0, 0, 0, 0, 0, {}},
-        {10, 0, 0, 0, 0, 0, {"--order", "rows", "--name", "{stem}_r{row}c{col:02}", "--padding", "2", "--same-size", "rows", "--align",
-                             "bottom", "--anchor", "bottom", "--animations", "rows"}},
-        {0, 3, 0, 0, 0, 0, {"--order", "columns", "--same-size", "all", "--align", "left", "--anchor", "0.25,1", "--animations", "columns"}},
-        {0, 0, 12, 0, 0, 0, {"--name", "walk_{n}", "--animations", "names", "--padding", "1"}},
+        {10, 0, 0, 0, 0, 0, {{"--order", "rows"}, {"--name", "{stem}_r{row}c{col:02}"}, {"--padding", "2"}, {"--same-size", "rows"},
+                             {"--align", "bottom"}, {"--anchor", "bottom"}, {"--animations", "rows"}}},
+        {0, 3, 0, 0, 0, 0, {{"--order", "columns"}, {"--same-size", "all"}, {"--align", "left"}, {"--anchor", "0.25,1"}, {"--animations", "columns"}}},
+        {0, 0, 12, 0, 0, 0, {{"--name", "walk_{n}"}, {"--animations", "names"}, {"--padding", "1"}}},
         {8, 2, 9, 0, 0, 0, {}},
-        {0, 0, 0, 1, 0, 0, {"--same-size", "columns", "--align", "top-left", "--animations", "rows"}},
+        {0, 0, 0, 1, 0, 0, {{"--same-size", "columns"}, {"--align", "top-left"}, {"--animations", "rows"}}},
         {0, 4, 0, 1, 0, 0, {}},
-        {0, 0, 0, 2, 31, 0, {"--name", "{stem}-{row}-{col}", "--anchor", "center", "--trim"}},
+        {0, 0, 0, 2, 31, 0, {{"--name", "{stem}-{row}-{col}"}, {"--anchor", "center"}, {"--trim", ""}}},
         {0, 0, 20, 2, 30, 1, {}},
         {0, 0, 0, 2, 500, 0, {}},
-        {0, 0, 0, 3, 9, 2, {"--trim", "--padding", "1"}},
+        {0, 0, 0, 3, 9, 2, {{"--trim", ""}, {"--padding", "1"}}},
         {0, 0, 0, 3, 400, 0, {}}};
     const std::pair<const char*, AtlasLayout> layouts[] = {{"hash", AtlasLayout::Hash},         {"array", AtlasLayout::Array},
                                                            {"aseprite", AtlasLayout::Aseprite}, {"starling", AtlasLayout::Starling},
@@ -201,10 +197,10 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
                 form->Settings->CellWidthBox->setValue(c.cell);
                 form->Settings->CellHeightBox->setValue(c.cell);
                 form->Settings->SpacingBox->setValue(c.spacing);
-                const std::vector<std::string> exporting = exportingFor(c, layoutName);
+                const ExportOptions exporting = exportingFor(c, layoutName);
                 setExport(*form, exporting);
-                std::vector<std::string> args = optionsFor(c, background);
-                args.insert(args.end(), exporting.begin(), exporting.end());
+                const std::vector<std::string> settings = optionsFor(c, background, exporting);
+                std::vector<std::string> args = settings;
                 std::string what = file.filename().string();
                 for (const std::string& word : args)
                     what += " " + word;
@@ -238,8 +234,7 @@ TEST_F(Window, TheWindowCutsWhatFindIconsCuts)
                 EXPECT_EQ(test::slurp(mine), test::slurp(atlas)) << what;
                 // Packed, the same page and the same atlas but for the page's name.
                 const std::string extension = std::string(1, '.').append(atlasExtension(layout));
-                std::vector<std::string> packing = optionsFor(c, background);
-                packing.insert(packing.end(), exporting.begin(), exporting.end());
+                std::vector<std::string> packing = settings;
                 packing.insert(packing.end(), {"--atlas", (dir / "cli-packed").string() + extension, "--atlas-format", layoutName, "--pack",
                                                (dir / "cli-packed.png").string(), file.string()});
                 ASSERT_EQ(findIconsCli(packing).exitCode, 0) << what;
@@ -555,7 +550,7 @@ TEST_F(Window, ChosenRegionsPlayAsAnAnimation)
     press(form->Btn_FindIcons);
     form->selectRows({0, 1, 2});
     for (const bool sameSize : {false, true}) {
-        setExport(*form, sameSize ? std::vector<std::string>{"--same-size=all", "--padding", "1"} : std::vector<std::string>{"--anchor", "bottom"});
+        setExport(*form, sameSize ? ExportOptions{{"--same-size", "all"}, {"--padding", "1"}} : ExportOptions{{"--anchor", "bottom"}});
         keys(QKeySequence("Ctrl+P"));
         AnimationPlayer* player = form->findChild<AnimationPlayer*>();
         ASSERT_TRUE(player);
@@ -649,15 +644,15 @@ TEST_F(Window, TheCorrectedListIsWhatIsWrittenAndOpenedAgain)
     messages.clear();
     const fs::path refused = dir / "refused.xml";
     form->AtlasDialog = [&] { return TForm1::AtlasChoice{QString::fromStdString(refused.string()), AtlasLayout::Starling}; };
-    const std::pair<std::vector<std::string>, QString> misfits[] = {{{"--animations", "names"}, "애니메이션: starling 형식"},
-                                                                    {{"--animations", "rows"}, "행마다나 열마다는 순서가"},
-                                                                    {{"--anchor", "1,2"}, "기준점: '1,2'"},
-                                                                    {{"--name", "{row}"}, "이름: {row}"},
-                                                                    {{"--name", "same"}, "이름: two regions have the same name 'same'"}};
+    const std::pair<ExportOptions, QString> misfits[] = {{{{"--animations", "names"}}, "애니메이션: starling 형식"},
+                                                         {{{"--animations", "rows"}}, "행마다나 열마다는 순서가"},
+                                                         {{{"--anchor", "1,2"}}, "기준점: '1,2'"},
+                                                         {{{"--name", "{row}"}}, "이름: {row}"},
+                                                         {{{"--name", "same"}}, "이름: two regions have the same name 'same'"}};
     for (const auto& [options, said] : misfits) {
         setExport(*form, options);
-        keys(QKeySequence(options[0] == "--name" ? "Ctrl+F" : "Ctrl+E"));
-        ASSERT_FALSE(messages.empty()) << options[0];
+        keys(QKeySequence(options[0].first == "--name" ? "Ctrl+F" : "Ctrl+E"));
+        ASSERT_FALSE(messages.empty()) << options[0].first;
         EXPECT_TRUE(messages.back().startsWith(said) && !messages.back().contains("--")) << messages.back().toStdString();
     }
     EXPECT_EQ(messages.size(), std::size(misfits));
