@@ -14,13 +14,17 @@ std::size_t checkedCount(int width, int height)
 {
     if (width < 0 || height < 0)
         throw std::invalid_argument("picture size " + std::to_string(width) + " x " + std::to_string(height) + " is negative");
-    if (std::int64_t{width} * height > PixelImage::kMaxPixels)
-        throw Error("picture of " + std::to_string(width) + " x " + std::to_string(height) +
-                                " pixels exceeds the limit of 2^30 pixels");
+    PixelImage::checkSize(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height));
     return static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
 }
 
 } // namespace
+
+void PixelImage::checkSize(std::uint64_t width, std::uint64_t height)
+{
+    if (width * height > static_cast<std::uint64_t>(kMaxPixels))
+        throw FormatError("picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels exceeds the limit of 2^30 pixels (4 GiB)");
+}
 
 PixelImage PixelImage::uninitialized(int width, int height, bool hasAlpha)
 {

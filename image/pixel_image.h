@@ -44,6 +44,9 @@ public:
     // Largest picture we hold: 2^30 pixels, 4 GiB.
     static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 30;
 
+    // Throws FormatError for a picture larger than we hold, before anything is allocated.
+    static void checkSize(std::uint64_t width, std::uint64_t height);
+
     PixelImage() = default;
     PixelImage(int width, int height, Pixel fill, bool hasAlpha = false);
     // Pixels are left unset; for decoders that write every pixel.

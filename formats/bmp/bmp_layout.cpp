@@ -136,9 +136,7 @@ InfoHeader readInfoHeader(ByteSource& source, std::uint32_t size, BmpLayout& lay
         throw FormatError("height is 0");
     layout.topDown = height < 0;
     height = height < 0 ? -height : height;
-    if (height > PixelImage::kMaxPixels || std::int64_t{layout.width} * height > PixelImage::kMaxPixels)
-        throw FormatError("picture of " + std::to_string(layout.width) + " x " + std::to_string(height) +
-                          " pixels exceeds the limit of 2^30 pixels (4 GiB)");
+    PixelImage::checkSize(static_cast<std::uint64_t>(layout.width), static_cast<std::uint64_t>(height));
     layout.height = static_cast<int>(height);
     return header;
 }

@@ -79,9 +79,7 @@ void checkTrailingChunks(int result, const Reader& reader)
 // before anything is allocated.
 void checkSizes(const spng_ihdr& header, const Reader& reader)
 {
-    if (std::uint64_t{header.width} * header.height > static_cast<std::uint64_t>(PixelImage::kMaxPixels))
-        throw FormatError("picture of " + std::to_string(header.width) + " x " + std::to_string(header.height) +
-                          " pixels exceeds the limit of 2^30 pixels (4 GiB)");
+    PixelImage::checkSize(header.width, header.height);
     const std::uint64_t bitsPerPixel = std::uint64_t{header.bit_depth} *
         (header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ? 4 : header.color_type == SPNG_COLOR_TYPE_TRUECOLOR ? 3
          : header.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ? 2 : 1);
