@@ -1,11 +1,9 @@
 // Files are read and written whole or not at all, and errors name the system's reason.
-#include "formats/bmp/bmp_reader.h"
 #include "files/byte_source.h"
 #include "files/commit_record.h"
 #include "files/output_file.h"
 #include "files/scratch_files.h"
 #include "tests/support/checks.h"
-#include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -53,15 +51,12 @@ void inChild(const std::function<void()>& run)
 
 TEST_F(Files, AWholeFileOrNone)
 {
-    const PixelImage picture = pictures::noise(5, 5, 50, 1);
-    writePictureFile(picture, FileFormat::Bmp, dir / "ok.bmp");
-    EXPECT_TRUE(bmp::readFile(dir / "ok.bmp") == picture);
-
+    std::ofstream(dir / "ok.bmp") << "earlier";
     EXPECT_EQ(errorOf([&] { writeWholeFile(dir, [](ByteWriter& out) { text(out, "x"); }); }), "is a directory");
     EXPECT_NE(errorOf([&] { writeWholeFile(dir / "no-such-dir" / "x.bmp", [](ByteWriter& out) { text(out, "x"); }); }).find("cannot create a file in"),
               std::string::npos);
     if (fs::exists("/dev/full")) {
-        EXPECT_EQ(errorOf([&] { writePictureFile(picture, FileFormat::Bmp, "/dev/full"); }), "not a regular file");
+        EXPECT_EQ(errorOf([&] { writePictureFile(PixelImage(5, 5, 0), FileFormat::Bmp, "/dev/full"); }), "not a regular file");
     }
     // An encoder that fails halfway leaves the earlier file as it was and nothing else.
     const auto before = contentsOf(dir);

@@ -11,7 +11,7 @@
 #include <map>
 #include <numeric>
 #include <optional>
-#include <string>
+#include <tuple>
 
 using namespace iconfinder;
 
@@ -356,9 +356,7 @@ TEST(RegionOrder, ASheetReadsRowByRowThoughItsRowsWobbleOrOverlap)
     EXPECT_EQ(lefts, (std::vector<int>{0, 20, 40, 0, 21, 41}));
     EXPECT_EQ(places, (std::vector<std::pair<int, int>>{{1, 1}, {1, 2}, {1, 3}, {2, 1}, {2, 2}, {2, 3}}));
     const std::vector<PlacedRegion> byColumns = orderRegions(found, RegionOrder::Columns);
-    EXPECT_EQ(byColumns[1].box.minX, 0);
-    EXPECT_EQ(byColumns[1].column, 1);
-    EXPECT_EQ(byColumns[1].row, 2);
+    EXPECT_EQ(std::tuple(byColumns[1].box.minX, byColumns[1].column, byColumns[1].row), std::tuple(0, 1, 2));
     // Frames 20 high whose second row starts 3 pixels above the first one's bottom, and a short
     // frame hanging at the bottom of the first row.
     const std::vector<RegionBox> overlapping = {{0, 0, 9, 19}, {12, 0, 21, 19}, {24, 14, 33, 19}, {0, 17, 9, 36}, {12, 17, 21, 36}};

@@ -45,38 +45,26 @@ void expectSameUnderColour(const PixelImage& picture, ColorValue colour, int tol
                BackgroundRule::colour(resolve(colour), static_cast<std::uint8_t>(tolerance)), what);
 }
 
-TEST(SearchMatchesReference, RandomPicturesAndShapesAcrossWordsUnderAColour)
+// Each picture under one kind of rule: a colour (with shapes across the mask's words now and
+// then), a colour within a tolerance, or transparency.
+TEST(SearchMatchesReference, RandomPicturesUnderEveryRule)
 {
-    const ColorValue backgrounds[] = {kWhite, rgbColor(0, 0, 255), *colorByName("BtnFace"), rgbColor(0, 0, 0)};
+    const ColorValue backgrounds[] = {kWhite, rgbColor(0, 0, 255), *colorByName("BtnFace"), rgbColor(0, 0, 0), rgbColor(128, 64, 200)};
     pictures::Random random(20261206);
-    for (int i = 0; i < 4000 && !HasFatalFailure(); ++i) {
-        const ColorValue background = backgrounds[i % 4];
-        expectSameUnderColour(pictures::randomPicture(random, toPixel(background)), background, 0, "picture " + std::to_string(i));
+    for (int i = 0; i < 8000 && !HasFatalFailure(); ++i) {
+        const ColorValue background = backgrounds[i % 5];
+        const int transparency = std::array{0, 0, 1, 17, 39, 128, 254, 255}[static_cast<std::size_t>(i / 3 % 8)];
+        const int tolerance = i % 3 == 0 ? 0 : i % 3 == 2 ? transparency : transparency == 255 ? 255 : random.below(14);
+        const std::string what = "picture " + std::to_string(i) + ", tolerance " + std::to_string(tolerance);
         if (i % 3 == 0)
+            expectSameUnderColour(pictures::randomPicture(random, toPixel(background)), background, 0, what);
+        if (i % 9 == 0)
             expectSameUnderColour(pictures::randomShapes(random), kWhite, 0, "shapes " + std::to_string(i));
-    }
-}
-
-TEST(SearchMatchesReference, RandomPicturesUnderATolerance)
-{
-    const ColorValue backgrounds[] = {kWhite, rgbColor(128, 64, 200), rgbColor(3, 250, 10)};
-    pictures::Random random(77);
-    for (int i = 0; i < 2000 && !HasFatalFailure(); ++i) {
-        const ColorValue background = backgrounds[i % 3];
-        const int tolerance = i % 5 == 0 ? 255 : random.below(14);
-        expectSameUnderColour(pictures::randomNearPicture(random, toPixel(background)), background, tolerance,
-                              "picture " + std::to_string(i) + ", tolerance " + std::to_string(tolerance));
-    }
-}
-
-TEST(SearchMatchesReference, RandomPicturesUnderTransparency)
-{
-    pictures::Random random(31);
-    for (int i = 0; i < 2000 && !HasFatalFailure(); ++i) {
-        const int tolerance = std::array{0, 0, 1, 17, 39, 128, 254, 255}[static_cast<std::size_t>(i % 8)];
-        expectSame(pictures::randomAlphaPicture(random), reference::Rule::transparentRule(tolerance),
-                   BackgroundRule::transparent(static_cast<std::uint8_t>(tolerance)),
-                   "picture " + std::to_string(i) + ", tolerance " + std::to_string(tolerance));
+        if (i % 3 == 1)
+            expectSameUnderColour(pictures::randomNearPicture(random, toPixel(background)), background, tolerance, what);
+        if (i % 3 == 2)
+            expectSame(pictures::randomAlphaPicture(random), reference::Rule::transparentRule(tolerance),
+                       BackgroundRule::transparent(static_cast<std::uint8_t>(tolerance)), what);
     }
 }
 

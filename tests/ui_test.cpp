@@ -27,7 +27,6 @@ using namespace iconfinder;
 namespace fs = std::filesystem;
 using test::slurp;
 using test::Window;
-using test::writeBmp;
 
 namespace {
 
@@ -113,34 +112,20 @@ TEST_F(Window, Loading)
     EXPECT_TRUE(form->picture() == framed) << "cancel changes nothing";
     EXPECT_EQ(form->Label1->text(), "X=1  Y=2");
 
-    const fs::path bad = fs::path(BMPSUITE_DIR) / "bad" / "pal8badindex.bmp";
-    openFile(bad);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], "그림을 열 수 없습니다\n" + QString::fromStdString(bad.string()) + ": colour index 103 outside the palette of 101 colours (row 1 of 64)")
-        << "what failed, the file, then the reason";
-    EXPECT_TRUE(form->picture() == framed) << "the old picture and its frames stay";
-    EXPECT_EQ(form->Image1->size(), QSize(395, 308));
-
-    openFile(dir / "gone.bmp");
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_TRUE(messages[1].endsWith("gone.bmp: cannot open: No such file or directory"));
-    openFile(dir);
-    EXPECT_TRUE(messages.back().endsWith(": is a directory, not a picture file"));
-    EXPECT_TRUE(form->picture() == framed);
-
-    // A file cut short in its pixels.
-    writeBmp(PixelImage(64, 64, 0), dir / "cut.bmp");
+    // A file cut short in its pixels: what failed, the file, then the reason; the old picture
+    // and its frames stay.
+    writePictureFile(PixelImage(64, 64, 0), FileFormat::Bmp, dir / "cut.bmp");
     fs::resize_file(dir / "cut.bmp", 54 + 64 * 192 / 2);
     openFile(dir / "cut.bmp");
-    EXPECT_TRUE(messages.back().endsWith("cut.bmp: truncated pixel data (row 33 of 64)"));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "그림을 열 수 없습니다\n" + QString::fromStdString((dir / "cut.bmp").string()) + ": truncated pixel data (row 33 of 64)");
     EXPECT_TRUE(form->picture() == framed);
     EXPECT_EQ(form->Image1->size(), QSize(395, 308));
-    const std::size_t failures = messages.size();
 
     PixelImage small(100, 50, makePixel(255, 255, 255));
     for (int x = 10; x < 30; ++x)
         small.at(x, 20) = makePixel(0, 0, 0);
-    writeBmp(small, dir / "small.bmp");
+    writePictureFile(small, FileFormat::Bmp, dir / "small.bmp");
     openFile(dir / "small.bmp");
     EXPECT_TRUE(form->picture() == small);
     EXPECT_EQ(form->Image1->size(), QSize(100, 50));
@@ -149,14 +134,14 @@ TEST_F(Window, Loading)
     EXPECT_FALSE(form->picture() == small);
     openFile(dir / "small.bmp");
     EXPECT_TRUE(form->picture() == small) << "loading again removes the frames";
-    EXPECT_EQ(messages.size(), failures);
+    EXPECT_EQ(messages.size(), 1u);
 
     // A handler's exception is shown, and the window carries on.
     form->OpenPictureDialog = []() -> QString { throw std::runtime_error("dialog failed"); };
     press(form->Btn_OpenFile);
     EXPECT_EQ(messages.back(), "dialog failed");
     press(form->Btn_FindIcons);
-    EXPECT_EQ(messages.size(), failures + 1);
+    EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(form->picture().at(10, 20), makePixel(255, 0, 0)) << "the window stays usable";
 
     // Dropped files load as from the dialog.
@@ -170,7 +155,7 @@ TEST_F(Window, Loading)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.get(), &drop);
-    EXPECT_EQ(messages.size(), failures + 1);
+    EXPECT_EQ(messages.size(), 2u);
     EXPECT_TRUE(form->picture() == dropped);
     EXPECT_EQ(status(), "dropped.png (30 × 20)");
 }
@@ -378,16 +363,6 @@ TEST_F(Window, SearchesSayWhatTheyFoundAndEscapeTakesEveryFrameBack)
     EXPECT_TRUE(form->picture() == original) << "the exact pixels, after three searches";
     EXPECT_EQ(status(), "샘플 그림 (395 × 308)");
     EXPECT_FALSE(form->ClearFramesAction->isEnabled());
-
-    PixelImage small(100, 50, makePixel(255, 255, 255));
-    small.at(10, 20) = makePixel(0, 0, 0);
-    writeBmp(small, dir / "small.bmp");
-    openFile(dir / "small.bmp");
-    choose("White");
-    press(form->Btn_FindIcons);
-    keys(QKeySequence(Qt::Key_Escape));
-    EXPECT_TRUE(form->picture() == small);
-    EXPECT_EQ(status(), "small.bmp (100 × 50)");
 }
 
 TEST_F(Window, KeyboardReachesEveryButton)

@@ -20,8 +20,6 @@ namespace iconfinder::test {
 
 namespace fs = std::filesystem;
 
-inline void writeBmp(const PixelImage& picture, const fs::path& path) { writePictureFile(picture, FileFormat::Bmp, path); }
-
 class Window : public InFolder {
 protected:
     void SetUp() override
