@@ -12,12 +12,12 @@
 namespace iconfinder {
 
 std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const std::vector<std::string>& names,
-                                 const CropStyle& style, std::span<const RegionBox> cells, std::span<const std::optional<FrameTrim>> trims)
+                                 const CropStyle& style, std::span<const RegionBox> extents, std::span<const std::optional<FrameTrim>> trims)
 {
-    std::vector<RegionBox> extents;
+    std::vector<RegionBox> sources;
     for (std::size_t i = 0; i < regions.size(); ++i)
-        extents.push_back(i < cells.size() ? cells[i] : regions[i].box);
-    const std::vector<std::pair<int, int>> sizes = cropSizes(extents, regions, style.sameSize);
+        sources.push_back(i < extents.size() ? extents[i] : regions[i].box);
+    const std::vector<std::pair<int, int>> sizes = cropSizes(sources, regions, style.sameSize);
     std::vector<AtlasFrame> frames;
     for (std::size_t i = 0; i < regions.size(); ++i) {
         const RegionBox& box = regions[i].box;
@@ -26,9 +26,9 @@ std::vector<AtlasFrame> framesOf(std::span<const PlacedRegion> regions, const st
             frames.push_back({names[i], box, 0, trim.sourceWidth, trim.sourceHeight, trim.offsetX, trim.offsetY, trim.turn, {}, 0});
             continue;
         }
-        const CropPlacement place = placeCrop(extents[i], style, sizes[i].first, sizes[i].second);
-        frames.push_back({names[i], box, 0, place.width, place.height, place.left + box.minX - extents[i].minX,
-                          place.top + box.minY - extents[i].minY, Turn::None, {}, 0});
+        const CropPlacement place = placeCrop(sources[i], style, sizes[i].first, sizes[i].second);
+        frames.push_back({names[i], box, 0, place.width, place.height, place.left + box.minX - sources[i].minX,
+                          place.top + box.minY - sources[i].minY, Turn::None, {}, 0});
     }
     return frames;
 }

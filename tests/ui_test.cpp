@@ -257,8 +257,8 @@ TEST_F(Window, SavesAskBeforeReplacingAndSayWhatTheyWrote)
     };
     keys(QKeySequence("Ctrl+Shift+S"));
     EXPECT_TRUE(asked.isEmpty()) << "a new folder replaces nothing";
-    const auto count = std::distance(fs::directory_iterator(dir / "icons"), fs::directory_iterator());
-    EXPECT_EQ(count, 62);
+    const std::size_t count = test::entriesIn(dir / "icons");
+    EXPECT_EQ(count, 62u);
     EXPECT_EQ(status(), QString("아이콘 %1개 저장함: %2").arg(count).arg(folder));
     EXPECT_EQ(form->lastFolder(), folder);
     EXPECT_TRUE(form->picture() == framed) << "icons are cut without the frames, which come back after";
@@ -288,7 +288,7 @@ TEST_F(Window, SavesAskBeforeReplacingAndSayWhatTheyWrote)
     keys(QKeySequence("Ctrl+Shift+S"));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].endsWith("icon-0003.bmp: is a directory")) << messages[0].toStdString();
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "blocked"), fs::directory_iterator()), 1);
+    EXPECT_EQ(test::entriesIn(dir / "blocked"), 1u);
     form->SavePictureDialog = [&] { return QString::fromStdString((dir / "nowhere" / "framed.bmp").string()); };
     keys(QKeySequence("Ctrl+S"));
     form->SavePictureDialog = [&] { return QString::fromStdString((dir / "framed.gif").string()); };
